@@ -1,0 +1,78 @@
+#include "document/clip_list.h"
+
+#include <algorithm>
+
+#include "platform/alloc_fault.h"
+
+namespace doc {
+
+CClipList::TrackedPosition::TrackedPosition(CClipList& list, int position)
+    : m_list(list), m_nPosition(position) {
+  m_list.m_tracked.push_back(this);
+}
+
+CClipList::TrackedPosition::~TrackedPosition() {
+  auto& tracked = m_list.m_tracked;
+  tracked.erase(std::remove(tracked.begin(), tracked.end(), this), tracked.end());
+}
+
+void CClipList::SetAt(int position, std::string text) {
+  Entry& entry = m_items[position];
+  entry.text = std::move(text);
+  entry.width = -1;
+}
+
+void CClipList::AddHead(std::string text) { InsertBefore(0, std::move(text)); }
+
+void CClipList::AddTail(std::string text) {
+  platform::CheckAllocation();
+  m_items.push_back(Entry{std::move(text)});
+}
+
+void CClipList::InsertBefore(int position, std::string text) {
+  platform::CheckAllocation();
+  if (position == 0) {
+    m_items.push_front(Entry{std::move(text)});
+  } else {
+    m_items.insert(m_items.begin() + position, Entry{std::move(text)});
+  }
+  ShiftTracked(position, +1);
+}
+
+void CClipList::RemoveAt(int position) {
+  if (position == 0) {
+    m_items.pop_front();
+  } else {
+    m_items.erase(m_items.begin() + position);
+  }
+  ForgetTracked(position);
+  ShiftTracked(position + 1, -1);
+}
+
+void CClipList::RemoveAll() {
+  m_items.clear();
+  for (TrackedPosition* t : m_tracked) t->m_nPosition = -1;
+}
+
+int CClipList::Find(std::string_view text) const {
+  int position = 0;
+  for (const Entry& entry : m_items) {
+    if (entry.text.size() == text.size() && std::string_view(entry.text) == text) return position;
+    ++position;
+  }
+  return -1;
+}
+
+void CClipList::ShiftTracked(int from, int delta) {
+  for (TrackedPosition* t : m_tracked) {
+    if (t->m_nPosition >= from) t->m_nPosition += delta;
+  }
+}
+
+void CClipList::ForgetTracked(int position) {
+  for (TrackedPosition* t : m_tracked) {
+    if (t->m_nPosition == position) t->m_nPosition = -1;
+  }
+}
+
+}  // namespace doc

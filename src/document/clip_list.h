@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace doc {
+
+// The ordered list of a clip list document: position 0 is the head (the newest capture).
+// Items are byte strings in the system code page. Positions are 0-based; every operation
+// that takes a position expects it to be valid (the callers check against GetCount()).
+class CClipList {
+ public:
+  // A position that follows the list's changes: it moves with insertions and removals
+  // in front of it and becomes -1 when its own item is removed.
+  class TrackedPosition {
+   public:
+    TrackedPosition(CClipList& list, int position);
+    ~TrackedPosition();
+    TrackedPosition(const TrackedPosition&) = delete;
+    TrackedPosition& operator=(const TrackedPosition&) = delete;
+    int Get() const { return m_nPosition; }
+
+   private:
+    friend class CClipList;
+    CClipList& m_list;
+    int m_nPosition;
+  };
+
+  CClipList() = default;
+  CClipList(const CClipList&) = delete;
+  CClipList& operator=(const CClipList&) = delete;
+
+  int GetCount() const { return static_cast<int>(m_items.size()); }
+  bool IsEmpty() const { return m_items.empty(); }
+  const std::string& GetAt(int position) const { return m_items[position].text; }
+  // Replaces the text of an item in place.
+  void SetAt(int position, std::string text);
+
+  void AddHead(std::string text);
+  void AddTail(std::string text);
+  // The text is placed in front of the item at `position` and takes that position.
+  void InsertBefore(int position, std::string text);
+  void RemoveAt(int position);
+  void RemoveAll();
+
+  // Position of the first item equal to `text` (byte for byte), or -1.
+  int Find(std::string_view text) const;
+
+  // A measured display width per item, kept by the list so that a view never has to
+  // measure an unchanged item twice. -1 means not measured yet.
+  int GetCachedWidth(int position) const { return m_items[position].width; }
+  void SetCachedWidth(int position, int width) const { m_items[position].width = width; }
+
+ private:
+  struct Entry {
+    std::string text;
+    mutable int width = -1;
+  };
+
+  void ShiftTracked(int from, int delta);
+  void ForgetTracked(int position);
+
+  std::deque<Entry> m_items;
+  std::vector<TrackedPosition*> m_tracked;
+};
+
+}  // namespace doc

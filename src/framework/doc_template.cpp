@@ -1,0 +1,118 @@
+#include "framework/doc_template.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <new>
+
+#include "framework/document.h"
+#include "framework/mdi_child_wnd.h"
+#include "framework/mdi_frame_wnd.h"
+#include "framework/view.h"
+#include "framework/win_app.h"
+#include "resources/command_ids.h"
+
+namespace fw {
+
+CDocTemplate::CDocTemplate(unsigned resourceId, QString templateString,
+                           DocumentFactory makeDocument, FrameFactory makeFrame,
+                           ViewFactory makeView)
+    : m_nIDResource(resourceId),
+      m_docStrings(templateString.split(QLatin1Char('\n'))),
+      m_makeDocument(std::move(makeDocument)),
+      m_makeFrame(std::move(makeFrame)),
+      m_makeView(std::move(makeView)) {}
+
+CDocTemplate::~CDocTemplate() {
+  // Windows first: their views still point at the documents.
+  while (!m_docs.empty()) CloseDocument(m_docs.back().get());
+}
+
+QString CDocTemplate::GetDocString(DocStringIndex index) const {
+  return index < m_docStrings.size() ? m_docStrings[index] : QString();
+}
+
+CMDIChildWnd* CDocTemplate::MakeFrame(CDocument* doc) {
+  CWinApp* app = CWinApp::Get();
+  CMDIFrameWnd* mainFrame = app ? app->GetMainWnd() : nullptr;
+  if (!mainFrame) return nullptr;
+  CMDIChildWnd* frame = m_makeFrame ? m_makeFrame() : nullptr;
+  if (!frame) return nullptr;
+  CView* view = m_makeView ? m_makeView() : nullptr;
+  if (!view) {
+    delete frame;
+    return nullptr;
+  }
+  frame->SetView(view);
+  doc->AddView(view);
+  mainFrame->AddChildFrame(frame);
+  doc->UpdateFrameTitles();
+  return frame;
+}
+
+CDocument* CDocTemplate::OpenNewDocument() {
+  std::unique_ptr<CDocument> owned;
+  CMDIChildWnd* frame = nullptr;
+  try {
+    owned = m_makeDocument ? m_makeDocument() : nullptr;
+    if (owned) {
+      owned->SetDocTemplate(this);
+      frame = MakeFrame(owned.get());
+    }
+  } catch (const std::bad_alloc&) {
+    frame = nullptr;
+  }
+  if (!owned || !frame) {
+    AppMessageBox(res::IDS_FAILED_NEW_DOC);
+    return nullptr;
+  }
+  CDocument* doc = owned.get();
+  m_docs.push_back(std::move(owned));
+
+  SetDefaultTitle(doc);
+  if (!doc->OnNewDocument()) {
+    frame->DestroyWindow();
+    return nullptr;
+  }
+  ++m_nUntitledCount;
+
+  frame->show();
+  if (CMDIFrameWnd* mainFrame = frame->GetMDIFrame()) mainFrame->MDIActivate(frame);
+  for (CView* view : doc->GetViews()) {
+    if (view->GetParentFrame() == frame) view->OnInitialUpdate();
+  }
+  return doc;
+}
+
+CMDIChildWnd* CDocTemplate::CreateNewFrame(CDocument* doc) {
+  CMDIChildWnd* frame = nullptr;
+  try {
+    frame = MakeFrame(doc);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  if (!frame) return nullptr;
+  frame->show();
+  if (CMDIFrameWnd* mainFrame = frame->GetMDIFrame()) mainFrame->MDIActivate(frame);
+  frame->GetActiveView()->OnInitialUpdate();
+  return frame;
+}
+
+void CDocTemplate::SetDefaultTitle(CDocument* doc) {
+  doc->SetTitle(GetDocString(docName) + QString::number(m_nUntitledCount + 1));
+}
+
+void CDocTemplate::CloseDocument(CDocument* doc) {
+  // Destroying the last window removes the document (RemoveDocument).
+  for (CMDIChildWnd* frame : doc->GetFrames()) frame->DestroyWindow();
+  RemoveDocument(doc);
+}
+
+void CDocTemplate::RemoveDocument(CDocument* doc) {
+  auto it = std::find_if(m_docs.begin(), m_docs.end(),
+                         [doc](const std::unique_ptr<CDocument>& d) { return d.get() == doc; });
+  if (it == m_docs.end()) return;
+  std::unique_ptr<CDocument> ending = std::move(*it);
+  m_docs.erase(it);
+}
+
+}  // namespace fw

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "framework/cmd_target.h"
+
+namespace fw {
+
+class CDocument;
+class CMDIChildWnd;
+class CView;
+
+// Ties a document class to its window and view classes and owns the open documents.
+class CDocTemplate : public CCmdTarget {
+ public:
+  using DocumentFactory = std::function<std::unique_ptr<CDocument>()>;
+  using FrameFactory = std::function<CMDIChildWnd*()>;
+  using ViewFactory = std::function<CView*()>;
+
+  // The fields of the template string, separated by newlines.
+  enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId,
+                        regFileTypeName };
+
+  CDocTemplate(unsigned resourceId, QString templateString, DocumentFactory makeDocument,
+               FrameFactory makeFrame, ViewFactory makeView);
+  ~CDocTemplate() override;
+
+  unsigned GetResourceId() const { return m_nIDResource; }
+  QString GetDocString(DocStringIndex index) const;
+
+  // The New document flow: document, window and view, default title, set-up, counter.
+  // Returns null after a message when something fails.
+  CDocument* OpenNewDocument();
+  // Another window with its own view on `doc`; null when it can't be made.
+  CMDIChildWnd* CreateNewFrame(CDocument* doc);
+
+  // Names a new, unnamed document: the document name and the untitled counter plus one.
+  virtual void SetDefaultTitle(CDocument* doc);
+  unsigned GetUntitledCount() const { return m_nUntitledCount; }
+
+  const std::vector<std::unique_ptr<CDocument>>& GetDocuments() const { return m_docs; }
+  // Closes every window of the document, then the document itself.
+  void CloseDocument(CDocument* doc);
+  // Called when the document's last window is gone: the document ends.
+  void RemoveDocument(CDocument* doc);
+
+ private:
+  CMDIChildWnd* MakeFrame(CDocument* doc);
+
+  unsigned m_nIDResource;
+  QStringList m_docStrings;
+  DocumentFactory m_makeDocument;
+  FrameFactory m_makeFrame;
+  ViewFactory m_makeView;
+  unsigned m_nUntitledCount = 0;
+  std::vector<std::unique_ptr<CDocument>> m_docs;
+};
+
+}  // namespace fw

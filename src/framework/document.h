@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "framework/cmd_target.h"
+
+namespace fw {
+
+class CView;
+class CDocTemplate;
+class CMDIChildWnd;
+
+// The base of a document: title, path, modified flag and the views that show it.
+class CDocument : public CCmdTarget {
+ public:
+  CDocument() = default;
+  ~CDocument() override;
+  CDocument(const CDocument&) = delete;
+  CDocument& operator=(const CDocument&) = delete;
+
+  const QString& GetTitle() const { return m_strTitle; }
+  // Sets the title and retitles every window of the document.
+  virtual void SetTitle(const QString& title);
+  const QString& GetPathName() const { return m_strPathName; }
+  void SetPathName(const QString& path) { m_strPathName = path; }
+
+  bool IsModified() const { return m_bModified; }
+  virtual void SetModifiedFlag(bool modified = true);
+
+  // Passes the sender and the hint to OnUpdate of every view.
+  void UpdateAllViews(CView* sender, int hint);
+
+  const std::vector<CView*>& GetViews() const { return m_views; }
+  void AddView(CView* view);
+  void RemoveView(CView* view);
+  // The windows that show this document, in the order of its views.
+  std::vector<CMDIChildWnd*> GetFrames() const;
+  // Renumbers the windows (":1", ":2" when there are several) and sets their captions.
+  void UpdateFrameTitles();
+
+  CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
+  void SetDocTemplate(CDocTemplate* docTemplate) { m_pDocTemplate = docTemplate; }
+
+  // New-document set-up: DeleteContents, empty path, not modified.
+  virtual bool OnNewDocument();
+  virtual void DeleteContents() {}
+  // Whether the document may close; the default asks nothing.
+  virtual bool SaveModified() { return true; }
+
+  bool OnCmdMsg(unsigned id, CCmdUI* ui) override;
+
+ protected:
+  // Close: the save check, then every window of the document.
+  void OnFileClose();
+
+  bool m_bModified = false;
+
+ private:
+  QString m_strTitle;
+  QString m_strPathName;
+  std::vector<CView*> m_views;
+  CDocTemplate* m_pDocTemplate = nullptr;
+};
+
+}  // namespace fw

@@ -1,0 +1,85 @@
+#include "framework/mdi_child_wnd.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+
+#include "framework/doc_template.h"
+#include "framework/document.h"
+#include "framework/mdi_frame_wnd.h"
+#include "framework/view.h"
+#include "framework/win_app.h"
+
+namespace fw {
+
+CMDIChildWnd::CMDIChildWnd() { setAttribute(Qt::WA_DeleteOnClose, false); }
+
+CMDIChildWnd::~CMDIChildWnd() = default;
+
+void CMDIChildWnd::SetView(CView* view) {
+  m_pView = view;
+  setWidget(view);
+}
+
+CDocument* CMDIChildWnd::GetActiveDocument() const {
+  return m_pView ? m_pView->GetDocument() : nullptr;
+}
+
+CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const {
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+    if (auto* frame = qobject_cast<CMDIFrameWnd*>(w)) return frame;
+  }
+  return nullptr;
+}
+
+void CMDIChildWnd::SetWindowNumber(int number) {
+  m_nWindow = number;
+  OnUpdateFrameTitle();
+}
+
+void CMDIChildWnd::OnUpdateFrameTitle() {
+  CDocument* doc = GetActiveDocument();
+  QString title = doc ? doc->GetTitle() : QString();
+  if (m_nWindow > 0) title += QLatin1Char(':') + QString::number(m_nWindow);
+  setWindowTitle(title);
+  if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle();
+}
+
+bool CMDIChildWnd::DestroyWindow() {
+  if (m_bDestroyed) return false;
+  m_bDestroyed = true;
+
+  CMDIFrameWnd* mainFrame = GetMDIFrame();
+  CDocument* doc = GetActiveDocument();
+  if (m_pView && doc) doc->RemoveView(m_pView);
+
+  hide();
+  if (QMdiArea* area = mdiArea()) area->removeSubWindow(this);
+  deleteLater();
+
+  if (doc && doc->GetViews().empty()) {
+    if (CDocTemplate* docTemplate = doc->GetDocTemplate()) docTemplate->RemoveDocument(doc);
+  }
+  if (mainFrame) mainFrame->OnChildDestroyed();
+  return true;
+}
+
+void CMDIChildWnd::CloseFrame() {
+  CDocument* doc = GetActiveDocument();
+  if (doc && doc->GetViews().size() == 1) {
+    if (!doc->SaveModified()) return;
+    if (CDocTemplate* docTemplate = doc->GetDocTemplate()) {
+      docTemplate->CloseDocument(doc);
+      return;
+    }
+  }
+  DestroyWindow();
+}
+
+void CMDIChildWnd::closeEvent(QCloseEvent* event) {
+  // Destruction is ours: the window leaves the client area at once and the document
+  // ends with its last window.
+  event->ignore();
+  CloseFrame();
+}
+
+}  // namespace fw

@@ -1,0 +1,213 @@
+#include "framework/mdi_frame_wnd.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStyle>
+#include <algorithm>
+#include <exception>
+#include <new>
+
+#include "framework/command_bars.h"
+#include "framework/doc_template.h"
+#include "framework/document.h"
+#include "framework/mdi_child_wnd.h"
+#include "framework/view.h"
+#include "framework/win_app.h"
+#include "platform/message_box.h"
+#include "resources/command_ids.h"
+
+namespace fw {
+
+CMDIFrameWnd::CMDIFrameWnd() : m_pMdiClient(new QMdiArea(this)) {
+  m_pBars = new CommandBars(this);
+  setCentralWidget(m_pMdiClient);
+  m_pMdiClient->setActivationOrder(QMdiArea::StackingOrder);
+  connect(m_pMdiClient, &QMdiArea::subWindowActivated, this,
+          [this](QMdiSubWindow*) { OnActiveChildChanged(); });
+}
+
+CMDIFrameWnd::~CMDIFrameWnd() = default;
+
+CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
+  // currentSubWindow: the active one, also while the application itself is inactive.
+  auto* child = qobject_cast<CMDIChildWnd*>(m_pMdiClient->currentSubWindow());
+  if (child && child->isHidden()) return nullptr;
+  return child;
+}
+
+std::vector<CMDIChildWnd*> CMDIFrameWnd::GetChildFrames() const {
+  std::vector<CMDIChildWnd*> frames;
+  for (QMdiSubWindow* w : m_pMdiClient->subWindowList(QMdiArea::CreationOrder)) {
+    if (auto* child = qobject_cast<CMDIChildWnd*>(w)) frames.push_back(child);
+  }
+  return frames;
+}
+
+void CMDIFrameWnd::AddChildFrame(CMDIChildWnd* frame) {
+  const int index = static_cast<int>(m_pMdiClient->subWindowList().size());
+  m_pMdiClient->addSubWindow(frame);
+  frame->setGeometry(CascadeRect(index, index + 1));
+  connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { OnUpdateFrameTitle(); });
+}
+
+void CMDIFrameWnd::MDIActivate(CMDIChildWnd* frame) {
+  m_pMdiClient->setActiveSubWindow(frame);
+  OnActiveChildChanged();
+}
+
+void CMDIFrameWnd::MDINext() { m_pMdiClient->activateNextSubWindow(); }
+
+QRect CMDIFrameWnd::CascadeRect(int index, int count) const {
+  QSize area = m_pMdiClient->viewport()->size();
+  if (!m_pMdiClient->isVisible()) area = area.expandedTo(size() - QSize(0, 80));
+  const int step = m_pMdiClient->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+  const int spread = std::max(0, std::min(count, 8) - 1) * step;
+  const QSize windowSize(std::max(160, std::min(area.width() - spread, area.width() * 3 / 4)),
+                         std::max(100, std::min(area.height() - spread, area.height() * 3 / 4)));
+  const int offset = (index % 8) * step;
+  return {QPoint(offset, offset), windowSize};
+}
+
+void CMDIFrameWnd::MDICascade() {
+  // Windows overlap from the top left, each one a title bar lower, the active one on top.
+  std::vector<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* w : m_pMdiClient->subWindowList(QMdiArea::StackingOrder)) {
+    if (!w->isHidden() && !w->isMinimized()) windows.push_back(w);
+  }
+  const int count = static_cast<int>(windows.size());
+  for (int i = 0; i < count; ++i) {
+    if (windows[i]->isMaximized()) windows[i]->showNormal();
+    windows[i]->setGeometry(CascadeRect(i, count));
+  }
+}
+
+void CMDIFrameWnd::MDITileHorizontally() {
+  // One above the other, each the full width of the client area.
+  std::vector<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* w : m_pMdiClient->subWindowList(QMdiArea::StackingOrder)) {
+    if (!w->isHidden() && !w->isMinimized()) windows.push_back(w);
+  }
+  if (windows.empty()) return;
+  const QRect area = m_pMdiClient->viewport()->rect();
+  const int height = area.height() / static_cast<int>(windows.size());
+  int top = 0;
+  for (QMdiSubWindow* w : windows) {
+    if (w->isMaximized()) w->showNormal();
+    w->setGeometry(0, top, area.width(), height);
+    top += height;
+  }
+}
+
+void CMDIFrameWnd::MDIIconArrange() {
+  // Minimized windows in a row along the bottom of the client area.
+  const QRect area = m_pMdiClient->viewport()->rect();
+  int left = 0;
+  for (QMdiSubWindow* w : m_pMdiClient->subWindowList(QMdiArea::CreationOrder)) {
+    if (!w->isMinimized() || w->isHidden()) continue;
+    const QSize size = w->size();
+    w->move(left, area.height() - size.height());
+    left += size.width();
+  }
+}
+
+std::vector<CCmdTarget*> CMDIFrameWnd::GetCommandChain() const {
+  CWinApp* app = CWinApp::Get();
+  std::vector<CCmdTarget*> chain;
+  if (CMDIChildWnd* child = MDIGetActive()) {
+    if (CView* view = child->GetActiveView()) {
+      chain.push_back(view);
+      if (CDocument* doc = view->GetDocument()) {
+        chain.push_back(doc);
+        if (CDocTemplate* docTemplate = doc->GetDocTemplate()) chain.push_back(docTemplate);
+      }
+    }
+    chain.push_back(child);
+    if (app) chain.push_back(app);
+  }
+  chain.push_back(const_cast<CMDIFrameWnd*>(this));
+  if (app) chain.push_back(app);
+  return chain;
+}
+
+bool CMDIFrameWnd::RouteCommand(unsigned id, CCmdUI* ui) const {
+  for (CCmdTarget* target : GetCommandChain()) {
+    if (target->OnCmdMsg(id, ui)) return true;
+  }
+  return false;
+}
+
+bool CMDIFrameWnd::IsCommandEnabled(unsigned id) const {
+  CCmdUI ui(id);
+  RouteCommand(id, &ui);
+  return ui.IsEnabled();
+}
+
+bool CMDIFrameWnd::RunCommand(unsigned id) {
+  if (!IsCommandEnabled(id)) return false;
+  try {
+    RouteCommand(id, nullptr);
+  } catch (const std::bad_alloc&) {
+    AppMessageBox(res::IDS_MEMORY_EXCEPTION, platform::MbIcon::Exclamation,
+                  platform::MbButtons::Ok, 0, /*systemModal=*/true);
+  } catch (const std::exception&) {
+    AppMessageBox(res::IDS_COMMAND_FAILURE, platform::MbIcon::Stop);
+  }
+  if (CWinApp* app = CWinApp::Get()) app->RequestIdleUpdate();
+  return true;
+}
+
+void CMDIFrameWnd::OnUpdateFrameTitle() {
+  QString title = AppTitle();
+  CMDIChildWnd* child = MDIGetActive();
+  if (child && !child->isMaximized()) {
+    if (CDocument* doc = child->GetActiveDocument()) title += QStringLiteral(" - ") + doc->GetTitle();
+  }
+  setWindowTitle(title);
+}
+
+void CMDIFrameWnd::OnIdleUpdate() { m_pBars->UpdateButtons(); }
+
+void CMDIFrameWnd::OnChildDestroyed() {
+  // The area names no window active after one is removed: the one on top takes over.
+  const QList<QMdiSubWindow*> stack = m_pMdiClient->subWindowList(QMdiArea::StackingOrder);
+  if (!stack.isEmpty() && !m_pMdiClient->currentSubWindow()) {
+    m_pMdiClient->setActiveSubWindow(stack.last());
+  }
+  OnActiveChildChanged();
+}
+
+void CMDIFrameWnd::OnActiveChildChanged() {
+  OnUpdateFrameTitle();
+  if (CWinApp* app = CWinApp::Get()) app->RequestIdleUpdate();
+}
+
+bool CMDIFrameWnd::OnCmdMsg(unsigned id, CCmdUI* ui) {
+  static const CommandMapEntry<CMDIFrameWnd> map[] = {
+      {res::ID_WINDOW_NEW, &CMDIFrameWnd::OnWindowNew, &CMDIFrameWnd::OnUpdateWindowCommand},
+      {res::ID_WINDOW_CASCADE, &CMDIFrameWnd::OnWindowCascade,
+       &CMDIFrameWnd::OnUpdateWindowCommand},
+      {res::ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnWindowTile,
+       &CMDIFrameWnd::OnUpdateWindowCommand},
+      {res::ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnWindowArrange,
+       &CMDIFrameWnd::OnUpdateWindowCommand},
+  };
+  return DispatchCommandMap(this, map, id, ui);
+}
+
+void CMDIFrameWnd::OnWindowNew() {
+  CMDIChildWnd* child = MDIGetActive();
+  CDocument* doc = child ? child->GetActiveDocument() : nullptr;
+  if (!doc || !doc->GetDocTemplate()) {
+    AppMessageBox(res::IDS_COMMAND_FAILURE);
+    return;
+  }
+  doc->GetDocTemplate()->CreateNewFrame(doc);
+}
+
+void CMDIFrameWnd::OnWindowCascade() { MDICascade(); }
+void CMDIFrameWnd::OnWindowTile() { MDITileHorizontally(); }
+void CMDIFrameWnd::OnWindowArrange() { MDIIconArrange(); }
+
+void CMDIFrameWnd::OnUpdateWindowCommand(CCmdUI* ui) { ui->Enable(MDIGetActive() != nullptr); }
+
+}  // namespace fw

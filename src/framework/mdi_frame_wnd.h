@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QMainWindow>
+#include <vector>
+
+#include "framework/cmd_target.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace fw {
+
+class CMDIChildWnd;
+class CommandBars;
+
+// The main window: menus, bars and a client area of document windows. Commands from
+// menus, keys and buttons are routed from here along the active window's chain.
+class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
+  Q_OBJECT
+
+ public:
+  CMDIFrameWnd();
+  ~CMDIFrameWnd() override;
+
+  QMdiArea* GetMDIClient() const { return m_pMdiClient; }
+  CommandBars* GetCommandBars() const { return m_pBars; }
+
+  // The active document window, or null (a hidden one counts as none).
+  CMDIChildWnd* MDIGetActive() const;
+  std::vector<CMDIChildWnd*> GetChildFrames() const;
+  void AddChildFrame(CMDIChildWnd* frame);
+  void MDIActivate(CMDIChildWnd* frame);
+  void MDINext();
+  void MDICascade();
+  void MDITileHorizontally();
+  void MDIIconArrange();
+
+  // The targets a command is offered to, in order.
+  std::vector<CCmdTarget*> GetCommandChain() const;
+  bool RouteCommand(unsigned id, CCmdUI* ui) const;
+  bool IsCommandEnabled(unsigned id) const;
+  // Runs the command if its update handler enables it; false when it did not run.
+  bool RunCommand(unsigned id);
+
+  // Caption: the application title, with " - " and the active document's title while a
+  // document window is active and not maximized.
+  void OnUpdateFrameTitle();
+  // Brings tool-bar buttons and status panes up to date (called when the program idles).
+  virtual void OnIdleUpdate();
+  // A document window has been taken out of the client area.
+  virtual void OnChildDestroyed();
+
+  bool OnCmdMsg(unsigned id, CCmdUI* ui) override;
+
+ protected:
+  // A document window became active, or the last one went away.
+  virtual void OnActiveChildChanged();
+
+  void OnWindowNew();
+  void OnWindowCascade();
+  void OnWindowTile();
+  void OnWindowArrange();
+  void OnUpdateWindowCommand(CCmdUI* ui);
+
+  CommandBars* m_pBars;
+
+ private:
+  // Where the index-th of `count` cascaded windows stands.
+  QRect CascadeRect(int index, int count) const;
+
+  QMdiArea* m_pMdiClient;
+};
+
+}  // namespace fw

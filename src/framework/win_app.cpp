@@ -1,0 +1,116 @@
+#include "framework/win_app.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QEvent>
+
+#include "framework/doc_template.h"
+#include "framework/mdi_frame_wnd.h"
+#include "platform/clipboard_port.h"
+#include "platform/profile_file.h"
+#include "resources/command_ids.h"
+#include "resources/string_table.h"
+
+namespace fw {
+namespace {
+CWinApp* g_pApp = nullptr;
+}
+
+CWinApp::CWinApp(const QString& settingsBaseName,
+                 std::unique_ptr<platform::ClipboardPort> clipboard)
+    : m_pClipboard(std::move(clipboard)),
+      m_pProfile(std::make_unique<platform::ProfileFile>(
+          platform::SettingsFilePath(settingsBaseName.toStdString()))) {
+  g_pApp = this;
+  // Tool-bar buttons and status panes follow the state when the program idles: after
+  // input, commands and document changes, never in a busy loop.
+  if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+      if (m_bIdlePending) RunIdleUpdateNow();
+    });
+  }
+  qApp->installEventFilter(this);
+}
+
+CWinApp::~CWinApp() {
+  qApp->removeEventFilter(this);
+  m_templates.clear();
+  if (g_pApp == this) g_pApp = nullptr;
+}
+
+CWinApp* CWinApp::Get() { return g_pApp; }
+
+void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate) {
+  m_templates.push_back(std::move(docTemplate));
+}
+
+CDocTemplate* CWinApp::GetDocTemplate() const {
+  return m_templates.empty() ? nullptr : m_templates.front().get();
+}
+
+void CWinApp::RunIdleUpdateNow() {
+  m_bIdlePending = false;
+  if (m_pMainWnd) m_pMainWnd->OnIdleUpdate();
+}
+
+bool CWinApp::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonRelease:
+    case QEvent::FocusIn:
+    case QEvent::WindowActivate:
+      m_bIdlePending = true;
+      break;
+    default:
+      break;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+bool CWinApp::OnCmdMsg(unsigned id, CCmdUI* ui) {
+  static const CommandMapEntry<CWinApp> map[] = {
+      {res::ID_FILE_NEW, &CWinApp::OnFileNew, nullptr},
+      {res::ID_APP_EXIT, &CWinApp::OnAppExit, nullptr},
+  };
+  return DispatchCommandMap(this, map, id, ui);
+}
+
+void CWinApp::OnFileNew() {
+  if (CDocTemplate* docTemplate = GetDocTemplate()) docTemplate->OpenNewDocument();
+}
+
+void CWinApp::OnAppExit() {
+  if (m_pMainWnd) m_pMainWnd->close();
+}
+
+QString LoadQString(unsigned id) {
+  const std::string_view text = res::LoadString(id);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString AppTitle() { return LoadQString(res::IDS_APP_TITLE); }
+
+int AppMessageBox(const QString& text, platform::MbIcon icon, platform::MbButtons buttons,
+                  unsigned helpContext, bool systemModal) {
+  platform::MessageBoxRequest request;
+  request.text = text;
+  request.caption = AppTitle();
+  request.icon = icon == platform::MbIcon::None ? platform::MbIcon::Exclamation : icon;
+  request.buttons = buttons;
+  request.helpContext = helpContext;
+  request.systemModal = systemModal;
+  request.beep = icon == platform::MbIcon::Stop;
+  request.owner = QApplication::activeWindow();
+  if (!request.owner) {
+    if (CWinApp* app = CWinApp::Get()) request.owner = app->GetMainWnd();
+  }
+  return platform::ShowMessageBox(request);
+}
+
+int AppMessageBox(unsigned stringId, platform::MbIcon icon, platform::MbButtons buttons,
+                  unsigned helpContext, bool systemModal) {
+  return AppMessageBox(LoadQString(stringId), icon, buttons, helpContext, systemModal);
+}
+
+}  // namespace fw

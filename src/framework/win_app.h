@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "framework/cmd_target.h"
+#include "platform/message_box.h"
+
+namespace platform {
+class ClipboardPort;
+class ProfileFile;
+}  // namespace platform
+
+namespace fw {
+
+class CDocTemplate;
+class CMDIFrameWnd;
+
+// Show states of the main window at launch.
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOWMAXIMIZED = 3;
+inline constexpr int SW_SHOWMINNOACTIVE = 7;
+
+// The application base: the one object of the run. It owns the document templates,
+// knows the main window, the settings file and the clipboard, and runs the idle update.
+class CWinApp : public QObject, public CCmdTarget {
+  Q_OBJECT
+
+ public:
+  // `settingsBaseName`: the settings file is <config folder>/<base>.INI.
+  CWinApp(const QString& settingsBaseName, std::unique_ptr<platform::ClipboardPort> clipboard);
+  ~CWinApp() override;
+
+  static CWinApp* Get();
+
+  virtual bool InitInstance() = 0;
+
+  CMDIFrameWnd* GetMainWnd() const { return m_pMainWnd; }
+  platform::ClipboardPort& Clipboard() const { return *m_pClipboard; }
+  platform::ProfileFile& Profile() const { return *m_pProfile; }
+
+  void AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
+  CDocTemplate* GetDocTemplate() const;
+
+  // The launch show state (SW_*).
+  int m_nCmdShow = SW_SHOWNORMAL;
+
+  // Marks the tool bar and status panes for an update when the program next idles.
+  void RequestIdleUpdate() { m_bIdlePending = true; }
+  void RunIdleUpdateNow();
+
+  bool OnCmdMsg(unsigned id, CCmdUI* ui) override;
+
+ protected:
+  void OnFileNew();
+  void OnAppExit();
+
+  CMDIFrameWnd* m_pMainWnd = nullptr;
+
+ private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  std::unique_ptr<platform::ClipboardPort> m_pClipboard;
+  std::unique_ptr<platform::ProfileFile> m_pProfile;
+  std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+  bool m_bIdlePending = true;
+};
+
+// The application title: string 57344.
+QString AppTitle();
+// The text of a string resource.
+QString LoadQString(unsigned id);
+
+// The application message box: caption the application title, owner the active window.
+// A box with the stop icon is preceded by the error beep. Without an icon, the standard
+// button sets get the exclamation icon.
+int AppMessageBox(const QString& text, platform::MbIcon icon = platform::MbIcon::None,
+                  platform::MbButtons buttons = platform::MbButtons::Ok, unsigned helpContext = 0,
+                  bool systemModal = false);
+int AppMessageBox(unsigned stringId, platform::MbIcon icon = platform::MbIcon::None,
+                  platform::MbButtons buttons = platform::MbButtons::Ok, unsigned helpContext = 0,
+                  bool systemModal = false);
+
+}  // namespace fw

@@ -1,0 +1,27 @@
+#include <QApplication>
+#include <clocale>
+
+#include "app/main_frame.h"
+#include "app/tolvane_app.h"
+#include "app/termination_watch.h"
+#include "platform/qt_clipboard_port.h"
+
+int main(int argc, char* argv[]) {
+  std::setlocale(LC_ALL, "");
+  QApplication qtApp(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(true);
+
+  QStringList arguments = QApplication::arguments();
+  arguments.removeFirst();
+  app::CTolvaneApp theApp(std::make_unique<platform::QtClipboardPort>(), arguments);
+  if (!theApp.InitInstance()) return 1;
+
+  // The end of the user's work, or a termination signal, ends the program as Exit does.
+  app::TerminationWatch watch([&theApp] {
+    if (app::CMainFrame* frame = theApp.MainFrame()) frame->close();
+  });
+  QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &qtApp, [&theApp] {
+    if (app::CMainFrame* frame = theApp.MainFrame()) frame->close();
+  });
+  return QApplication::exec();
+}

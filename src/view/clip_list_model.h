@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QFont>
+#include <string>
+
+namespace doc {
+class CClipList;
+}
+
+namespace view {
+
+// The lines of a list view: line i shows item i of the document, led by the marker when
+// the item equals the current clipboard text. Lines are built only for the rows Qt
+// paints, so a refill costs the same whatever the number of items.
+class ClipListModel : public QAbstractListModel {
+  Q_OBJECT
+
+ public:
+  enum class RefillResult { Complete, OutOfMemory };
+
+  explicit ClipListModel(QObject* parent = nullptr);
+
+  // Shows `list` anew with `clipText` marked; measures the items not measured before for
+  // the horizontal extent (widest line + 10 pixels). Stops at the first item whose line
+  // could not be made for lack of memory: the lines before it stay.
+  RefillResult Refill(const doc::CClipList* list, const std::string* clipText, const QFont& font);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+  int HorizontalExtent() const { return m_nExtent; }
+  // The display text of a row as the list shows it.
+  QString DisplayText(int row) const;
+  // The display line of a row in the system code page (marker, text, shortening).
+  std::string DisplayLine(int row) const;
+
+ private:
+  bool IsMarked(int row) const;
+
+  const doc::CClipList* m_pList = nullptr;
+  const std::string* m_pClipText = nullptr;
+  int m_nRows = 0;
+  int m_nExtent = 0;
+  int m_nLineHeight = 16;
+};
+
+}  // namespace view

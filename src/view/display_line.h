@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/code_page.h"
+
+namespace view {
+
+// Length limits of a list line, counting the marker as two bytes in any code page.
+inline constexpr std::size_t kMaxDisplayBytes = 260;
+inline constexpr std::size_t kCutBytes = 256;
+
+// The list line of an item: the marker "◎" when marked, else two blanks, then the text.
+// A line longer than kMaxDisplayBytes keeps its first kCutBytes (without splitting a
+// character) followed by "...".
+std::string BuildDisplayLine(std::string_view item, bool marked, platform::CodePage cp);
+
+}  // namespace view

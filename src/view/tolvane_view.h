@@ -1,0 +1,47 @@
+#pragma once
+
+#include "framework/view.h"
+
+namespace doc {
+class CTolvaneDoc;
+}
+
+namespace view {
+
+class CClipListBox;
+class ClipListModel;
+
+// Shows a clip list document in a list that fills the view, refilled on every change of
+// the document and of the clipboard; the target of the edit commands.
+class CTolvaneView : public fw::CView {
+  Q_OBJECT
+
+ public:
+  CTolvaneView();
+  ~CTolvaneView() override;
+
+  doc::CTolvaneDoc* GetDocument() const;
+  void SetDocument(fw::CDocument* document) override;
+  CClipListBox* ListBox() const { return m_pListBox; }
+  ClipListModel* Model() const { return m_pModel; }
+
+  void OnInitialUpdate() override;
+  void OnUpdate(fw::CView* sender, int hint) override;
+  // The list gained the focus: the item-count pane shows this view's line count.
+  void OnListFocus();
+  void OnDblclkClipList();
+
+  bool OnCmdMsg(unsigned id, fw::CCmdUI* ui) override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  void RefillList(int hint);
+
+  CClipListBox* m_pListBox;
+  ClipListModel* m_pModel;
+};
+
+}  // namespace view

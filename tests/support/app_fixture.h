@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+#include "support/fake_clipboard_port.h"
+#include "support/message_recorder.h"
+
+namespace app {
+class CTolvaneApp;
+class CMainFrame;
+}  // namespace app
+namespace doc {
+class CTolvaneDoc;
+}
+namespace view {
+class CTolvaneView;
+}
+namespace fw {
+class CMDIChildWnd;
+}
+
+namespace testing_support {
+
+// A started application with a fake clipboard, recorded message boxes and its own empty
+// settings folder. Tests write settings first (WriteSettings) and then call Start().
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The settings file the program uses.
+  std::string SettingsPath() const;
+  void WriteSettings(const std::string& content) const;
+  std::string ReadSettings() const;
+
+  void Start(bool expectSuccess = true);
+  // Ends the program as Exit does and forgets the application object.
+  void Exit();
+
+  app::CMainFrame* Frame() const;
+  doc::CTolvaneDoc* ActiveDoc() const;
+  view::CTolvaneView* ActiveView() const;
+  fw::CMDIChildWnd* ActiveChild() const;
+  // A new document through the New command.
+  doc::CTolvaneDoc* NewDocument();
+  // The items of a document, head first.
+  static std::vector<std::string> Items(const doc::CTolvaneDoc* doc);
+  // Runs a command through the router as a menu item would.
+  bool Run(unsigned id);
+  bool Enabled(unsigned id);
+  bool Checked(unsigned id);
+  static void ProcessEvents();
+
+  QTemporaryDir m_configDir;
+  QTemporaryDir m_dataDir;
+  FakeClipboardPort* m_pClipboard = nullptr;  // owned by the application
+  std::unique_ptr<MessageRecorder> m_pMessages;
+  std::unique_ptr<app::CTolvaneApp> m_pApp;
+};
+
+}  // namespace testing_support
