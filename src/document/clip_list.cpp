@@ -7,13 +7,19 @@
 namespace doc {
 
 CClipList::TrackedPosition::TrackedPosition(CClipList& list, int position)
-    : m_list(list), m_nPosition(position) {
-  m_list.m_tracked.push_back(this);
+    : m_pList(&list), m_nPosition(position) {
+  m_pList->m_tracked.push_back(this);
 }
 
 CClipList::TrackedPosition::~TrackedPosition() {
-  auto& tracked = m_list.m_tracked;
+  if (!m_pList) return;
+  auto& tracked = m_pList->m_tracked;
   tracked.erase(std::remove(tracked.begin(), tracked.end(), this), tracked.end());
+}
+
+CClipList::~CClipList() {
+  // A position may outlive its list (a dialog open while the document closes).
+  for (TrackedPosition* t : m_tracked) t->m_pList = nullptr;
 }
 
 void CClipList::SetAt(int position, std::string text) {

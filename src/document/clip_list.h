@@ -21,15 +21,17 @@ class CClipList {
     ~TrackedPosition();
     TrackedPosition(const TrackedPosition&) = delete;
     TrackedPosition& operator=(const TrackedPosition&) = delete;
-    int Get() const { return m_nPosition; }
+    // -1 when the item is gone, or the whole list with it.
+    int Get() const { return m_pList ? m_nPosition : -1; }
 
    private:
     friend class CClipList;
-    CClipList& m_list;
+    CClipList* m_pList;
     int m_nPosition;
   };
 
   CClipList() = default;
+  ~CClipList();
   CClipList(const CClipList&) = delete;
   CClipList& operator=(const CClipList&) = delete;
 

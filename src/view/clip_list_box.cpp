@@ -1,6 +1,13 @@
 #include "view/clip_list_box.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <memory>
+
+#include "app/main_frame.h"
+#include "framework/command_bars.h"
 
 #include "resources/command_ids.h"
 #include "view/tolvane_view.h"
@@ -48,6 +55,41 @@ void CClipListBox::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid()) {
     m_pView->OnDblclkClipList();
   }
+}
+
+void CClipListBox::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) {
+    OnRButtonDown(event->position().toPoint());
+    return;
+  }
+  QListView::mousePressEvent(event);
+}
+
+void CClipListBox::contextMenuEvent(QContextMenuEvent* event) {
+  // The menu key: the menu opens at the selected line, or at the top left.
+  if (event->reason() != QContextMenuEvent::Mouse) {
+    const QRect line = visualRect(currentIndex());
+    OnRButtonDown(line.isValid() ? line.center() : QPoint(0, 0));
+  }
+  event->accept();
+}
+
+void CClipListBox::OnRButtonDown(const QPoint& point) {
+  const int count = GetCount();
+  if (count > 0) {
+    // The nearest line: below the last one, the last one.
+    const QModelIndex index = indexAt(QPoint(0, point.y()));
+    SetCurSel(index.isValid() ? index.row() : (point.y() < 0 ? 0 : count - 1));
+  }
+  app::CMainFrame* frame = app::MainFrame();
+  if (!frame) return;
+  std::unique_ptr<QMenu> menu(frame->GetCommandBars()->CreatePopup(res::IDR_CONTEXT_MENU, 0, nullptr));
+  if (!menu) return;
+  const bool selected = GetCurSel() >= 0;
+  for (QAction* action : menu->actions()) {
+    if (!action->isSeparator()) action->setEnabled(selected);
+  }
+  menu->exec(viewport()->mapToGlobal(point));
 }
 
 }  // namespace view

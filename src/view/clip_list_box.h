@@ -21,8 +21,13 @@ class CClipListBox : public QListView {
  protected:
   void focusInEvent(QFocusEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
+  // The right button: selects the nearest line and opens the context menu there.
+  void OnRButtonDown(const QPoint& point);
+
   CTolvaneView* m_pView;
 };
 

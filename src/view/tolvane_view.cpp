@@ -1,11 +1,17 @@
 #include "view/tolvane_view.h"
 
+#include <QApplication>
 #include <QFocusEvent>
+#include <QPointer>
+#include <new>
 #include <QResizeEvent>
 
 #include "app/main_frame.h"
+#include "dialogs/clip_edit_dialog.h"
 #include "document/tolvane_doc.h"
 #include "framework/win_app.h"
+#include "platform/clipboard_port.h"
+#include "resources/command_ids.h"
 #include "resources/messages.h"
 #include "view/clip_list_box.h"
 #include "view/clip_list_model.h"
@@ -74,8 +80,134 @@ void CTolvaneView::RefillList(int hint) {
   }
 }
 
-void CTolvaneView::OnDblclkClipList() {}
+void CTolvaneView::OnDblclkClipList() { OnEditCopy(); }
 
-bool CTolvaneView::OnCmdMsg(unsigned id, fw::CCmdUI* ui) { return fw::CView::OnCmdMsg(id, ui); }
+bool CTolvaneView::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
+  static const fw::CommandMapEntry<CTolvaneView> map[] = {
+      {res::ID_EDIT_MODIFY, &CTolvaneView::OnEditModify, &CTolvaneView::OnUpdateNeedSelection},
+      {res::ID_EDIT_CUT, &CTolvaneView::OnEditCut, &CTolvaneView::OnUpdateNeedSelection},
+      {res::ID_EDIT_COPY, &CTolvaneView::OnEditCopy, &CTolvaneView::OnUpdateNeedSelection},
+      {res::ID_EDIT_PASTE, &CTolvaneView::OnEditPaste, &CTolvaneView::OnUpdateEditPaste},
+      {res::ID_EDIT_CLEAR, &CTolvaneView::OnEditDelete, &CTolvaneView::OnUpdateNeedSelection},
+  };
+  return fw::DispatchCommandMap(this, map, id, ui) || fw::CView::OnCmdMsg(id, ui);
+}
+
+void CTolvaneView::OnUpdateNeedSelection(fw::CCmdUI* ui) { ui->Enable(m_pListBox->GetCurSel() >= 0); }
+
+void CTolvaneView::OnUpdateEditPaste(fw::CCmdUI* ui) {
+  ui->Enable(fw::CWinApp::Get()->Clipboard().HasText());
+}
+
+bool CTolvaneView::SetClipboardText(const std::string& text) {
+  switch (fw::CWinApp::Get()->Clipboard().WriteText(text)) {
+    case platform::ClipboardStatus::NoMemory:
+      fw::AppMessageBox(QString::fromUtf8(res::kMsgNoGlobalMemory), platform::MbIcon::Stop);
+      return false;
+    case platform::ClipboardStatus::CannotOpen:
+      fw::AppMessageBox(QString::fromUtf8(res::kMsgClipboardOpenFailed),
+                        platform::MbIcon::Exclamation);
+      return false;
+    default:
+      return true;
+  }
+}
+
+void CTolvaneView::OnEditCopy() {
+  const int line = m_pListBox->GetCurSel();
+  doc::CTolvaneDoc* doc = GetDocument();
+  if (line < 0 || !doc || line >= doc->m_itemList.GetCount()) return;
+  // A copy of the whole item, not the shortened line: the notice that the write causes
+  // may change the list before the write returns.
+  const std::string text = doc->m_itemList.GetAt(line);
+  SetClipboardText(text);
+}
+
+void CTolvaneView::OnEditCut() {
+  app::CMainFrame* frame = app::MainFrame();
+  if (m_pListBox->GetCurSel() < 0 || !frame) return;
+  // Set before the write: the change notice it causes must add nothing.
+  frame->m_bSkipNextCapture = 1;
+  OnEditCopy();
+  OnEditDelete();
+}
+
+void CTolvaneView::OnEditDelete() {
+  const int line = m_pListBox->GetCurSel();
+  doc::CTolvaneDoc* doc = GetDocument();
+  if (line < 0 || !doc || line >= doc->m_itemList.GetCount()) return;
+  doc->m_nDeletedIndex = line;
+  doc->m_strDeleted = doc->m_itemList.GetAt(line);
+  doc->m_itemList.RemoveAt(line);
+  const int count = doc->m_itemList.GetCount();
+  doc->UpdateAllViews(nullptr, line == count ? line - 1 : line);
+  doc->SetModifiedFlag(count > 0);
+  if (app::CMainFrame* frame = app::MainFrame()) frame->UpdateItemCount(count);
+}
+
+void CTolvaneView::OnEditPaste() {
+  if (doc::CTolvaneDoc* doc = GetDocument()) doc->AddClipboardText();
+}
+
+void CTolvaneView::OnEditModify() {
+  const int line = m_pListBox->GetCurSel();
+  doc::CTolvaneDoc* doc = GetDocument();
+  if (line < 0 || !doc || line >= doc->m_itemList.GetCount()) return;
+
+  // Captures go on while the dialog is open and may move or remove the item: the
+  // position follows the list, and a removed item is left alone.
+  doc::CClipList::TrackedPosition position(doc->m_itemList, line);
+  const std::string itemText = doc->m_itemList.GetAt(line);
+  const QPointer<CTolvaneView> self(this);
+  int result = 0;
+  std::string edited;
+  {
+    dialogs::CClipEditDialog dialog(this, itemText);
+    result = dialog.DoModal();
+    edited = dialog.EditedText();
+  }
+  if (!self || GetDocument() != doc) return;
+  ApplyEdit(result, edited, position.Get());
+}
+
+void CTolvaneView::ApplyEdit(int result, const std::string& text, int position) {
+  using dialogs::CClipEditDialog;
+  doc::CTolvaneDoc* doc = GetDocument();
+  app::CMainFrame* frame = app::MainFrame();
+  if (result == CClipEditDialog::IDTRANSFER) {
+    SetClipboardText(text);
+    return;
+  }
+  if (result != CClipEditDialog::IDUPDATE && result != CClipEditDialog::IDINSERT) return;
+  if (position < 0) {
+    // The item went away while the dialog was open: there is nothing to update or to
+    // insert above any more.
+    QApplication::beep();
+    return;
+  }
+
+  doc::CClipList& list = doc->m_itemList;
+  doc::CClipList::TrackedPosition selected(list, position);
+  const int removed = doc->RemoveEqualItem(text);
+  if (result == CClipEditDialog::IDUPDATE) {
+    if (removed >= 0 && frame) frame->UpdateItemCount(list.GetCount());
+    list.SetAt(selected.Get(), text);
+    doc->UpdateAllViews(nullptr, selected.Get());
+    doc->SetModifiedFlag(true);
+    return;
+  }
+  try {
+    list.InsertBefore(selected.Get(), text);
+  } catch (const std::bad_alloc&) {
+    // The equal item may have left already: the views must not go on showing it.
+    doc->UpdateAllViews(nullptr, -1);
+    if (frame) frame->UpdateItemCount(list.GetCount());
+    throw;
+  }
+  // The tracked item moved one down, below the inserted text: it stays selected.
+  doc->UpdateAllViews(nullptr, selected.Get());
+  doc->SetModifiedFlag(true);
+  if (frame) frame->UpdateItemCount(list.GetCount());
+}
 
 }  // namespace view

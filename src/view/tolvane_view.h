@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "framework/view.h"
 
 namespace doc {
@@ -33,12 +35,24 @@ class CTolvaneView : public fw::CView {
 
   bool OnCmdMsg(unsigned id, fw::CCmdUI* ui) override;
 
+  // Puts `text` on the clipboard as its only content; false after a reported failure.
+  bool SetClipboardText(const std::string& text);
+
+  void OnEditModify();
+  void OnEditCut();
+  void OnEditCopy();
+  void OnEditPaste();
+  void OnEditDelete();
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
 
  private:
   void RefillList(int hint);
+  void OnUpdateNeedSelection(fw::CCmdUI* ui);
+  void OnUpdateEditPaste(fw::CCmdUI* ui);
+  void ApplyEdit(int result, const std::string& text, int position);
 
   CClipListBox* m_pListBox;
   ClipListModel* m_pModel;

@@ -1,0 +1,152 @@
+#include "dialogs/clip_edit_dialog.h"
+
+#include <QPushButton>
+#include <new>
+
+#include "dialogs/byte_limited_text_edit.h"
+#include "dialogs/dialog_units.h"
+#include "framework/win_app.h"
+#include "platform/alloc_fault.h"
+#include "platform/code_page.h"
+#include "platform/message_box.h"
+#include "resources/command_ids.h"
+#include "resources/dialog_layouts.h"
+#include "resources/messages.h"
+
+namespace dialogs {
+namespace {
+
+constexpr std::size_t kExtraBytes = 32767;
+
+QString Utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+CClipEditDialog::CClipEditDialog(QWidget* parent, const std::string& itemText)
+    : QDialog(parent), m_strItem(itemText) {
+  try {
+    platform::CheckAllocation();
+    m_strEdit = itemText;
+  } catch (const std::bad_alloc&) {
+    m_strEdit.clear();
+    fw::AppMessageBox(Utf8(res::kMsgNoMemoryEditText), platform::MbIcon::Stop);
+  }
+  // The box shows line breaks as one character; an item written with CRLF gets CRLF back.
+  if (itemText.find("\r\n") != std::string::npos) m_strLineBreak = "\r\n";
+
+  const res::DialogLayout* layout = res::FindDialogLayout(res::IDD_CLIP_EDIT);
+  const DialogUnits units(font());
+  setWindowTitle(Utf8(layout->caption));
+  setFixedSize(units.ToPixels(QSize(layout->width, layout->height)));
+
+  // The text box comes first, so it is first in the tab order and takes the focus.
+  for (const res::DialogControl& control : layout->controls) {
+    const QRect rect = units.ToPixels(QRect(control.x, control.y, control.width, control.height));
+    if (control.kind == res::ControlKind::RichEdit || control.kind == res::ControlKind::Edit) {
+      m_pTextBox = new ByteLimitedTextEdit(this);
+      m_pTextBox->setObjectName(QStringLiteral("EditText%1").arg(control.id));
+      m_pTextBox->setGeometry(rect);
+      m_pTextBox->SetLineBreakBytes(m_strLineBreak.size());
+      m_pTextBox->SetByteLimit(m_strEdit.size() + kExtraBytes);
+      continue;
+    }
+    auto* button = new QPushButton(Utf8(control.text), this);
+    button->setObjectName(QStringLiteral("Button%1").arg(control.id));
+    button->setGeometry(rect);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    switch (control.id) {
+      case res::IDC_UPDATE: connect(button, &QPushButton::clicked, this, &CClipEditDialog::OnUpdate); break;
+      case res::IDC_INSERT: connect(button, &QPushButton::clicked, this, &CClipEditDialog::OnInsert); break;
+      case res::IDC_TRANSFER: connect(button, &QPushButton::clicked, this, &CClipEditDialog::OnTransfer); break;
+      case res::IDC_CLEAR: connect(button, &QPushButton::clicked, this, &CClipEditDialog::OnClear); break;
+      default: connect(button, &QPushButton::clicked, this, &CClipEditDialog::reject); break;
+    }
+  }
+  WriteBox();
+  m_pTextBox->setFocus();
+}
+
+CClipEditDialog::~CClipEditDialog() = default;
+
+QPushButton* CClipEditDialog::Button(int id) const {
+  return findChild<QPushButton*>(QStringLiteral("Button%1").arg(id));
+}
+
+int CClipEditDialog::DoModal() { return exec(); }
+
+void CClipEditDialog::reject() { done(IDCANCELEDIT); }
+
+void CClipEditDialog::ReadBox() {
+  const QString text = m_pTextBox->toPlainText();
+  std::string bytes = platform::FromUtf8(text.toStdString(), platform::SystemCodePage());
+  if (m_strLineBreak == "\r\n") {
+    std::string withCrLf;
+    withCrLf.reserve(bytes.size() + bytes.size() / 16);
+    for (char c : bytes) {
+      if (c == '\n') withCrLf += '\r';
+      withCrLf += c;
+    }
+    bytes = std::move(withCrLf);
+  }
+  m_strEdit = std::move(bytes);
+}
+
+void CClipEditDialog::WriteBox() {
+  std::string utf8 = platform::ToUtf8(m_strEdit, platform::SystemCodePage());
+  QString text = Utf8(utf8);
+  if (m_strLineBreak == "\r\n") text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  m_pTextBox->setPlainText(text);
+}
+
+void CClipEditDialog::Refuse(const char* text, const char* caption) {
+  platform::MessageBoxRequest request;
+  request.text = Utf8(text);
+  request.caption = Utf8(caption);
+  request.icon = platform::MbIcon::Exclamation;
+  request.owner = this;
+  platform::ShowMessageBox(request);
+  m_pTextBox->setFocus();
+}
+
+bool CClipEditDialog::RefuseEmpty() {
+  if (!m_strEdit.empty()) return false;
+  Refuse(res::kMsgEnterText, res::kCaptionNoText);
+  return true;
+}
+
+void CClipEditDialog::OnUpdate() {
+  ReadBox();
+  if (RefuseEmpty()) return;
+  if (m_strEdit == m_strItem) {
+    Refuse(res::kMsgSameTextUpdate, res::kCaptionSameText);
+    return;
+  }
+  done(IDUPDATE);
+}
+
+void CClipEditDialog::OnInsert() {
+  ReadBox();
+  if (RefuseEmpty()) return;
+  if (m_strEdit == m_strItem) {
+    Refuse(res::kMsgSameTextInsert, res::kCaptionSameText);
+    return;
+  }
+  done(IDINSERT);
+}
+
+void CClipEditDialog::OnTransfer() {
+  ReadBox();
+  if (RefuseEmpty()) return;
+  done(IDTRANSFER);
+}
+
+void CClipEditDialog::OnClear() {
+  m_strEdit.clear();
+  WriteBox();
+  m_pTextBox->setFocus();
+}
+
+}  // namespace dialogs
