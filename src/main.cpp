@@ -16,12 +16,13 @@ int main(int argc, char* argv[]) {
   app::CTolvaneApp theApp(std::make_unique<platform::QtClipboardPort>(), arguments);
   if (!theApp.InitInstance()) return 1;
 
-  // The end of the user's work, or a termination signal, ends the program as Exit does.
-  app::TerminationWatch watch([&theApp] {
+  // The end of the user's work, or a termination signal, ends the program as Exit does,
+  // also while a dialog or message box is open.
+  const auto endOfWork = [&theApp] {
     if (app::CMainFrame* frame = theApp.MainFrame()) frame->close();
-  });
-  QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &qtApp, [&theApp] {
-    if (app::CMainFrame* frame = theApp.MainFrame()) frame->close();
-  });
+    QApplication::quit();
+  };
+  app::TerminationWatch watch(endOfWork);
+  QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &qtApp, endOfWork);
   return QApplication::exec();
 }

@@ -111,37 +111,25 @@ void CClipEditDialog::Refuse(const char* text, const char* caption) {
   m_pTextBox->setFocus();
 }
 
-bool CClipEditDialog::RefuseEmpty() {
-  if (!m_strEdit.empty()) return false;
-  Refuse(res::kMsgEnterText, res::kCaptionNoText);
-  return true;
-}
-
-void CClipEditDialog::OnUpdate() {
+void CClipEditDialog::EndWithEditedText(int result, const char* sameTextMessage) {
   ReadBox();
-  if (RefuseEmpty()) return;
-  if (m_strEdit == m_strItem) {
-    Refuse(res::kMsgSameTextUpdate, res::kCaptionSameText);
+  if (m_strEdit.empty()) {
+    Refuse(res::kMsgEnterText, res::kCaptionNoText);
     return;
   }
-  done(IDUPDATE);
-}
-
-void CClipEditDialog::OnInsert() {
-  ReadBox();
-  if (RefuseEmpty()) return;
-  if (m_strEdit == m_strItem) {
-    Refuse(res::kMsgSameTextInsert, res::kCaptionSameText);
+  if (sameTextMessage && m_strEdit == m_strItem) {
+    Refuse(sameTextMessage, res::kCaptionSameText);
     return;
   }
-  done(IDINSERT);
+  done(result);
 }
 
-void CClipEditDialog::OnTransfer() {
-  ReadBox();
-  if (RefuseEmpty()) return;
-  done(IDTRANSFER);
-}
+void CClipEditDialog::OnUpdate() { EndWithEditedText(IDUPDATE, res::kMsgSameTextUpdate); }
+
+void CClipEditDialog::OnInsert() { EndWithEditedText(IDINSERT, res::kMsgSameTextInsert); }
+
+// An unchanged text may be transferred.
+void CClipEditDialog::OnTransfer() { EndWithEditedText(IDTRANSFER, nullptr); }
 
 void CClipEditDialog::OnClear() {
   m_strEdit.clear();

@@ -43,8 +43,9 @@ class CClipEditDialog : public QDialog {
  private:
   void ReadBox();
   void WriteBox();
-  // Empty text is refused by all three buttons; shows the message when it is.
-  bool RefuseEmpty();
+  // Reads the box and ends the run with `result`, unless the text is empty or (with a
+  // message given) the same as the item's: then the message shows and the run goes on.
+  void EndWithEditedText(int result, const char* sameTextMessage);
   void Refuse(const char* text, const char* caption);
 
   const std::string& m_strItem;

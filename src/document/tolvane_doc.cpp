@@ -27,7 +27,7 @@ void CTolvaneDoc::AddClipboardText() {
   app::CMainFrame* frame = app::MainFrame();
   if (!frame || frame->m_strClipText.empty()) return;
   // A copy: a message box below runs an event loop in which the text may change.
-  const std::string text = frame->m_strClipText;
+  std::string text = frame->m_strClipText;
 
   const int removed = RemoveEqualItem(text);
   if (m_itemList.GetCount() >= kMaxCapturedItems) {
@@ -35,7 +35,7 @@ void CTolvaneDoc::AddClipboardText() {
     return;
   }
   try {
-    m_itemList.AddHead(text);
+    m_itemList.AddHead(std::move(text));
   } catch (const std::bad_alloc&) {
     KeepViewsInStep(removed);
     ShowStop(res::kMsgNoMemoryAddText, /*systemModal=*/true);

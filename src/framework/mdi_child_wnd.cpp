@@ -1,17 +1,39 @@
 #include "framework/mdi_child_wnd.h"
 
 #include <QCloseEvent>
+#include <QAction>
 #include <QMdiArea>
+#include <QMenu>
 
 #include "framework/doc_template.h"
 #include "framework/document.h"
 #include "framework/mdi_frame_wnd.h"
 #include "framework/view.h"
 #include "framework/win_app.h"
+#include "resources/command_ids.h"
 
 namespace fw {
 
-CMDIChildWnd::CMDIChildWnd() { setAttribute(Qt::WA_DeleteOnClose, false); }
+CMDIChildWnd::CMDIChildWnd() {
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  // The window menu's items show their prompts in the status bar like every command.
+  static const struct {
+    const char* text;
+    unsigned prompt;
+  } kSystemPrompts[] = {
+      {"Restore", res::IDS_SC_RESTORE},   {"Move", res::IDS_SC_MOVE},
+      {"Size", res::IDS_SC_SIZE},         {"Minimize", res::IDS_SC_MINIMIZE},
+      {"Maximize", res::IDS_SC_MAXIMIZE}, {"Close", res::IDS_SC_CLOSE},
+  };
+  if (QMenu* menu = systemMenu()) {
+    for (QAction* action : menu->actions()) {
+      const QString text = action->text().remove(QLatin1Char('&'));
+      for (const auto& entry : kSystemPrompts) {
+        if (text == QLatin1String(entry.text)) action->setStatusTip(LoadQString(entry.prompt));
+      }
+    }
+  }
+}
 
 CMDIChildWnd::~CMDIChildWnd() = default;
 

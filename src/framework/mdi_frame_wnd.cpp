@@ -1,8 +1,11 @@
 #include "framework/mdi_frame_wnd.h"
 
+#include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStatusBar>
 #include <QStyle>
+#include <QWhatsThis>
 #include <algorithm>
 #include <exception>
 #include <new>
@@ -190,6 +193,7 @@ bool CMDIFrameWnd::OnCmdMsg(unsigned id, CCmdUI* ui) {
        &CMDIFrameWnd::OnUpdateWindowCommand},
       {res::ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnWindowArrange,
        &CMDIFrameWnd::OnUpdateWindowCommand},
+      {res::ID_CONTEXT_HELP, &CMDIFrameWnd::OnContextHelp, &CMDIFrameWnd::OnUpdateContextHelp},
   };
   return DispatchCommandMap(this, map, id, ui);
 }
@@ -209,5 +213,21 @@ void CMDIFrameWnd::OnWindowTile() { MDITileHorizontally(); }
 void CMDIFrameWnd::OnWindowArrange() { MDIIconArrange(); }
 
 void CMDIFrameWnd::OnUpdateWindowCommand(CCmdUI* ui) { ui->Enable(MDIGetActive() != nullptr); }
+
+void CMDIFrameWnd::OnContextHelp() {
+  if (QWhatsThis::inWhatsThisMode()) {
+    QWhatsThis::leaveWhatsThisMode();
+    return;
+  }
+  QWhatsThis::enterWhatsThisMode();
+  if (statusBar()) statusBar()->showMessage(LoadQString(res::IDS_HELP_MODE_MESSAGE));
+}
+
+void CMDIFrameWnd::OnUpdateContextHelp(CCmdUI* ui) { ui->SetCheck(QWhatsThis::inWhatsThisMode()); }
+
+bool CMDIFrameWnd::event(QEvent* event) {
+  if (event->type() == QEvent::LeaveWhatsThisMode && statusBar()) statusBar()->clearMessage();
+  return QMainWindow::event(event);
+}
 
 }  // namespace fw

@@ -61,6 +61,11 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   void OnWindowTile();
   void OnWindowArrange();
   void OnUpdateWindowCommand(CCmdUI* ui);
+  // Context help: the next item clicked shows its help.
+  void OnContextHelp();
+  void OnUpdateContextHelp(CCmdUI* ui);
+
+  bool event(QEvent* event) override;
 
   CommandBars* m_pBars;
 

@@ -1,0 +1,112 @@
+#include <QSignalSpy>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "app/main_frame.h"
+#include "app/tolvane_app.h"
+#include "document/tolvane_doc.h"
+#include "e2e/e2e_support.h"
+#include "platform/qt_clipboard_port.h"
+#include "support/app_fixture.h"
+
+namespace {
+
+using e2e::ClipboardOwner;
+using ItemList = std::vector<std::string>;
+
+// The real widgets on the xcb platform with the real clipboard; xclip is the other
+// program that copies.
+class CaptureE2ETest : public testing_support::AppTest {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(m_pMessages->Count(), 0) << m_pMessages->LastText().toStdString();
+    m_pChanges.reset();
+    AppTest::TearDown();
+    ClipboardOwner::KillAll();
+    ProcessEvents();
+  }
+
+  void StartWithRealClipboard() {
+    m_pApp = std::make_unique<app::CTolvaneApp>(std::make_unique<platform::QtClipboardPort>());
+    ASSERT_TRUE(m_pApp->InitInstance());
+    ProcessEvents();
+    ASSERT_NE(ActiveDoc(), nullptr);
+    // Connected after the main frame: when it counts a change, the capture is done.
+    m_pChanges = std::make_unique<QSignalSpy>(&m_pApp->Clipboard(),
+                                              &platform::ClipboardPort::Changed);
+  }
+
+  // Another program copies `text`; returns once this program has handled the change.
+  void CopyAndWait(const std::string& text) {
+    const qsizetype changesBefore = m_pChanges->count();
+    ASSERT_NE(ClipboardOwner::Copy(QByteArray::fromStdString(text)), nullptr);
+    ASSERT_TRUE(e2e::WaitUntil([&] {
+      return m_pChanges->count() > changesBefore && Frame()->m_strClipText == text;
+    })) << "not captured: " << text;
+  }
+
+  ItemList ActiveItems() const { return Items(ActiveDoc()); }
+
+  std::unique_ptr<QSignalSpy> m_pChanges;
+};
+
+TEST_F(CaptureE2ETest, CopiedTextLandsAtHeadAndIsNeverDoubled) {
+  StartWithRealClipboard();
+  ASSERT_EQ(ActiveItems(), ItemList{});
+
+  ASSERT_NO_FATAL_FAILURE(CopyAndWait("alpha"));
+  EXPECT_EQ(ActiveItems(), ItemList{"alpha"});
+  EXPECT_EQ(ActiveDoc()->GetTitle(), QStringLiteral("Tlvn1 *"));
+
+  ASSERT_NO_FATAL_FAILURE(CopyAndWait("alpha"));
+  EXPECT_EQ(ActiveItems(), ItemList{"alpha"});
+
+  ASSERT_NO_FATAL_FAILURE(CopyAndWait("beta"));
+  ASSERT_NO_FATAL_FAILURE(CopyAndWait("alpha"));
+  EXPECT_EQ(ActiveItems(), (ItemList{"alpha", "beta"}));
+}
+
+TEST_F(CaptureE2ETest, TextOnClipboardAtStartFillsFirstDocument) {
+  ASSERT_NE(ClipboardOwner::Copy("present before start"), nullptr);
+  StartWithRealClipboard();
+  EXPECT_EQ(ActiveItems(), ItemList{"present before start"});
+  EXPECT_EQ(ActiveDoc()->GetTitle(), QStringLiteral("Tlvn1 *"));
+}
+
+TEST_F(CaptureE2ETest, OwnerGoneEmptiesCurrentTextAndKeepsList) {
+  StartWithRealClipboard();
+  ASSERT_NO_FATAL_FAILURE(CopyAndWait("short lived"));
+  ClipboardOwner::KillAll();
+  // X11 keeps no copy once the owning program is gone.
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText.empty(); }));
+  EXPECT_EQ(ActiveItems(), ItemList{"short lived"});
+}
+
+TEST_F(CaptureE2ETest, JapaneseMultiLineTextArrivesByteForByte) {
+  StartWithRealClipboard();
+  const std::string text =
+      "ｸﾘｯﾌﾟﾎﾞｰﾄﾞ\t消去\r\n"
+      "他のｱﾌﾟﾘｹｰｼｮﾝがｸﾘｯﾌﾟﾎﾞｰﾄﾞ使用中\r\n"
+      "\xF0\x9F\x93\x8B 項目数\r\n";
+  ASSERT_NO_FATAL_FAILURE(CopyAndWait(text));
+  ASSERT_EQ(ActiveItems().size(), 1u);
+  EXPECT_EQ(ActiveItems()[0], text);
+  e2e::SaveScreenshot(QStringLiteral("capture_japanese"));
+}
+
+TEST_F(CaptureE2ETest, TwentyCopiesInARowKeepEachTextOnceNewestFirst) {
+  StartWithRealClipboard();
+  // Seven texts in turn: later copies repeat earlier ones, which must move, not double.
+  ItemList expected;
+  for (int i = 0; i < 20; ++i) {
+    const std::string text = "copy " + std::to_string(i % 7);
+    ASSERT_NO_FATAL_FAILURE(CopyAndWait(text));
+    expected.erase(std::remove(expected.begin(), expected.end(), text), expected.end());
+    expected.insert(expected.begin(), text);
+  }
+  EXPECT_EQ(ActiveItems(), expected);
+  EXPECT_EQ(ActiveItems().front(), "copy 5");
+}
+
+}  // namespace

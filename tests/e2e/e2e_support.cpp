@@ -1,0 +1,304 @@
+#include "e2e/e2e_support.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QtTest/QTest>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace e2e {
+namespace {
+
+std::vector<std::unique_ptr<ClipboardOwner>>& Owners() {
+  static std::vector<std::unique_ptr<ClipboardOwner>> owners;
+  return owners;
+}
+
+bool WaitForExit(QProcess& process, int timeoutMs) {
+  return WaitUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs);
+}
+
+void KillAndReap(QProcess& process) {
+  if (process.state() == QProcess::NotRunning) return;
+  process.kill();
+  // A killed process is gone at once; this only collects it.
+  process.waitForFinished(1000);
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+  const QDeadlineTimer deadline(timeoutMs);
+  while (!condition()) {
+    if (deadline.hasExpired()) return condition();
+    QTest::qWait(5);
+  }
+  return true;
+}
+
+ToolResult RunTool(const QString& program, const QStringList& arguments, int timeoutMs) {
+  ToolResult result;
+  QProcess process;
+  process.start(program, arguments);
+  if (!process.waitForStarted(timeoutMs)) return result;
+  process.closeWriteChannel();
+  result.finished = WaitForExit(process, timeoutMs);
+  if (!result.finished) KillAndReap(process);
+  if (result.finished && process.exitStatus() == QProcess::NormalExit) {
+    result.exitCode = process.exitCode();
+  }
+  result.out = process.readAllStandardOutput();
+  result.err = process.readAllStandardError();
+  return result;
+}
+
+QStringList MissingTools() {
+  QStringList missing;
+  for (const char* tool : {"Xvfb", "xclip", "xdotool"}) {
+    if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
+      missing << QString::fromLatin1(tool);
+    }
+  }
+  return missing;
+}
+
+// --- Xvfb ------------------------------------------------------------------------------
+
+bool XvfbServer::Start(QString* error) {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) {
+    *error = QStringLiteral("pipe: %1").arg(qt_error_string(errno));
+    return false;
+  }
+  m_pid = ::fork();
+  if (m_pid < 0) {
+    *error = QStringLiteral("fork: %1").arg(qt_error_string(errno));
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return false;
+  }
+  if (m_pid == 0) {
+    // The server goes with the test run, also when the run crashes.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    ::fcntl(fds[1], F_SETFD, 0);
+    const int devNull = ::open("/dev/null", O_RDWR);
+    ::dup2(devNull, STDIN_FILENO);
+    ::dup2(devNull, STDOUT_FILENO);
+    const std::string fd = std::to_string(fds[1]);
+    ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+             "-nolisten", "tcp", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(fds[1]);
+
+  // The server writes its display number to the pipe once it accepts clients.
+  std::string text;
+  const QDeadlineTimer deadline(10000);
+  while (text.find('\n') == std::string::npos && !deadline.hasExpired()) {
+    pollfd pfd{fds[0], POLLIN, 0};
+    if (::poll(&pfd, 1, static_cast<int>(deadline.remainingTime())) <= 0) continue;
+    char buffer[32];
+    const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
+    if (got <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fds[0]);
+  if (text.find('\n') == std::string::npos) {
+    *error = QStringLiteral("Xvfb did not report a display number");
+    Stop();
+    return false;
+  }
+  m_nDisplay = std::stoi(text);
+  return true;
+}
+
+void XvfbServer::Stop() {
+  if (m_pid <= 0) return;
+  ::kill(m_pid, SIGTERM);
+  const QDeadlineTimer deadline(5000);
+  while (::waitpid(m_pid, nullptr, WNOHANG) == 0) {
+    if (deadline.hasExpired()) {
+      ::kill(m_pid, SIGKILL);
+      ::waitpid(m_pid, nullptr, 0);
+      break;
+    }
+    ::usleep(10000);
+  }
+  m_pid = -1;
+}
+
+// --- Clipboard ---------------------------------------------------------------------------
+
+ClipboardOwner* ClipboardOwner::Copy(const QByteArray& bytes) {
+  std::unique_ptr<ClipboardOwner> owner(new ClipboardOwner);
+  owner->m_pProcess = std::make_unique<QProcess>();
+  // -verbose keeps xclip in the foreground (so it can be killed) and reports each
+  // request it has served.
+  owner->m_pProcess->start(QStringLiteral("xclip"),
+                           {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                            QStringLiteral("-i"), QStringLiteral("-verbose")});
+  if (!owner->m_pProcess->waitForStarted(kWaitMs)) return nullptr;
+  owner->m_pProcess->write(bytes);
+  owner->m_pProcess->closeWriteChannel();
+  ClipboardOwner* result = owner.get();
+  Owners().push_back(std::move(owner));
+  if (!result->WaitForLog("Waiting for selection requests", kWaitMs)) return nullptr;
+  return result;
+}
+
+void ClipboardOwner::KillAll() {
+  for (auto& owner : Owners()) KillAndReap(*owner->m_pProcess);
+  Owners().clear();
+}
+
+bool ClipboardOwner::WaitUntilRead(int timeoutMs) {
+  // xclip announces the next request once it has delivered the text for the first.
+  return WaitForLog("Waiting for selection request number 2", timeoutMs);
+}
+
+bool ClipboardOwner::WaitForLog(const QByteArray& line, int timeoutMs) {
+  return WaitUntil(
+      [&] {
+        m_log += m_pProcess->readAllStandardError();
+        return m_log.contains(line);
+      },
+      timeoutMs);
+}
+
+std::optional<QByteArray> ReadClipboard() {
+  const ToolResult result =
+      RunTool(QStringLiteral("xclip"),
+              {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
+  if (!result.finished || result.exitCode != 0) return std::nullopt;
+  return result.out;
+}
+
+bool WaitForClipboardText(const QByteArray& expected, QByteArray* last) {
+  return WaitUntil([&] {
+    const std::optional<QByteArray> text = ReadClipboard();
+    *last = text.value_or(QByteArray("<no text>"));
+    return text == expected;
+  });
+}
+
+// --- Windows and keys ----------------------------------------------------------------
+
+QString FindWindow(const QString& pattern) {
+  const ToolResult result = RunTool(
+      QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+                                  QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                  pattern});
+  if (!result.finished || result.exitCode != 0) return {};
+  return QString::fromLatin1(result.out).section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+QString WindowName(const QString& windowId) {
+  const ToolResult result =
+      RunTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), windowId});
+  return QString::fromUtf8(result.out).trimmed();
+}
+
+std::vector<int> WindowGeometry(const QString& windowId) {
+  const ToolResult result = RunTool(
+      QStringLiteral("xdotool"),
+      {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), windowId});
+  std::vector<int> values;
+  for (const char* key : {"X=", "Y=", "WIDTH=", "HEIGHT="}) {
+    for (const QByteArray& line : result.out.split('\n')) {
+      if (line.startsWith(key)) values.push_back(line.mid(qstrlen(key)).toInt());
+    }
+  }
+  if (values.size() != 4) values.clear();
+  return values;
+}
+
+bool FocusWindow(const QString& windowId) {
+  const ToolResult result =
+      RunTool(QStringLiteral("xdotool"),
+              {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
+  return result.finished && result.exitCode == 0;
+}
+
+bool SendKeys(const QStringList& keys) {
+  const ToolResult result =
+      RunTool(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys);
+  return result.finished && result.exitCode == 0;
+}
+
+// --- The program ---------------------------------------------------------------------
+
+TolvaneProcess::TolvaneProcess(const QString& configHome)
+    : m_strConfigHome(configHome.isEmpty() ? m_configDir.path() : configHome) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_strConfigHome);
+  env.insert(QStringLiteral("XDG_DATA_HOME"), m_dataDir.path());
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+  m_process.setProcessEnvironment(env);
+  m_process.setProcessChannelMode(QProcess::MergedChannels);
+}
+
+TolvaneProcess::~TolvaneProcess() { KillAndReap(m_process); }
+
+bool TolvaneProcess::Start() {
+  m_process.start(QStringLiteral(TOLVANE_BINARY), {});
+  return m_process.waitForStarted(kWaitMs);
+}
+
+QString TolvaneProcess::WaitForWindow() { return FindWindow(QStringLiteral("^Tolvane")); }
+
+int TolvaneProcess::Terminate() {
+  if (m_process.state() == QProcess::NotRunning) return -1;
+  ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
+  if (!WaitForExit(m_process, kWaitMs)) {
+    KillAndReap(m_process);
+    return -1;
+  }
+  return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
+QString TolvaneProcess::Output() {
+  m_output += m_process.readAll();
+  QString text = QString::fromUtf8(m_output);
+  if (m_process.error() != QProcess::UnknownError) {
+    text.prepend(QStringLiteral("[%1]\n").arg(m_process.errorString()));
+  }
+  return text;
+}
+
+// --- Files and screenshots -------------------------------------------------------------
+
+std::vector<std::string> IniSectionLines(const QString& path, const std::string& section) {
+  QFile file(path);
+  std::vector<std::string> lines;
+  if (!file.open(QIODevice::ReadOnly)) return lines;
+  const std::string header = "[" + section + "]";
+  bool inSection = false;
+  for (QByteArray line : file.readAll().split('\n')) {
+    if (line.endsWith('\r')) line.chop(1);
+    if (line.startsWith('[')) {
+      inSection = line.toStdString() == header;
+      continue;
+    }
+    if (inSection && !line.isEmpty()) lines.push_back(line.toStdString());
+  }
+  return lines;
+}
+
+void SaveScreenshot(const QString& name) {
+  const QString folder = qEnvironmentVariable("TOLVANE_E2E_SHOTS");
+  if (folder.isEmpty()) return;
+  RunTool(QStringLiteral("xwd"), {QStringLiteral("-root"), QStringLiteral("-silent"),
+                                  QStringLiteral("-out"), QDir(folder).filePath(name + ".xwd")});
+}
+
+}  // namespace e2e
