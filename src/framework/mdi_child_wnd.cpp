@@ -32,6 +32,13 @@ CMDIChildWnd::CMDIChildWnd() {
         if (text == QLatin1String(entry.text)) action->setStatusTip(LoadQString(entry.prompt));
       }
     }
+    // Ctrl+F4 is the main window's own key for closing the active window. Where the
+    // platform also binds it to this menu's Close, the two would be ambiguous and neither
+    // would fire.
+    for (QAction* action : menu->actions()) {
+      QList<QKeySequence> keys = action->shortcuts();
+      if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_F4)) > 0) action->setShortcuts(keys);
+    }
   }
 }
 

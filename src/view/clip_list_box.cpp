@@ -1,6 +1,7 @@
 #include "view/clip_list_box.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -14,12 +15,20 @@
 
 namespace view {
 
-CClipListBox::CClipListBox(CTolvaneView* view) : QListView(view), m_pView(view) {
+CClipListBox::CClipListBox(CTolvaneView* view) : QTableView(view), m_pView(view) {
   setObjectName(QStringLiteral("ClipList130"));
   setFrameShape(QFrame::NoFrame);
   setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setUniformItemSizes(true);
+  setShowGrid(false);
+  setTabKeyNavigation(false);
+  setCornerButtonEnabled(false);
+  horizontalHeader()->hide();
+  verticalHeader()->hide();
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setMinimumSectionSize(1);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -45,13 +54,20 @@ void CClipListBox::SetCurSel(int line) {
 
 int CClipListBox::GetCount() const { return model() ? model()->rowCount() : 0; }
 
+void CClipListBox::SetLineMetrics(int height, int extent) {
+  if (verticalHeader()->defaultSectionSize() != height) {
+    verticalHeader()->setDefaultSectionSize(height);
+  }
+  if (model() && model()->columnCount() > 0 && columnWidth(0) != extent) setColumnWidth(0, extent);
+}
+
 void CClipListBox::focusInEvent(QFocusEvent* event) {
-  QListView::focusInEvent(event);
+  QTableView::focusInEvent(event);
   m_pView->OnListFocus();
 }
 
 void CClipListBox::mouseDoubleClickEvent(QMouseEvent* event) {
-  QListView::mouseDoubleClickEvent(event);
+  QTableView::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid()) {
     m_pView->OnDblclkClipList();
   }
@@ -62,7 +78,7 @@ void CClipListBox::mousePressEvent(QMouseEvent* event) {
     OnRButtonDown(event->position().toPoint());
     return;
   }
-  QListView::mousePressEvent(event);
+  QTableView::mousePressEvent(event);
 }
 
 void CClipListBox::contextMenuEvent(QContextMenuEvent* event) {

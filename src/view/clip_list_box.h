@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QListView>
+#include <QTableView>
 
 namespace view {
 
 class CTolvaneView;
 
 // The list control that fills a list view: one line per item, single selection.
-class CClipListBox : public QListView {
+// A one-column table without headers or grid: its rows share one height and need no
+// layout pass over all items, which keeps a refill of 32,767 lines cheap.
+class CClipListBox : public QTableView {
   Q_OBJECT
 
  public:
@@ -17,6 +19,8 @@ class CClipListBox : public QListView {
   int GetCurSel() const;
   void SetCurSel(int line);
   int GetCount() const;
+  // Line height and the horizontal extent (the width every line is given).
+  void SetLineMetrics(int height, int extent);
 
  protected:
   void focusInEvent(QFocusEvent* event) override;

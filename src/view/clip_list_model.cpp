@@ -65,6 +65,13 @@ ClipListModel::RefillResult ClipListModel::Refill(const doc::CClipList* list,
     m_nLineHeight = metrics.height() + 2;
   }
 
+  if (list == m_pList && rows == m_nRows && extent == m_nExtent && rows > 0) {
+    // Same lines, same sizes: new content only. The view repaints without laying out
+    // every row again, which a reset would make it do.
+    m_pClipText = clipText;
+    emit dataChanged(index(0), index(rows - 1), {Qt::DisplayRole});
+    return result;
+  }
   beginResetModel();
   m_pList = list;
   m_pClipText = clipText;

@@ -30,6 +30,7 @@ class ClipListModel : public QAbstractListModel {
   QVariant data(const QModelIndex& index, int role) const override;
 
   int HorizontalExtent() const { return m_nExtent; }
+  int LineHeight() const { return m_nLineHeight; }
   // The display text of a row as the list shows it.
   QString DisplayText(int row) const;
   // The display line of a row in the system code page (marker, text, shortening).

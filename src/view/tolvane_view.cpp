@@ -67,11 +67,12 @@ void CTolvaneView::RefillList(int hint) {
   const app::CMainFrame* frame = app::MainFrame();
   const std::string* clipText = frame ? &frame->m_strClipText : nullptr;
 
-  m_pListBox->setUpdatesEnabled(false);
+  // Nothing paints between the model's refill and the repaint below, so the list is
+  // drawn once, with its new lines and selection.
   const ClipListModel::RefillResult result =
       m_pModel->Refill(doc ? &doc->m_itemList : nullptr, clipText, m_pListBox->font());
+  m_pListBox->SetLineMetrics(m_pModel->LineHeight(), m_pModel->HorizontalExtent());
   if (m_pModel->rowCount() > 0) m_pListBox->SetCurSel(hint);
-  m_pListBox->setUpdatesEnabled(true);
   m_pListBox->viewport()->repaint();
 
   if (result == ClipListModel::RefillResult::OutOfMemory) {
