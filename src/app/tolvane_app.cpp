@@ -134,6 +134,8 @@ void CTolvaneApp::ShowMainWindow() {
       if (m_nPlacementFlag == WPF_RESTORETOMAXIMIZED) state |= Qt::WindowMaximized;
       frame.setWindowState(state);
       frame.show();
+      // Only this first showing goes without activation; later ones activate as usual.
+      frame.setAttribute(Qt::WA_ShowWithoutActivating, false);
       break;
     }
     default:

@@ -168,7 +168,10 @@ void CTolvaneView::OnEditModify() {
     edited = dialog.EditedText();
   }
   if (!self || GetDocument() != doc) return;
-  ApplyEdit(result, edited, position.Get());
+  // A capture of the item's own text takes it out and puts it back at the head: the
+  // item has moved, not gone, and is found by its text (a list holds each text once).
+  const int current = position.Get() >= 0 ? position.Get() : doc->m_itemList.Find(itemText);
+  ApplyEdit(result, edited, current);
 }
 
 void CTolvaneView::ApplyEdit(int result, const std::string& text, int position) {

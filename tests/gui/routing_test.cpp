@@ -1,1 +1,129 @@
+#include <QAction>
+#include <QMenu>
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_frame.h"
+#include "app/tolvane_app.h"
+#include "document/tolvane_doc.h"
+#include "framework/command_bars.h"
+#include "framework/doc_template.h"
+#include "framework/mdi_child_wnd.h"
+#include "resources/command_ids.h"
+#include "support/app_fixture.h"
+#include "view/tolvane_view.h"
+
+namespace {
+
+using testing_support::AppTest;
+
+class RoutingTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    Start();
+    ASSERT_NE(ActiveChild(), nullptr);
+  }
+
+  // The chain as names of the running program's objects, "?" for any other.
+  std::string Trace() const {
+    std::string trace;
+    for (fw::CCmdTarget* target : Frame()->GetCommandChain()) {
+      if (!trace.empty()) trace += ", ";
+      trace += NameOf(target);
+    }
+    return trace;
+  }
+
+  std::string NameOf(fw::CCmdTarget* target) const {
+    fw::CMDIChildWnd* child = ActiveChild();
+    if (child && target == child->GetActiveView()) return "view";
+    if (child && target == child->GetActiveDocument()) return "document";
+    if (target == m_pApp->GetDocTemplate()) return "template";
+    if (child && target == child) return "child frame";
+    if (target == m_pApp.get()) return "app";
+    if (target == Frame()) return "main frame";
+    return "?";
+  }
+
+  unsigned CurrentMenu() const { return Frame()->GetCommandBars()->CurrentMenu(); }
+};
+
+TEST_F(RoutingTest, ChainRunsFromTheActiveViewToTheApplication) {
+  EXPECT_EQ(Trace(), "view, document, template, child frame, app, main frame, app");
+
+  // The chain follows the active window: another document brings its own view.
+  NewDocument();
+  ASSERT_EQ(Frame()->GetChildFrames().size(), 2u);
+  EXPECT_EQ(Frame()->GetCommandChain().front(), ActiveView());
+  EXPECT_EQ(Trace(), "view, document, template, child frame, app, main frame, app");
+
+  ASSERT_TRUE(Run(res::ID_WINDOW_CLOSE_ALL));
+  ProcessEvents();
+  ASSERT_EQ(ActiveChild(), nullptr);
+  EXPECT_EQ(Trace(), "main frame, app");
+}
+
+TEST_F(RoutingTest, CommandWithoutHandlerIsDisabledAndDoesNotRun) {
+  constexpr unsigned kUnhandled = 40000;
+  fw::CCmdUI ui(kUnhandled);
+  EXPECT_FALSE(Frame()->RouteCommand(kUnhandled, &ui));
+  EXPECT_FALSE(ui.IsEnabled());
+  EXPECT_FALSE(Run(kUnhandled));
+
+  ASSERT_TRUE(Run(res::ID_WINDOW_CLOSE_ALL));
+  ProcessEvents();
+  EXPECT_FALSE(Enabled(kUnhandled));
+  EXPECT_FALSE(Run(kUnhandled));
+}
+
+// The router asks the update handlers before it runs a command, whatever state a menu
+// item or button last showed.
+TEST_F(RoutingTest, DisabledCommandDoesNotRun) {
+  doc::CTolvaneDoc* doc = ActiveDoc();
+  doc->m_itemList.AddTail("a");
+  EXPECT_FALSE(Enabled(res::ID_EDIT_UNDO));
+  EXPECT_FALSE(Run(res::ID_EDIT_UNDO));
+  EXPECT_EQ(Items(doc), std::vector<std::string>{"a"});
+
+  doc->m_itemList.RemoveAll();
+  QAction* deleteAll = Frame()->GetCommandBars()->FindMenuAction(res::ID_EDIT_CLEAR_ALL);
+  ASSERT_NE(deleteAll, nullptr);
+  deleteAll->setEnabled(true);
+  deleteAll->trigger();
+  ProcessEvents();
+  EXPECT_EQ(m_pMessages->Count(), 0);
+
+  // With no document window the window commands are disabled and ask nothing.
+  ASSERT_TRUE(Run(res::ID_WINDOW_CLOSE_ALL));
+  ProcessEvents();
+  EXPECT_FALSE(Run(res::ID_WINDOW_NEW));
+  EXPECT_EQ(m_pMessages->Count(), 0);
+}
+
+TEST_F(RoutingTest, MenuStatesComeFromTheUpdateHandlersAsTheMenuOpens) {
+  QAction* undo = Frame()->GetCommandBars()->FindMenuAction(res::ID_EDIT_UNDO);
+  ASSERT_NE(undo, nullptr);
+  auto* menu = qobject_cast<QMenu*>(undo->parent());
+  ASSERT_NE(menu, nullptr);
+  Frame()->GetCommandBars()->UpdateMenu(menu);
+  EXPECT_FALSE(undo->isEnabled());
+
+  ActiveDoc()->m_strDeleted = "deleted";
+  ActiveDoc()->m_nDeletedIndex = 0;
+  Frame()->GetCommandBars()->UpdateMenu(menu);
+  EXPECT_TRUE(undo->isEnabled());
+}
+
+TEST_F(RoutingTest, MenuBarFollowsWhetherADocumentWindowIsOpen) {
+  EXPECT_EQ(CurrentMenu(), 129u);
+  ASSERT_TRUE(Run(res::ID_FILE_CLOSE));
+  ProcessEvents();
+  EXPECT_EQ(CurrentMenu(), 128u);
+  NewDocument();
+  EXPECT_EQ(CurrentMenu(), 129u);
+}
+
+}  // namespace

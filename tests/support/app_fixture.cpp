@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QWidget>
 #include <fstream>
@@ -54,6 +55,7 @@ std::string AppTest::ReadSettings() const {
 void AppTest::Start(bool expectSuccess) {
   auto clipboard = std::make_unique<FakeClipboardPort>();
   m_pClipboard = clipboard.get();
+  if (!m_strStartClipText.empty()) clipboard->SimulateCopy(m_strStartClipText);
   m_pApp = std::make_unique<app::CTolvaneApp>(std::move(clipboard));
   const bool started = m_pApp->InitInstance();
   EXPECT_EQ(started, expectSuccess);
@@ -103,6 +105,8 @@ bool AppTest::Checked(unsigned id) {
   Frame()->RouteCommand(id, &ui);
   return ui.IsChecked();
 }
+
+QString AppTest::ItemCountText() const { return Frame()->ItemCountPane()->text(); }
 
 void AppTest::ProcessEvents() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -1,12 +1,19 @@
 #pragma once
 
+#include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "support/fake_clipboard_port.h"
 #include "support/message_recorder.h"
+
+// Test failures show a QString as its text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 namespace app {
 class CTolvaneApp;
@@ -36,6 +43,7 @@ class AppTest : public ::testing::Test {
   void WriteSettings(const std::string& content) const;
   std::string ReadSettings() const;
 
+  // Starts the program; m_strStartClipText is on the clipboard when it starts.
   void Start(bool expectSuccess = true);
   // Ends the program as Exit does and forgets the application object.
   void Exit();
@@ -53,7 +61,10 @@ class AppTest : public ::testing::Test {
   bool Enabled(unsigned id);
   bool Checked(unsigned id);
   static void ProcessEvents();
+  // The text of the status bar's item-count pane.
+  QString ItemCountText() const;
 
+  std::string m_strStartClipText;
   QTemporaryDir m_configDir;
   QTemporaryDir m_dataDir;
   FakeClipboardPort* m_pClipboard = nullptr;  // owned by the application

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <clocale>
@@ -9,9 +10,21 @@
 // test touches a desktop, the user's settings or the user's clipboard.
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "C.UTF-8");
-  qputenv("QT_QPA_PLATFORM", "offscreen");
   QTemporaryDir runtime;
   qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+  // Without frame margins the offscreen platform keeps windows where they are put, also
+  // partly off the screen, as a desktop does; with them it pushes every frame onto it.
+  const QString config = runtime.filePath(QStringLiteral("offscreen.json"));
+  QFile file(config);
+  if (file.open(QIODevice::WriteOnly)) {
+    file.write(R"({"windowFrameMargins": false,
+                   "screens": [{"name": "test", "x": 0, "y": 0, "width": 800, "height": 600,
+                                "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    file.close();
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
+  } else {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

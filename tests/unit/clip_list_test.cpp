@@ -1,1 +1,176 @@
+#include "document/clip_list.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace doc {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+Texts Contents(const CClipList& list) {
+  Texts texts;
+  for (int i = 0; i < list.GetCount(); ++i) texts.push_back(list.GetAt(i));
+  return texts;
+}
+
+void Fill(CClipList& list, const Texts& texts) {
+  for (const std::string& text : texts) list.AddTail(text);
+}
+
+TEST(ClipListTest, AddsAtBothEndsAndInsertsBeforeAPosition) {
+  CClipList list;
+  EXPECT_TRUE(list.IsEmpty());
+  list.AddTail("b");
+  list.AddHead("a");
+  list.AddTail("d");
+  list.InsertBefore(2, "c");
+  list.InsertBefore(0, "head");
+  EXPECT_EQ(Contents(list), (Texts{"head", "a", "b", "c", "d"}));
+  EXPECT_EQ(list.GetCount(), 5);
+  EXPECT_FALSE(list.IsEmpty());
+}
+
+TEST(ClipListTest, RemovesAtHeadMiddleAndTail) {
+  CClipList list;
+  Fill(list, {"0", "1", "2", "3", "4"});
+  list.RemoveAt(0);
+  EXPECT_EQ(Contents(list), (Texts{"1", "2", "3", "4"}));
+  list.RemoveAt(3);
+  EXPECT_EQ(Contents(list), (Texts{"1", "2", "3"}));
+  list.RemoveAt(1);
+  EXPECT_EQ(Contents(list), (Texts{"1", "3"}));
+  list.RemoveAll();
+  EXPECT_TRUE(list.IsEmpty());
+  EXPECT_EQ(list.Find("1"), -1);
+}
+
+TEST(ClipListTest, FindReturnsTheFirstEqualItemOnly) {
+  CClipList list;
+  Fill(list, {"a", "b", "a", "b"});
+  EXPECT_EQ(list.Find("a"), 0);
+  EXPECT_EQ(list.Find("b"), 1);
+  EXPECT_EQ(list.Find("c"), -1);
+  list.RemoveAt(list.Find("a"));
+  EXPECT_EQ(list.Find("a"), 1);
+}
+
+struct EqualityCase {
+  const char* name;
+  std::string item;
+  std::string text;
+  bool equal;
+};
+
+void PrintTo(const EqualityCase& c, std::ostream* os) { *os << c.name; }
+
+class ClipListEqualityTest : public testing::TestWithParam<EqualityCase> {};
+
+// Equal means the same bytes: no case folding, no line-end or blank normalisation, no
+// prefix matches.
+TEST_P(ClipListEqualityTest, ComparesBytes) {
+  const EqualityCase& c = GetParam();
+  CClipList list;
+  Fill(list, {"other", c.item});
+  EXPECT_EQ(list.Find(c.text), c.equal ? 1 : -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, ClipListEqualityTest,
+    testing::Values(
+        EqualityCase{"Same", "x\r\ny\tz", "x\r\ny\tz", true},
+        EqualityCase{"CrLfAgainstLf", "x\r\ny", "x\ny", false},
+        EqualityCase{"LfAgainstCr", "x\ny", "x\ry", false},
+        EqualityCase{"TrailingLineEnd", "x", "x\n", false},
+        EqualityCase{"Prefix", "abc", "ab", false},
+        EqualityCase{"Longer", "ab", "abc", false},
+        EqualityCase{"Case", "Abc", "abc", false},
+        EqualityCase{"TrailingBlank", "abc ", "abc", false},
+        EqualityCase{"HalfAndFullWidthKana", "ｶﾅ", "カナ", false},
+        EqualityCase{"SameJapanese", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞ\r\n項目", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞ\r\n項目", true},
+        EqualityCase{"EmptyAgainstEmpty", "", "", true},
+        EqualityCase{"EmptyAgainstText", "", "a", false}),
+    [](const testing::TestParamInfo<EqualityCase>& info) { return info.param.name; });
+
+// A tracked position follows its item, not its number.
+TEST(ClipListTrackedPositionTest, FollowsInsertionsAndRemovals) {
+  CClipList list;
+  Fill(list, {"a", "b", "c", "d"});
+  CClipList::TrackedPosition tracked(list, 2);  // "c"
+
+  list.AddHead("h");
+  EXPECT_EQ(tracked.Get(), 3);
+  list.InsertBefore(3, "before c");
+  EXPECT_EQ(tracked.Get(), 4);
+  list.InsertBefore(5, "after c");
+  list.AddTail("tail");
+  EXPECT_EQ(tracked.Get(), 4);
+  list.RemoveAt(0);
+  list.RemoveAt(1);
+  EXPECT_EQ(tracked.Get(), 2);
+  list.RemoveAt(3);
+  EXPECT_EQ(tracked.Get(), 2);
+  EXPECT_EQ(list.GetAt(tracked.Get()), "c");
+}
+
+TEST(ClipListTrackedPositionTest, BecomesMinusOneWhenItsItemGoes) {
+  CClipList list;
+  Fill(list, {"a", "b", "c"});
+  CClipList::TrackedPosition removed(list, 1);
+  CClipList::TrackedPosition after(list, 2);
+  list.RemoveAt(1);
+  EXPECT_EQ(removed.Get(), -1);
+  EXPECT_EQ(after.Get(), 1);
+
+  // Once gone it stays gone, whatever happens to the list.
+  list.AddHead("new");
+  list.InsertBefore(0, "newer");
+  EXPECT_EQ(removed.Get(), -1);
+  EXPECT_EQ(after.Get(), 3);
+
+  list.RemoveAll();
+  EXPECT_EQ(after.Get(), -1);
+  list.AddTail("x");
+  EXPECT_EQ(after.Get(), -1);
+}
+
+TEST(ClipListTrackedPositionTest, EndedTrackerIsForgotten) {
+  CClipList list;
+  Fill(list, {"a", "b"});
+  {
+    CClipList::TrackedPosition first(list, 0);
+    CClipList::TrackedPosition second(list, 1);
+  }
+  CClipList::TrackedPosition kept(list, 1);
+  list.AddHead("c");
+  list.RemoveAt(0);
+  list.RemoveAll();
+  EXPECT_EQ(kept.Get(), -1);
+}
+
+TEST(ClipListWidthCacheTest, WidthStaysWithItsItemUntilTheTextChanges) {
+  CClipList list;
+  Fill(list, {"a", "b"});
+  EXPECT_EQ(list.GetCachedWidth(0), -1);
+  list.SetCachedWidth(0, 40);
+  list.SetCachedWidth(1, 50);
+
+  list.AddHead("new");
+  EXPECT_EQ(list.GetCachedWidth(0), -1);
+  EXPECT_EQ(list.GetCachedWidth(1), 40);
+  EXPECT_EQ(list.GetCachedWidth(2), 50);
+  list.InsertBefore(2, "mid");
+  EXPECT_EQ(list.GetCachedWidth(2), -1);
+  EXPECT_EQ(list.GetCachedWidth(3), 50);
+  list.RemoveAt(1);
+  EXPECT_EQ(list.GetCachedWidth(2), 50);
+
+  list.SetAt(2, "changed");
+  EXPECT_EQ(list.GetAt(2), "changed");
+  EXPECT_EQ(list.GetCachedWidth(2), -1);
+}
+
+}  // namespace
+}  // namespace doc
