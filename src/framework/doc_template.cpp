@@ -9,6 +9,7 @@
 #include "framework/mdi_frame_wnd.h"
 #include "framework/view.h"
 #include "framework/win_app.h"
+#include "platform/alloc_fault.h"
 #include "resources/command_ids.h"
 
 namespace fw {
@@ -53,6 +54,7 @@ CDocument* CDocTemplate::OpenNewDocument() {
   std::unique_ptr<CDocument> owned;
   CMDIChildWnd* frame = nullptr;
   try {
+    platform::CheckAllocation();
     owned = m_makeDocument ? m_makeDocument() : nullptr;
     if (owned) {
       owned->SetDocTemplate(this);

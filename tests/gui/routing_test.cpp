@@ -2,6 +2,7 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "framework/command_bars.h"
 #include "framework/doc_template.h"
 #include "framework/mdi_child_wnd.h"
+#include "platform/alloc_fault.h"
 #include "resources/command_ids.h"
 #include "support/app_fixture.h"
 #include "view/tolvane_view.h"
@@ -124,6 +126,52 @@ TEST_F(RoutingTest, MenuBarFollowsWhetherADocumentWindowIsOpen) {
   EXPECT_EQ(CurrentMenu(), 128u);
   NewDocument();
   EXPECT_EQ(CurrentMenu(), 129u);
+}
+
+}  // namespace
+
+namespace {
+
+class NewDocumentFailureTest : public testing_support::AppTest {};
+
+// A document that can't be made: message 61700, nothing opened, the counter not raised.
+TEST_F(NewDocumentFailureTest, ReportsAndOpensNothing) {
+  Start();
+  const auto windows = Frame()->GetChildFrames().size();
+  platform::FailNextAllocations(1);
+  Run(res::ID_FILE_NEW);
+  ProcessEvents();
+  EXPECT_EQ(m_pMessages->LastText(), QStringLiteral("空のﾄﾞｷｭﾒﾝﾄの作成に失敗しました。"));
+  EXPECT_EQ(Frame()->GetChildFrames().size(), windows);
+  EXPECT_NE(NewDocument(), nullptr);
+  EXPECT_EQ(ActiveDoc()->GetTitle(), QStringLiteral("Tlvn2"));
+}
+
+}  // namespace
+
+namespace {
+
+class CommandCoverageTest : public testing_support::AppTest {};
+
+// Every command of the tables is answered by some target of the chain while a document
+// window is active, except those whose feature the program does not offer here: the
+// panes (there are no split windows) and the file, find, start-up file and help
+// features, whose commands stay disabled until those features exist.
+TEST_F(CommandCoverageTest, EveryCommandIsAnsweredSomewhereInTheChain) {
+  const std::set<unsigned> unanswered = {
+      res::ID_NEXT_PANE,       res::ID_PREV_PANE,       res::ID_FILE_OPEN,
+      res::ID_FILE_READ_TEXT,  res::ID_FILE_MRU_FILE1,  res::ID_FILE_MRU_FILE2,
+      res::ID_FILE_MRU_FILE3,  res::ID_FILE_MRU_FILE4,  res::ID_EDIT_FIND,
+      res::ID_VIEW_STARTUP_FILE, res::ID_HELP_FINDER,   res::ID_HELP,
+      res::ID_DEFAULT_HELP,
+  };
+  m_strStartClipText = "an item";
+  Start();
+  for (unsigned id : res::kCommandIds) {
+    fw::CCmdUI ui(id);
+    EXPECT_EQ(Frame()->RouteCommand(id, &ui), !unanswered.count(id)) << "command " << id;
+  }
+  for (unsigned id : unanswered) EXPECT_FALSE(Enabled(id)) << "command " << id;
 }
 
 }  // namespace
