@@ -22,6 +22,8 @@ class CClipEditDialog : public QDialog {
 
   // `itemText` is only compared against; the box starts with a copy of it.
   CClipEditDialog(QWidget* parent, const std::string& itemText);
+  // The dialog keeps a reference to the item's text: a temporary would not outlive it.
+  CClipEditDialog(QWidget* parent, std::string&& itemText) = delete;
   ~CClipEditDialog() override;
 
   // Runs the dialog; one of the result codes above.
