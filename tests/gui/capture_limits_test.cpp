@@ -1,5 +1,6 @@
 // Clipboard texts at the edges: very large, with a zero, and in CP932.
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <gtest/gtest.h>
 
 #include "app/main_frame.h"
@@ -7,6 +8,7 @@
 #include "document/tolvane_doc.h"
 #include "platform/code_page.h"
 #include "support/app_fixture.h"
+#include "view/clip_list_box.h"
 #include "view/clip_list_model.h"
 #include "view/tolvane_view.h"
 
@@ -59,6 +61,24 @@ TEST_F(CaptureLimitsTest, MarkerFollowsTheClipboardInCp932Lists) {
   EXPECT_EQ(model->DisplayLine(0), std::string("\x81\x9D") + "abc");
   EXPECT_EQ(model->DisplayLine(1), "  " + nihon);
   EXPECT_EQ(model->DisplayText(1), QStringLiteral("  日本"));
+}
+
+}  // namespace
+
+namespace {
+
+// The horizontal extent is the widest line plus 10 pixels: the whole of the longest
+// line can be scrolled into view, "..." included.
+TEST_F(CaptureLimitsTest, TheWidestLineFitsInTheExtent) {
+  Start();
+  std::string digits;
+  for (int i = 0; i < 30; ++i) digits += "0123456789";
+  m_pClipboard->SimulateCopy(digits);
+  m_pClipboard->SimulateCopy("short");
+  view::CTolvaneView* view = ActiveView();
+  const QFontMetrics metrics(view->ListBox()->font());
+  const int widest = metrics.horizontalAdvance(view->Model()->DisplayText(1));
+  EXPECT_GE(view->ListBox()->columnWidth(0), widest + 10);
 }
 
 }  // namespace
