@@ -1,0 +1,75 @@
+// The list view's refill: selection by hint, the extent left by an emptied list, and
+// lines that could not be made for lack of memory.
+#include <gtest/gtest.h>
+
+#include "app/tolvane_app.h"
+#include "document/tolvane_doc.h"
+#include "platform/alloc_fault.h"
+#include "support/app_fixture.h"
+#include "view/clip_list_box.h"
+#include "view/clip_list_model.h"
+#include "view/tolvane_view.h"
+
+namespace {
+
+class ViewRefillTest : public testing_support::AppTest {
+ protected:
+  doc::CTolvaneDoc* StartWith(int items) {
+    Start();
+    doc::CTolvaneDoc* doc = ActiveDoc();
+    for (int i = 0; i < items; ++i) doc->m_itemList.AddTail("item " + std::to_string(i));
+    doc->UpdateAllViews(nullptr, 0);
+    return doc;
+  }
+  view::CClipListBox* List() const { return ActiveView()->ListBox(); }
+};
+
+TEST_F(ViewRefillTest, HintSelectsOrLeavesNothingSelected) {
+  doc::CTolvaneDoc* doc = StartWith(5);
+  for (int hint : {4, 0, 2}) {
+    doc->UpdateAllViews(nullptr, hint);
+    EXPECT_EQ(List()->GetCurSel(), hint);
+  }
+  for (int hint : {-1, 5, 99}) {
+    doc->UpdateAllViews(nullptr, hint);
+    EXPECT_EQ(List()->GetCurSel(), -1) << "hint " << hint;
+  }
+}
+
+TEST_F(ViewRefillTest, EmptiedListKeepsItsHorizontalExtent) {
+  doc::CTolvaneDoc* doc = StartWith(0);
+  doc->m_itemList.AddTail(std::string(200, 'w'));
+  doc->UpdateAllViews(nullptr, 0);
+  const int extent = ActiveView()->Model()->HorizontalExtent();
+  EXPECT_GT(extent, 0);
+  doc->m_itemList.RemoveAll();
+  doc->UpdateAllViews(nullptr, -1);
+  EXPECT_EQ(List()->GetCount(), 0);
+  EXPECT_EQ(ActiveView()->Model()->HorizontalExtent(), extent);
+}
+
+// Memory runs out while the third line is made: the two before it are shown, the
+// message says not all items can be shown, and the next refill shows them all.
+TEST_F(ViewRefillTest, LineThatCannotBeMadeStopsTheRefillWithAMessage) {
+  doc::CTolvaneDoc* doc = StartWith(2);
+  for (int i = 2; i < 6; ++i) doc->m_itemList.AddTail("new item " + std::to_string(i));
+  platform::FailNextAllocations(1);
+  doc->UpdateAllViews(nullptr, 0);
+
+  EXPECT_EQ(List()->GetCount(), 2);
+  EXPECT_EQ(List()->GetCurSel(), 0);
+  ASSERT_EQ(m_pMessages->Count(), 1);
+  const platform::MessageBoxRequest& box = m_pMessages->Last();
+  EXPECT_EQ(box.text, QStringLiteral("ﾒﾓﾘ不足で表示用ﾃｷｽﾄを作成できず、全項目を表示できません。"));
+  EXPECT_EQ(box.caption, QStringLiteral("Tolvane"));
+  EXPECT_EQ(box.icon, platform::MbIcon::Stop);
+  EXPECT_TRUE(box.beep);
+  EXPECT_TRUE(box.systemModal);
+  EXPECT_EQ(doc->m_itemList.GetCount(), 6);
+
+  doc->UpdateAllViews(nullptr, 5);
+  EXPECT_EQ(List()->GetCount(), 6);
+  EXPECT_EQ(List()->GetCurSel(), 5);
+}
+
+}  // namespace
