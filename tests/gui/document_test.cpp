@@ -423,7 +423,7 @@ TEST_F(DocumentTest, SkipFlagOutlivesAutoPasteOff) {
 
 struct NoTextCase {
   const char* name;
-  void (testing_support::FakeClipboardPort::*change)();
+  void (*change)(testing_support::FakeClipboardPort& clipboard);
 };
 
 void PrintTo(const NoTextCase& c, std::ostream* os) { *os << c.name; }
@@ -434,7 +434,7 @@ TEST_P(NoTextTest, ClipboardWithoutTextEmptiesTheCurrentText) {
   doc::CTolvaneDoc* doc = ActiveDoc();
   Copy("a");
   ASSERT_EQ(Line(ActiveView(), 0), kMarker + "a");
-  (m_pClipboard->*GetParam().change)();
+  GetParam().change(*m_pClipboard);
   ProcessEvents();
   EXPECT_EQ(Frame()->m_strClipText, "");
   EXPECT_EQ(Items(doc), Texts{"a"});
@@ -444,8 +444,9 @@ TEST_P(NoTextTest, ClipboardWithoutTextEmptiesTheCurrentText) {
 
 INSTANTIATE_TEST_SUITE_P(
     All, NoTextTest,
-    testing::Values(NoTextCase{"Cleared", &testing_support::FakeClipboardPort::SimulateClear},
-                    NoTextCase{"ImageOnly", &testing_support::FakeClipboardPort::SimulateImage}),
+    testing::Values(
+        NoTextCase{"Cleared", [](testing_support::FakeClipboardPort& c) { c.SimulateClear(); }},
+        NoTextCase{"ImageOnly", [](testing_support::FakeClipboardPort& c) { c.SimulateImage(); }}),
     [](const testing::TestParamInfo<NoTextCase>& info) { return info.param.name; });
 
 TEST_F(DocumentTest, WithoutDocumentWindowTheTextWaitsForTheNextDocument) {
