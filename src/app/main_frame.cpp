@@ -66,7 +66,6 @@ bool CMainFrame::Create() {
   CreateStatusBar();
   m_pBars->SetMenu(res::IDR_MAINFRAME);
   m_pBars->InstallAccelerators();
-  setAcceptDrops(true);
 
   JoinClipboardChain();
   return true;
