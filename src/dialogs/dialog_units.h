@@ -25,8 +25,6 @@ class DialogUnits {
   QRect ToPixels(QRect rect) const {
     return {X(rect.x()), Y(rect.y()), X(rect.width()), Y(rect.height())};
   }
-  int BaseX() const { return m_bx; }
-  int BaseY() const { return m_by; }
 
  private:
   int m_bx = 8;

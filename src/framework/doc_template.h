@@ -40,7 +40,6 @@ class CDocTemplate : public CCmdTarget {
 
   // Names a new, unnamed document: the document name and the untitled counter plus one.
   virtual void SetDefaultTitle(CDocument* doc);
-  unsigned GetUntitledCount() const { return m_nUntitledCount; }
 
   const std::vector<std::unique_ptr<CDocument>>& GetDocuments() const { return m_docs; }
   // Closes every window of the document, then the document itself.

@@ -25,7 +25,6 @@ class CMDIChildWnd : public QMdiSubWindow, public CCmdTarget {
 
   // 0 when the document has one window, else this window's number (caption "Title:n").
   void SetWindowNumber(int number);
-  int GetWindowNumber() const { return m_nWindow; }
   void OnUpdateFrameTitle();
 
   // Takes the window out of the client area and destroys it; the document ends with
