@@ -8,7 +8,9 @@
 #include "app/window_rect_text.h"
 #include "document/tolvane_doc.h"
 #include "framework/command_bars.h"
+#include "framework/doc_manager.h"
 #include "framework/doc_template.h"
+#include "framework/document.h"
 #include "framework/mdi_child_wnd.h"
 #include "framework/view.h"
 #include "framework/win_app.h"
@@ -41,12 +43,11 @@ QLabel* MakePane(unsigned id, QWidget* parent) {
 
 }  // namespace
 
-CMainFrame* MainFrame() {
-  fw::CWinApp* app = fw::CWinApp::Get();
-  return app ? qobject_cast<CMainFrame*>(app->GetMainWnd()) : nullptr;
-}
-
-CMainFrame::CMainFrame() = default;
+CMainFrame::CMainFrame(doc::CaptureState& capture)
+    : m_capture(capture),
+      m_bAutoPaste(capture.m_bAutoPaste),
+      m_bSkipNextCapture(capture.m_bSkipNextCapture),
+      m_strClipText(capture.m_strClipText) {}
 
 CMainFrame::~CMainFrame() { LeaveClipboardChain(); }
 
@@ -159,11 +160,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   }
   m_bClosing = true;
   // Documents close without a question; their changes are dropped.
-  if (fw::CDocTemplate* docTemplate = fw::CWinApp::Get()->GetDocTemplate()) {
-    while (!docTemplate->GetDocuments().empty()) {
-      docTemplate->CloseDocument(docTemplate->GetDocuments().back().get());
-    }
-  }
+  fw::CWinApp::Get()->DocManager().CloseAllDocuments();
   SaveSettings();
   event->accept();
 }
@@ -212,11 +209,9 @@ void CMainFrame::OnDrawClipboard() {
     }
   }
   // Every view redraws its marker for the new text and keeps its selection.
-  if (fw::CDocTemplate* docTemplate = fw::CWinApp::Get()->GetDocTemplate()) {
-    for (const auto& document : docTemplate->GetDocuments()) {
-      const std::vector<fw::CView*> views = document->GetViews();
-      for (fw::CView* view : views) view->OnInitialUpdate();
-    }
+  for (fw::CDocument* document : fw::CWinApp::Get()->DocManager().GetDocuments()) {
+    const std::vector<fw::CView*> views = document->GetViews();
+    for (fw::CView* view : views) view->OnInitialUpdate();
   }
   fw::CWinApp::Get()->RequestIdleUpdate();
 }

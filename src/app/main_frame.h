@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "document/capture_state.h"
 #include "framework/mdi_frame_wnd.h"
 
 class QLabel;
@@ -13,17 +14,18 @@ namespace app {
 // The main window: tool bar, status bar with the item-count pane, the program's own
 // settings (section "Window Size"), and the clipboard watcher that captures each new
 // clipboard text into the active document.
-class CMainFrame : public fw::CMDIFrameWnd {
+class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
   Q_OBJECT
 
  public:
-  CMainFrame();
+  // `capture`: the application's capture state, which the watcher fills.
+  explicit CMainFrame(doc::CaptureState& capture);
   ~CMainFrame() override;
 
   // Builds the bars and panes and starts watching the clipboard. False on failure.
   bool Create();
 
-  void UpdateItemCount(unsigned count);
+  void UpdateItemCount(unsigned count) override;
   // Writes the section "Window Size" and stops watching the clipboard.
   void SaveSettings();
 
@@ -56,13 +58,15 @@ class CMainFrame : public fw::CMDIFrameWnd {
   static constexpr const char* kTopMost = "TopMost";
   static constexpr const char* kAuto = "Auto";
 
-  int m_bAutoPaste = 1;
+  doc::CaptureState& m_capture;
+  // The capture state under the names the watcher's rules use.
+  int& m_bAutoPaste;
+  int& m_bSkipNextCapture;
+  std::string& m_strClipText;
   int m_bPlacementPending = 1;
-  int m_bSkipNextCapture = 0;
   int m_bStartMinimized = 0;
   std::string m_strStartupFile;
   int m_bTopMost = 0;
-  std::string m_strClipText;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -94,8 +98,5 @@ class CMainFrame : public fw::CMDIFrameWnd {
   bool m_bWatchingClipboard = false;
   bool m_bClosing = false;
 };
-
-// The main frame of the running application, or null.
-CMainFrame* MainFrame();
 
 }  // namespace app

@@ -9,11 +9,13 @@
 #include "app/window_rect_text.h"
 #include "dialogs/version_dialog.h"
 #include "document/clip_doc_template.h"
+#include "framework/doc_manager.h"
 #include "framework/doc_template.h"
 #include "platform/clipboard_port.h"
 #include "platform/code_page.h"
 #include "platform/profile_file.h"
 #include "resources/command_ids.h"
+#include "resources/program_tables.h"
 
 namespace app {
 namespace {
@@ -36,15 +38,16 @@ CTolvaneApp* TolvaneApp() { return dynamic_cast<CTolvaneApp*>(fw::CWinApp::Get()
 CTolvaneApp::CTolvaneApp(std::unique_ptr<platform::ClipboardPort> clipboard,
                          QStringList arguments)
     : fw::CWinApp(QStringLiteral("tolvane"), std::move(clipboard)),
-      m_arguments(std::move(arguments)) {}
+      m_arguments(std::move(arguments)) {
+  fw::SetUiTables(res::ProgramUiTables());
+}
 
 CTolvaneApp::~CTolvaneApp() {
   // The documents and their windows go before the main window that holds them.
   if (m_pFrame && m_pFrame->isVisible()) m_pFrame->close();
-  if (fw::CDocTemplate* docTemplate = GetDocTemplate()) {
-    while (!docTemplate->GetDocuments().empty()) {
-      docTemplate->CloseDocument(docTemplate->GetDocuments().back().get());
-    }
+  DocManager().CloseAllDocuments();
+  if (auto* clipTemplate = dynamic_cast<doc::CClipDocTemplate*>(GetDocTemplate())) {
+    clipTemplate->SetCountSink(nullptr);
   }
   m_pMainWnd = nullptr;
   m_pFrame.reset();
@@ -61,10 +64,13 @@ void CTolvaneApp::ApplyCodePageSetting() {
 
 bool CTolvaneApp::InitInstance() {
   ApplyCodePageSetting();
-  AddDocTemplate(std::make_unique<doc::CClipDocTemplate>());
+  auto docTemplate = std::make_unique<doc::CClipDocTemplate>(m_capture, m_strNewDocTitle);
+  doc::CClipDocTemplate* clipTemplate = docTemplate.get();
+  AddDocTemplate(std::move(docTemplate));
 
-  m_pFrame = std::make_unique<CMainFrame>();
+  m_pFrame = std::make_unique<CMainFrame>(m_capture);
   m_pMainWnd = m_pFrame.get();
+  clipTemplate->SetCountSink(m_pFrame.get());
   if (!m_pFrame->Create()) {
     m_pMainWnd = nullptr;
     m_pFrame.reset();
@@ -74,7 +80,7 @@ bool CTolvaneApp::InitInstance() {
 
   // The first argument that is not a switch names a file. Opening files comes with the
   // file commands; until then a named file starts a new document like no file does.
-  if (!GetDocTemplate()->OpenNewDocument()) return false;
+  if (!DocManager().OpenNewDocument()) return false;
 
   RestoreWindowPlacement();
   ShowMainWindow();

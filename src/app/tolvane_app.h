@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "document/capture_state.h"
 #include "framework/win_app.h"
 
 namespace app {
@@ -29,6 +30,8 @@ class CTolvaneApp : public fw::CWinApp {
   CMainFrame* MainFrame() const;
 
   QString m_strNewDocTitle;
+  // The clipboard text and capture switches that the watcher fills and documents read.
+  doc::CaptureState m_capture;
 
   bool OnCmdMsg(unsigned id, fw::CCmdUI* ui) override;
 

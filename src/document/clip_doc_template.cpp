@@ -1,6 +1,5 @@
 #include "document/clip_doc_template.h"
 
-#include "app/tolvane_app.h"
 #include "document/child_frame.h"
 #include "document/tolvane_doc.h"
 #include "resources/command_ids.h"
@@ -9,16 +8,24 @@
 
 namespace doc {
 
-CClipDocTemplate::CClipDocTemplate()
+CClipDocTemplate::CClipDocTemplate(CaptureState& capture, const QString& newDocTitle)
     : fw::CDocTemplate(
           res::IDR_TLVNTYPE, QString::fromUtf8(res::kDocTemplateString),
-          [] { return std::make_unique<CTolvaneDoc>(); }, [] { return new CChildFrame; },
-          [] { return new view::CTolvaneView; }) {}
+          [this] { return std::make_unique<CTolvaneDoc>(m_capture, m_pCountSink); },
+          [this] { return new CChildFrame(this); }, [] { return new view::CTolvaneView; }),
+      m_capture(capture),
+      m_strNewDocTitle(newDocTitle) {}
+
+void CClipDocTemplate::SetCountSink(ItemCountSink* sink) {
+  m_pCountSink = sink;
+  for (const auto& document : GetDocuments()) {
+    if (auto* doc = dynamic_cast<CTolvaneDoc*>(document.get())) doc->SetCountSink(sink);
+  }
+}
 
 void CClipDocTemplate::SetDefaultTitle(fw::CDocument* doc) {
-  app::CTolvaneApp* app = app::TolvaneApp();
-  if (app && !app->m_strNewDocTitle.isEmpty()) {
-    doc->SetTitle(app->m_strNewDocTitle);
+  if (!m_strNewDocTitle.isEmpty()) {
+    doc->SetTitle(m_strNewDocTitle);
     return;
   }
   fw::CDocTemplate::SetDefaultTitle(doc);

@@ -6,7 +6,7 @@
 
 namespace doc {
 
-CClipList::TrackedPosition::TrackedPosition(CClipList& list, int position)
+CClipList::TrackedPosition::TrackedPosition(const CClipList& list, int position)
     : m_pList(&list), m_nPosition(position) {
   m_pList->m_tracked.push_back(this);
 }

@@ -17,7 +17,7 @@ class CClipList {
   // in front of it and becomes -1 when its own item is removed.
   class TrackedPosition {
    public:
-    TrackedPosition(CClipList& list, int position);
+    TrackedPosition(const CClipList& list, int position);
     ~TrackedPosition();
     TrackedPosition(const TrackedPosition&) = delete;
     TrackedPosition& operator=(const TrackedPosition&) = delete;
@@ -26,7 +26,7 @@ class CClipList {
 
    private:
     friend class CClipList;
-    CClipList* m_pList;
+    const CClipList* m_pList;
     int m_nPosition;
   };
 
@@ -66,7 +66,8 @@ class CClipList {
   void ForgetTracked(int position);
 
   std::deque<Entry> m_items;
-  std::vector<TrackedPosition*> m_tracked;
+  // Bookkeeping of who follows the list, not part of its content.
+  mutable std::vector<TrackedPosition*> m_tracked;
 };
 
 }  // namespace doc

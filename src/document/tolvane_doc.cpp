@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "app/main_frame.h"
 #include "framework/win_app.h"
 #include "resources/command_ids.h"
 #include "resources/messages.h"
@@ -19,15 +18,23 @@ int ShowStop(const char* text, bool systemModal) {
 
 }  // namespace
 
+CTolvaneDoc::CTolvaneDoc(CaptureState& capture, ItemCountSink* countSink)
+    : m_capture(capture), m_pCountSink(countSink) {}
+
 void CTolvaneDoc::UpdateItemCount() const {
-  if (app::CMainFrame* frame = app::MainFrame()) frame->UpdateItemCount(m_itemList.GetCount());
+  if (m_pCountSink) m_pCountSink->UpdateItemCount(m_itemList.GetCount());
+}
+
+void CTolvaneDoc::ChangeDone(int hint, bool modified, bool countChanged) {
+  UpdateAllViews(nullptr, hint);
+  SetModifiedFlag(modified);
+  if (countChanged) UpdateItemCount();
 }
 
 void CTolvaneDoc::AddClipboardText() {
-  app::CMainFrame* frame = app::MainFrame();
-  if (!frame || frame->m_strClipText.empty()) return;
+  if (m_capture.m_strClipText.empty()) return;
   // A copy: a message box below runs an event loop in which the text may change.
-  std::string text = frame->m_strClipText;
+  std::string text = m_capture.m_strClipText;
 
   const int removed = RemoveEqualItem(text);
   if (m_itemList.GetCount() >= kMaxCapturedItems) {
@@ -41,9 +48,7 @@ void CTolvaneDoc::AddClipboardText() {
     ShowStop(res::kMsgNoMemoryAddText, /*systemModal=*/true);
     return;
   }
-  UpdateAllViews(nullptr, 0);
-  SetModifiedFlag(true);
-  UpdateItemCount();
+  ChangeDone(0, true);
 }
 
 void CTolvaneDoc::KeepViewsInStep(int removedPosition) {
@@ -60,6 +65,48 @@ int CTolvaneDoc::RemoveEqualItem(std::string_view text) {
   return position;
 }
 
+void CTolvaneDoc::DeleteItem(int position) {
+  if (position < 0 || position >= m_itemList.GetCount()) return;
+  m_nDeletedIndex = position;
+  m_strDeleted = m_itemList.GetAt(position);
+  m_itemList.RemoveAt(position);
+  const int count = m_itemList.GetCount();
+  ChangeDone(position == count ? position - 1 : position, count > 0);
+}
+
+void CTolvaneDoc::ReplaceItem(int position, std::string text) {
+  if (position < 0 || position >= m_itemList.GetCount()) return;
+  CClipList::TrackedPosition target(m_itemList, position);
+  if (RemoveEqualItem(text) >= 0) UpdateItemCount();
+  m_itemList.SetAt(target.Get(), std::move(text));
+  ChangeDone(target.Get(), true, /*countChanged=*/false);
+}
+
+void CTolvaneDoc::InsertItemAbove(int position, std::string text) {
+  if (position < 0 || position >= m_itemList.GetCount()) return;
+  CClipList::TrackedPosition below(m_itemList, position);
+  const int removed = RemoveEqualItem(text);
+  try {
+    m_itemList.InsertBefore(below.Get(), std::move(text));
+  } catch (const std::bad_alloc&) {
+    KeepViewsInStep(removed);
+    throw;
+  }
+  // The item that was there moved one down, below the inserted text: it stays selected.
+  ChangeDone(below.Get(), true);
+}
+
+bool CTolvaneDoc::MoveItem(int from, int before) {
+  const int count = m_itemList.GetCount();
+  if (from < 0 || from >= count || before < 0 || before >= count) return false;
+  if (before == from || before == from + 1) return false;
+  std::string text = m_itemList.GetAt(from);
+  m_itemList.InsertBefore(before, std::move(text));
+  m_itemList.RemoveAt(before > from ? from : from + 1);
+  ChangeDone(before > from ? before - 1 : before, true, /*countChanged=*/false);
+  return true;
+}
+
 void CTolvaneDoc::OnEditUndo() {
   if (m_strDeleted.empty() || m_nDeletedIndex == -1) return;
   const int removed = RemoveEqualItem(m_strDeleted);
@@ -74,9 +121,7 @@ void CTolvaneDoc::OnEditUndo() {
     ShowStop(res::kMsgNoMemoryUndo, /*systemModal=*/false);
     return;
   }
-  UpdateAllViews(nullptr, m_nDeletedIndex);
-  SetModifiedFlag(true);
-  UpdateItemCount();
+  ChangeDone(m_nDeletedIndex, true);
   m_strDeleted.clear();
   m_nDeletedIndex = -1;
 }
@@ -87,9 +132,7 @@ void CTolvaneDoc::OnEditClearAll() {
                                        0x10000 + res::ID_EDIT_CLEAR_ALL);
   if (answer != platform::IDOK) return;
   m_itemList.RemoveAll();
-  UpdateAllViews(nullptr, -1);
-  SetModifiedFlag(false);
-  UpdateItemCount();
+  ChangeDone(-1, false);
 }
 
 void CTolvaneDoc::SetModifiedFlag(bool modified) {
@@ -104,8 +147,7 @@ void CTolvaneDoc::SetModifiedFlag(bool modified) {
 
 bool CTolvaneDoc::OnNewDocument() {
   if (!fw::CDocument::OnNewDocument()) return false;
-  app::CMainFrame* frame = app::MainFrame();
-  if (frame && frame->m_bAutoPaste) AddClipboardText();
+  if (m_capture.m_bAutoPaste) AddClipboardText();
   return true;
 }
 
@@ -113,17 +155,10 @@ void CTolvaneDoc::DeleteContents() { m_itemList.RemoveAll(); }
 
 bool CTolvaneDoc::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
   static const fw::CommandMapEntry<CTolvaneDoc> map[] = {
-      {res::ID_FILE_SAVE, nullptr, &CTolvaneDoc::OnUpdateFileSave},
-      {res::ID_FILE_SAVE_AS, nullptr, &CTolvaneDoc::OnUpdateListNotEmpty},
-      {res::ID_FILE_SAVE_TEXT, nullptr, &CTolvaneDoc::OnUpdateListNotEmpty},
       {res::ID_EDIT_UNDO, &CTolvaneDoc::OnEditUndo, &CTolvaneDoc::OnUpdateEditUndo},
       {res::ID_EDIT_CLEAR_ALL, &CTolvaneDoc::OnEditClearAll, &CTolvaneDoc::OnUpdateListNotEmpty},
   };
   return fw::DispatchCommandMap(this, map, id, ui) || fw::CDocument::OnCmdMsg(id, ui);
-}
-
-void CTolvaneDoc::OnUpdateFileSave(fw::CCmdUI* ui) {
-  ui->Enable(!m_itemList.IsEmpty() && IsModified());
 }
 
 void CTolvaneDoc::OnUpdateListNotEmpty(fw::CCmdUI* ui) { ui->Enable(!m_itemList.IsEmpty()); }

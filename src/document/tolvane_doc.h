@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/capture_state.h"
 #include "document/clip_list.h"
 #include "framework/document.h"
 
@@ -12,13 +13,33 @@ inline constexpr int kMaxCapturedItems = 32767;
 
 // A clip list: texts without duplicates, the newest capture first, with a one-step
 // memory of the item deleted last. The title carries " *" exactly while modified.
+// The document is the only writer of its list: every edit is one of the operations
+// below, and each ends in the same step (views refilled with a hint, the modified flag,
+// the item count).
 class CTolvaneDoc : public fw::CDocument {
  public:
-  CTolvaneDoc() = default;
+  explicit CTolvaneDoc(CaptureState& capture, ItemCountSink* countSink = nullptr);
 
-  // Adds the main window's current clipboard text at the head (after removing an equal
-  // item); refused at 32,767 items. Nothing happens for an empty text.
+  const CClipList& GetItemList() const { return m_itemList; }
+  CaptureState& Capture() const { return m_capture; }
+  ItemCountSink* CountSink() const { return m_pCountSink; }
+  void SetCountSink(ItemCountSink* sink) { m_pCountSink = sink; }
+
+  // Adds the current clipboard text at the head (after removing an equal item); refused
+  // at 32,767 items. Nothing happens for an empty text.
   void AddClipboardText();
+  // Deletes the item at `position` and remembers it for Undo.
+  void DeleteItem(int position);
+  // The edit dialog's Update: the item at `position` takes `text`; an equal item elsewhere
+  // leaves the list.
+  void ReplaceItem(int position, std::string text);
+  // The edit dialog's Insert: `text` goes just above the item at `position`; an equal item
+  // elsewhere leaves the list first.
+  void InsertItemAbove(int position, std::string text);
+  // Moves the item at `from` to stand just above the item at `before` and selects it in
+  // every view. False, with nothing changed, when either is not a line or the item would
+  // stay where it is (`before` is `from` or the line after it).
+  bool MoveItem(int from, int before);
   // Removes the first item equal to `text`; its former position, or -1.
   int RemoveEqualItem(std::string_view text);
 
@@ -32,16 +53,24 @@ class CTolvaneDoc : public fw::CDocument {
 
   bool OnCmdMsg(unsigned id, fw::CCmdUI* ui) override;
 
-  CClipList m_itemList;
+  // Tests set up and disturb lists directly through this.
+  CClipList& ItemListForTesting() { return m_itemList; }
+
   std::string m_strDeleted;
   int m_nDeletedIndex = -1;
 
  private:
-  void OnUpdateFileSave(fw::CCmdUI* ui);
-  void OnUpdateListNotEmpty(fw::CCmdUI* ui);
-  void OnUpdateEditUndo(fw::CCmdUI* ui);
+  // The end of every change: views refilled with `hint`, the modified flag, and the count
+  // where the change altered it.
+  void ChangeDone(int hint, bool modified, bool countChanged = true);
   void UpdateItemCount() const;
   void KeepViewsInStep(int removedPosition);
+  void OnUpdateListNotEmpty(fw::CCmdUI* ui);
+  void OnUpdateEditUndo(fw::CCmdUI* ui);
+
+  CClipList m_itemList;
+  CaptureState& m_capture;
+  ItemCountSink* m_pCountSink;
 };
 
 }  // namespace doc

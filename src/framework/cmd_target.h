@@ -18,11 +18,15 @@ class CCmdUI {
   bool IsEnabled() const { return m_bEnabled; }
   bool IsChecked() const { return m_bChecked; }
   const std::optional<QString>& Text() const { return m_text; }
+  // Whether the target that answered has a handler that runs the command.
+  void SetHandled() { m_bHandled = true; }
+  bool IsHandled() const { return m_bHandled; }
 
  private:
   unsigned m_nID;
   bool m_bEnabled = false;  // a command that nobody answers for is disabled
   bool m_bChecked = false;
+  bool m_bHandled = false;
   std::optional<QString> m_text;
 };
 
@@ -50,19 +54,15 @@ bool DispatchCommandMap(T* target, const CommandMapEntry<T> (&map)[N], unsigned 
                         CCmdUI* ui) {
   for (const CommandMapEntry<T>& entry : map) {
     if (entry.id != id) continue;
-    if (ui) {
-      if (entry.update) {
-        ui->Enable(true);
-        (target->*entry.update)(ui);
-        return true;
-      }
-      if (entry.handler) {
-        ui->Enable(true);
-        return true;
-      }
-      return false;
-    }
+    // An update handler alone does not make a command runnable: without a handler the
+    // row answers nothing, and the command stays disabled unless a later target runs it.
     if (!entry.handler) return false;
+    if (ui) {
+      ui->Enable(true);
+      ui->SetHandled();
+      if (entry.update) (target->*entry.update)(ui);
+      return true;
+    }
     (target->*entry.handler)();
     return true;
   }

@@ -1,21 +1,14 @@
 #include "framework/command_bars.h"
 
 #include <QAction>
-#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QToolBar>
 
-#include "framework/document.h"
 #include "framework/mdi_child_wnd.h"
 #include "framework/mdi_frame_wnd.h"
-#include "resources/accelerators.h"
-#include "resources/command_ids.h"
-#include "resources/icons.h"
-#include "resources/menus.h"
-#include "resources/string_table.h"
-#include "resources/toolbar.h"
+#include "framework/resource_tables.h"
 
 namespace fw {
 namespace {
@@ -41,11 +34,22 @@ unsigned CommandIdOf(const QAction* action) {
 
 CommandBars::CommandBars(CMDIFrameWnd* frame) : QObject(frame), m_pFrame(frame) {}
 
-QAction* CommandBars::MakeCommandAction(unsigned id, const QString& text, QObject* parent) {
-  auto* action = new QAction(text, parent);
+void CommandBars::AddListProvider(unsigned anchorId, ListPlacement placement,
+                                  ListProvider provider) {
+  m_providers.push_back({anchorId, placement, std::move(provider)});
+}
+
+QAction* CommandBars::Action(unsigned id) {
+  auto it = m_actions.find(id);
+  if (it != m_actions.end()) return it->second;
+  auto* action = new QAction(this);
   action->setProperty(kCommandProperty, id);
-  action->setStatusTip(Utf8(res::Prompt(id)));
+  const UiTables& tables = GetUiTables();
+  if (tables.prompt) action->setStatusTip(Utf8(tables.prompt(id)));
+  // Button images belong to the tool bar; menu items show none.
+  action->setIconVisibleInMenu(false);
   connect(action, &QAction::triggered, m_pFrame, [this, id] { m_pFrame->RunCommand(id); });
+  m_actions.emplace(id, action);
   return action;
 }
 
@@ -56,17 +60,22 @@ void CommandBars::SetMenu(unsigned menuId) {
   bar->clear();
   for (QMenu* popup : m_popups) popup->deleteLater();
   m_popups.clear();
-  m_windowListActions.clear();
+  m_listActions.clear();
+  m_grayed.clear();
 
-  for (const res::MenuPopup& popupData : res::Menu(menuId)) {
+  const UiTables& tables = GetUiTables();
+  if (!tables.menu) return;
+  for (const MenuPopup& popupData : tables.menu(menuId)) {
     auto* popup = new QMenu(Utf8(popupData.title), bar);
-    for (const res::MenuItem& item : popupData.items) {
+    for (const MenuItem& item : popupData.items) {
       if (item.id == 0) {
         popup->addSeparator();
         continue;
       }
-      QAction* action = MakeCommandAction(item.id, Utf8(item.text), popup);
-      if (item.grayed) action->setProperty("grayed", true);
+      // The two menus may word an item differently: the one shown sets the text.
+      QAction* action = Action(item.id);
+      action->setText(Utf8(item.text));
+      if (item.grayed) m_grayed.insert(item.id);
       popup->addAction(action);
     }
     connect(popup, &QMenu::aboutToShow, this, [this, popup] { UpdateMenu(popup); });
@@ -75,57 +84,78 @@ void CommandBars::SetMenu(unsigned menuId) {
   }
 }
 
+void CommandBars::UpdateAction(QAction* action) {
+  const unsigned id = CommandIdOf(action);
+  if (m_grayed.count(id)) {
+    action->setEnabled(false);
+    return;
+  }
+  CCmdUI ui(id);
+  m_pFrame->RouteCommand(id, &ui);
+  ApplyState(action, ui);
+}
+
 void CommandBars::UpdateMenu(QMenu* menu) {
-  bool hasWindowCommands = false;
+  std::vector<const Provider*> lists;
   for (QAction* action : menu->actions()) {
     const unsigned id = CommandIdOf(action);
     if (id == 0) continue;
-    if (id == res::ID_WINDOW_CASCADE) hasWindowCommands = true;
-    if (action->property("grayed").toBool()) {
-      action->setEnabled(false);
-      continue;
+    UpdateAction(action);
+    for (const Provider& provider : m_providers) {
+      if (provider.anchorId == id) lists.push_back(&provider);
     }
-    CCmdUI ui(id);
-    m_pFrame->RouteCommand(id, &ui);
-    ApplyState(action, ui);
   }
-  if (hasWindowCommands) AppendWindowList(menu);
+  for (const Provider* provider : lists) FillList(menu, *provider);
 }
 
-void CommandBars::AppendWindowList(QMenu* menu) {
-  for (QAction* action : m_windowListActions) {
+void CommandBars::FillList(QMenu* menu, const Provider& provider) {
+  std::vector<QAction*>& old = m_listActions[menu];
+  for (QAction* action : old) {
     menu->removeAction(action);
     action->deleteLater();
   }
-  m_windowListActions.clear();
-  const std::vector<CMDIChildWnd*> frames = m_pFrame->GetChildFrames();
-  if (frames.empty()) return;
-  m_windowListActions.push_back(menu->addSeparator());
-  CMDIChildWnd* active = m_pFrame->MDIGetActive();
-  int number = 1;
-  for (CMDIChildWnd* frame : frames) {
-    QString title = frame->windowTitle();
-    title.replace(QLatin1Char('&'), QLatin1String("&&"));
-    const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title)
-                                     : QStringLiteral("%1 %2").arg(number).arg(title);
-    QAction* action = menu->addAction(text);
-    action->setCheckable(frame == active);
-    action->setChecked(frame == active);
-    connect(action, &QAction::triggered, m_pFrame, [this, frame] {
-      if (!frame->isHidden()) m_pFrame->MDIActivate(frame);
+  old.clear();
+  const std::vector<MenuListEntry> entries = provider.entries();
+  QAction* anchor = Action(provider.anchorId);
+  if (provider.placement == ListPlacement::ReplaceAnchor) anchor->setVisible(entries.empty());
+  if (entries.empty()) return;
+
+  QAction* before = nullptr;  // null: at the end
+  if (provider.placement == ListPlacement::ReplaceAnchor) {
+    before = anchor;
+  } else {
+    old.push_back(menu->addSeparator());
+  }
+  for (const MenuListEntry& entry : entries) {
+    auto* action = new QAction(entry.text, menu);
+    action->setCheckable(entry.checked);
+    action->setChecked(entry.checked);
+    const unsigned id = entry.id;
+    std::function<void()> run = entry.run;
+    connect(action, &QAction::triggered, m_pFrame, [this, id, run] {
+      if (id != 0) {
+        m_pFrame->RunCommand(id);
+      } else if (run) {
+        run();
+      }
     });
-    m_windowListActions.push_back(action);
-    ++number;
+    menu->insertAction(before, action);
+    old.push_back(action);
   }
 }
 
 void CommandBars::InstallAccelerators() {
-  for (const res::Accelerator& accel : res::Accelerators()) {
-    auto* action = new QAction(m_pFrame);
-    action->setShortcut(QKeySequence(Utf8(accel.keys)));
+  const UiTables& tables = GetUiTables();
+  std::map<unsigned, QList<QKeySequence>> keysById;
+  if (tables.accelerators) {
+    for (const Accelerator& accel : tables.accelerators()) {
+      keysById[accel.id].append(QKeySequence(Utf8(accel.keys)));
+    }
+  }
+  for (auto& [id, keys] : keysById) {
+    QAction* action = Action(id);
+    action->setShortcuts(keys);
     action->setShortcutContext(Qt::WindowShortcut);
-    const unsigned id = accel.id;
-    connect(action, &QAction::triggered, m_pFrame, [this, id] { m_pFrame->RunCommand(id); });
     m_pFrame->addAction(action);
   }
   // The window system's keys for document windows.
@@ -142,17 +172,22 @@ void CommandBars::InstallAccelerators() {
 }
 
 void CommandBars::FillToolBar(QToolBar* toolBar) {
-  const QPixmap strip(res::ToolBarXpm());
+  const UiTables& tables = GetUiTables();
+  if (!tables.toolBarLayout || !tables.toolBarXpm) return;
+  const QPixmap strip(tables.toolBarXpm());
+  const int width = tables.buttonWidth;
+  const int height = tables.buttonHeight;
   int image = 0;
-  for (unsigned id : res::ToolBarLayout()) {
+  for (unsigned id : tables.toolBarLayout()) {
     if (id == 0) {
       toolBar->addSeparator();
       continue;
     }
-    QAction* action = MakeCommandAction(id, Utf8(res::ToolTip(id)), toolBar);
-    action->setIcon(QIcon(strip.copy(image * res::kButtonWidth, 0, res::kButtonWidth,
-                                     res::kButtonHeight)));
-    action->setToolTip(Utf8(res::ToolTip(id)));
+    QAction* action = Action(id);
+    action->setIcon(QIcon(strip.copy(image * width, 0, width, height)));
+    const QString tip = tables.toolTip ? Utf8(tables.toolTip(id)) : QString();
+    if (action->text().isEmpty()) action->setText(tip);
+    action->setToolTip(tip);
     toolBar->addAction(action);
     m_buttons[id] = action;
     ++image;
@@ -160,23 +195,25 @@ void CommandBars::FillToolBar(QToolBar* toolBar) {
 }
 
 void CommandBars::UpdateButtons() {
-  for (auto& [id, action] : m_buttons) {
-    CCmdUI ui(id);
-    m_pFrame->RouteCommand(id, &ui);
-    ApplyState(action, ui);
+  for (auto& [id, action] : m_actions) {
+    if (m_buttons.count(id) || !action->shortcuts().isEmpty()) UpdateAction(action);
   }
 }
 
 QMenu* CommandBars::CreatePopup(unsigned menuId, int popupIndex, QWidget* parent) {
-  const auto popups = res::Menu(menuId);
+  const UiTables& tables = GetUiTables();
+  if (!tables.menu) return nullptr;
+  const auto popups = tables.menu(menuId);
   if (popupIndex < 0 || popupIndex >= static_cast<int>(popups.size())) return nullptr;
   auto* menu = new QMenu(parent);
-  for (const res::MenuItem& item : popups[popupIndex].items) {
+  for (const MenuItem& item : popups[popupIndex].items) {
     if (item.id == 0) {
       menu->addSeparator();
       continue;
     }
-    menu->addAction(MakeCommandAction(item.id, Utf8(item.text), menu));
+    QAction* action = Action(item.id);
+    action->setText(Utf8(item.text));
+    menu->addAction(action);
   }
   return menu;
 }

@@ -10,7 +10,7 @@
 #include "framework/view.h"
 #include "framework/win_app.h"
 #include "platform/alloc_fault.h"
-#include "resources/command_ids.h"
+#include "framework/framework_ids.h"
 
 namespace fw {
 
@@ -50,32 +50,68 @@ CMDIChildWnd* CDocTemplate::MakeFrame(CDocument* doc) {
   return frame;
 }
 
-CDocument* CDocTemplate::OpenNewDocument() {
-  std::unique_ptr<CDocument> owned;
+namespace {
+
+// A document and its window while they are being made: unless Release() is called, the
+// window is destroyed again, and the document with it.
+class HalfMadeDocument {
+ public:
+  explicit HalfMadeDocument(CDocTemplate* docTemplate) : m_pTemplate(docTemplate) {}
+  ~HalfMadeDocument() {
+    if (m_pFrame) {
+      m_pFrame->DestroyWindow();
+    } else if (m_pDoc) {
+      m_pTemplate->RemoveDocument(m_pDoc);
+    }
+  }
+  void Set(CDocument* doc, CMDIChildWnd* frame) {
+    m_pDoc = doc;
+    m_pFrame = frame;
+  }
+  void Release() { m_pDoc = nullptr, m_pFrame = nullptr; }
+
+ private:
+  CDocTemplate* m_pTemplate;
+  CDocument* m_pDoc = nullptr;
+  CMDIChildWnd* m_pFrame = nullptr;
+};
+
+}  // namespace
+
+CDocument* CDocTemplate::OpenNewDocument() { return OpenDocumentFile(QString()); }
+
+CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
+  HalfMadeDocument guard(this);
+  CDocument* doc = nullptr;
   CMDIChildWnd* frame = nullptr;
   try {
     platform::CheckAllocation();
-    owned = m_makeDocument ? m_makeDocument() : nullptr;
+    std::unique_ptr<CDocument> owned = m_makeDocument ? m_makeDocument() : nullptr;
     if (owned) {
+      doc = owned.get();
       owned->SetDocTemplate(this);
-      frame = MakeFrame(owned.get());
+      m_docs.push_back(std::move(owned));
+      guard.Set(doc, nullptr);
+      frame = MakeFrame(doc);
+      guard.Set(doc, frame);
     }
   } catch (const std::bad_alloc&) {
     frame = nullptr;
   }
-  if (!owned || !frame) {
-    AppMessageBox(res::IDS_FAILED_NEW_DOC);
+  if (!doc || !frame) {
+    AppMessageBox(ids::IDS_FAILED_NEW_DOC);
     return nullptr;
   }
-  CDocument* doc = owned.get();
-  m_docs.push_back(std::move(owned));
 
-  SetDefaultTitle(doc);
-  if (!doc->OnNewDocument()) {
-    frame->DestroyWindow();
-    return nullptr;
+  if (path.isEmpty()) {
+    SetDefaultTitle(doc);
+    if (!doc->OnNewDocument()) return nullptr;
+    ++m_nUntitledCount;
+  } else {
+    if (!doc->OnOpenDocument(path)) return nullptr;
+    doc->SetPathName(path);
   }
-  ++m_nUntitledCount;
+  guard.Release();
 
   frame->show();
   if (CMDIFrameWnd* mainFrame = frame->GetMDIFrame()) mainFrame->MDIActivate(frame);

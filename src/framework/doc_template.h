@@ -32,8 +32,11 @@ class CDocTemplate : public CCmdTarget {
   unsigned GetResourceId() const { return m_nIDResource; }
   QString GetDocString(DocStringIndex index) const;
 
-  // The New document flow: document, window and view, default title, set-up, counter.
-  // Returns null after a message when something fails.
+  // The one creation path of New and Open: document, window and view; then, for an empty
+  // path, the default title, the new-document set-up and the untitled counter, else the
+  // document read from `path` (absolute). A failure tears the half-made document and its
+  // window down again and returns null after a message.
+  CDocument* OpenDocumentFile(const QString& path);
   CDocument* OpenNewDocument();
   // Another window with its own view on `doc`; null when it can't be made.
   CMDIChildWnd* CreateNewFrame(CDocument* doc);

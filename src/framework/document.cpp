@@ -6,7 +6,7 @@
 #include "framework/mdi_child_wnd.h"
 #include "framework/view.h"
 #include "framework/win_app.h"
-#include "resources/command_ids.h"
+#include "framework/framework_ids.h"
 
 namespace fw {
 
@@ -68,9 +68,17 @@ bool CDocument::OnNewDocument() {
   return true;
 }
 
+void CDocument::SetPathName(const QString& path) {
+  m_strPathName = path;
+  const int slash = path.lastIndexOf(QLatin1Char('/'));
+  SetTitle(path.mid(slash + 1));
+}
+
+bool CDocument::OnOpenDocument(const QString&) { return false; }
+
 bool CDocument::OnCmdMsg(unsigned id, CCmdUI* ui) {
   static const CommandMapEntry<CDocument> map[] = {
-      {res::ID_FILE_CLOSE, &CDocument::OnFileClose, nullptr},
+      {ids::ID_FILE_CLOSE, &CDocument::OnFileClose, nullptr},
   };
   return DispatchCommandMap(this, map, id, ui);
 }

@@ -23,7 +23,8 @@ class CDocument : public CCmdTarget {
   // Sets the title and retitles every window of the document.
   virtual void SetTitle(const QString& title);
   const QString& GetPathName() const { return m_strPathName; }
-  void SetPathName(const QString& path) { m_strPathName = path; }
+  // The document's file: the path, and the file's name as its title.
+  virtual void SetPathName(const QString& path);
 
   bool IsModified() const { return m_bModified; }
   virtual void SetModifiedFlag(bool modified = true);
@@ -44,6 +45,8 @@ class CDocument : public CCmdTarget {
 
   // New-document set-up: DeleteContents, empty path, not modified.
   virtual bool OnNewDocument();
+  // Reads the document from the file at `path`; false after the failure was reported.
+  virtual bool OnOpenDocument(const QString& path);
   virtual void DeleteContents() {}
   // Whether the document may close; the default asks nothing.
   virtual bool SaveModified() { return true; }

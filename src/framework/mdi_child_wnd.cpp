@@ -10,7 +10,7 @@
 #include "framework/mdi_frame_wnd.h"
 #include "framework/view.h"
 #include "framework/win_app.h"
-#include "resources/command_ids.h"
+#include "framework/framework_ids.h"
 
 namespace fw {
 
@@ -21,9 +21,9 @@ CMDIChildWnd::CMDIChildWnd() {
     const char* text;
     unsigned prompt;
   } kSystemPrompts[] = {
-      {"Restore", res::IDS_SC_RESTORE},   {"Move", res::IDS_SC_MOVE},
-      {"Size", res::IDS_SC_SIZE},         {"Minimize", res::IDS_SC_MINIMIZE},
-      {"Maximize", res::IDS_SC_MAXIMIZE}, {"Close", res::IDS_SC_CLOSE},
+      {"Restore", ids::IDS_SC_RESTORE},   {"Move", ids::IDS_SC_MOVE},
+      {"Size", ids::IDS_SC_SIZE},         {"Minimize", ids::IDS_SC_MINIMIZE},
+      {"Maximize", ids::IDS_SC_MAXIMIZE}, {"Close", ids::IDS_SC_CLOSE},
   };
   if (QMenu* menu = systemMenu()) {
     for (QAction* action : menu->actions()) {

@@ -1,6 +1,7 @@
 #include "framework/mdi_frame_wnd.h"
 
 #include <QEvent>
+#include <QPointer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
@@ -17,7 +18,7 @@
 #include "framework/view.h"
 #include "framework/win_app.h"
 #include "platform/message_box.h"
-#include "resources/command_ids.h"
+#include "framework/framework_ids.h"
 
 namespace fw {
 
@@ -27,6 +28,30 @@ CMDIFrameWnd::CMDIFrameWnd() : m_pMdiClient(new QMdiArea(this)) {
   m_pMdiClient->setActivationOrder(QMdiArea::StackingOrder);
   connect(m_pMdiClient, &QMdiArea::subWindowActivated, this,
           [this](QMdiSubWindow*) { OnActiveChildChanged(); });
+  // The Window popup ends with the list of open document windows.
+  m_pBars->AddListProvider(ids::ID_WINDOW_CASCADE, CommandBars::ListPlacement::AtPopupEnd,
+                           [this] { return WindowListEntries(); });
+}
+
+std::vector<MenuListEntry> CMDIFrameWnd::WindowListEntries() {
+  std::vector<MenuListEntry> entries;
+  CMDIChildWnd* active = MDIGetActive();
+  int number = 1;
+  for (CMDIChildWnd* frame : GetChildFrames()) {
+    QString title = frame->windowTitle();
+    title.replace(QLatin1Char('&'), QLatin1String("&&"));
+    MenuListEntry entry;
+    entry.text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title)
+                             : QStringLiteral("%1 %2").arg(number).arg(title);
+    entry.checked = frame == active;
+    const QPointer<CMDIChildWnd> target(frame);
+    entry.run = [this, target] {
+      if (target && !target->isHidden()) MDIActivate(target);
+    };
+    entries.push_back(std::move(entry));
+    ++number;
+  }
+  return entries;
 }
 
 CMDIFrameWnd::~CMDIFrameWnd() = default;
@@ -150,10 +175,10 @@ bool CMDIFrameWnd::RunCommand(unsigned id) {
   try {
     RouteCommand(id, nullptr);
   } catch (const std::bad_alloc&) {
-    AppMessageBox(res::IDS_MEMORY_EXCEPTION, platform::MbIcon::Exclamation,
+    AppMessageBox(ids::IDS_MEMORY_EXCEPTION, platform::MbIcon::Exclamation,
                   platform::MbButtons::Ok, 0, /*systemModal=*/true);
   } catch (const std::exception&) {
-    AppMessageBox(res::IDS_COMMAND_FAILURE, platform::MbIcon::Stop);
+    AppMessageBox(ids::IDS_COMMAND_FAILURE, platform::MbIcon::Stop);
   }
   if (CWinApp* app = CWinApp::Get()) app->RequestIdleUpdate();
   return true;
@@ -186,14 +211,14 @@ void CMDIFrameWnd::OnActiveChildChanged() {
 
 bool CMDIFrameWnd::OnCmdMsg(unsigned id, CCmdUI* ui) {
   static const CommandMapEntry<CMDIFrameWnd> map[] = {
-      {res::ID_WINDOW_NEW, &CMDIFrameWnd::OnWindowNew, &CMDIFrameWnd::OnUpdateWindowCommand},
-      {res::ID_WINDOW_CASCADE, &CMDIFrameWnd::OnWindowCascade,
+      {ids::ID_WINDOW_NEW, &CMDIFrameWnd::OnWindowNew, &CMDIFrameWnd::OnUpdateWindowCommand},
+      {ids::ID_WINDOW_CASCADE, &CMDIFrameWnd::OnWindowCascade,
        &CMDIFrameWnd::OnUpdateWindowCommand},
-      {res::ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnWindowTile,
+      {ids::ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnWindowTile,
        &CMDIFrameWnd::OnUpdateWindowCommand},
-      {res::ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnWindowArrange,
+      {ids::ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnWindowArrange,
        &CMDIFrameWnd::OnUpdateWindowCommand},
-      {res::ID_CONTEXT_HELP, &CMDIFrameWnd::OnContextHelp, &CMDIFrameWnd::OnUpdateContextHelp},
+      {ids::ID_CONTEXT_HELP, &CMDIFrameWnd::OnContextHelp, &CMDIFrameWnd::OnUpdateContextHelp},
   };
   return DispatchCommandMap(this, map, id, ui);
 }
@@ -202,7 +227,7 @@ void CMDIFrameWnd::OnWindowNew() {
   CMDIChildWnd* child = MDIGetActive();
   CDocument* doc = child ? child->GetActiveDocument() : nullptr;
   if (!doc || !doc->GetDocTemplate()) {
-    AppMessageBox(res::IDS_COMMAND_FAILURE);
+    AppMessageBox(ids::IDS_COMMAND_FAILURE);
     return;
   }
   doc->GetDocTemplate()->CreateNewFrame(doc);
@@ -220,7 +245,7 @@ void CMDIFrameWnd::OnContextHelp() {
     return;
   }
   QWhatsThis::enterWhatsThisMode();
-  if (statusBar()) statusBar()->showMessage(LoadQString(res::IDS_HELP_MODE_MESSAGE));
+  if (statusBar()) statusBar()->showMessage(LoadQString(ids::IDS_HELP_MODE_MESSAGE));
 }
 
 void CMDIFrameWnd::OnUpdateContextHelp(CCmdUI* ui) { ui->SetCheck(QWhatsThis::inWhatsThisMode()); }

@@ -12,6 +12,7 @@ namespace fw {
 
 class CMDIChildWnd;
 class CommandBars;
+struct MenuListEntry;
 
 // The main window: menus, bars and a client area of document windows. Commands from
 // menus, keys and buttons are routed from here along the active window's chain.
@@ -70,6 +71,8 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   CommandBars* m_pBars;
 
  private:
+  // The Window popup's list of document windows.
+  std::vector<MenuListEntry> WindowListEntries();
   // Where the index-th of `count` cascaded windows stands.
   QRect CascadeRect(int index, int count) const;
 

@@ -4,12 +4,13 @@
 #include <QApplication>
 #include <QEvent>
 
+#include "framework/doc_manager.h"
 #include "framework/doc_template.h"
 #include "framework/mdi_frame_wnd.h"
+#include "framework/resource_tables.h"
 #include "platform/clipboard_port.h"
 #include "platform/profile_file.h"
-#include "resources/command_ids.h"
-#include "resources/string_table.h"
+#include "framework/framework_ids.h"
 
 namespace fw {
 namespace {
@@ -20,7 +21,8 @@ CWinApp::CWinApp(const QString& settingsBaseName,
                  std::unique_ptr<platform::ClipboardPort> clipboard)
     : m_pClipboard(std::move(clipboard)),
       m_pProfile(std::make_unique<platform::ProfileFile>(
-          platform::SettingsFilePath(settingsBaseName.toStdString()))) {
+          platform::SettingsFilePath(settingsBaseName.toStdString()))),
+      m_pDocManager(std::make_unique<CDocManager>()) {
   g_pApp = this;
   // Tool-bar buttons and status panes follow the state when the program idles: after
   // input, commands and document changes, never in a busy loop.
@@ -34,19 +36,17 @@ CWinApp::CWinApp(const QString& settingsBaseName,
 
 CWinApp::~CWinApp() {
   qApp->removeEventFilter(this);
-  m_templates.clear();
+  m_pDocManager.reset();
   if (g_pApp == this) g_pApp = nullptr;
 }
 
 CWinApp* CWinApp::Get() { return g_pApp; }
 
 void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate) {
-  m_templates.push_back(std::move(docTemplate));
+  m_pDocManager->AddDocTemplate(std::move(docTemplate));
 }
 
-CDocTemplate* CWinApp::GetDocTemplate() const {
-  return m_templates.empty() ? nullptr : m_templates.front().get();
-}
+CDocTemplate* CWinApp::GetDocTemplate() const { return m_pDocManager->GetDocTemplate(); }
 
 void CWinApp::RunIdleUpdateNow() {
   m_bIdlePending = false;
@@ -70,26 +70,24 @@ bool CWinApp::eventFilter(QObject* watched, QEvent* event) {
 
 bool CWinApp::OnCmdMsg(unsigned id, CCmdUI* ui) {
   static const CommandMapEntry<CWinApp> map[] = {
-      {res::ID_FILE_NEW, &CWinApp::OnFileNew, nullptr},
-      {res::ID_APP_EXIT, &CWinApp::OnAppExit, nullptr},
+      {ids::ID_FILE_NEW, &CWinApp::OnFileNew, nullptr},
+      {ids::ID_APP_EXIT, &CWinApp::OnAppExit, nullptr},
   };
   return DispatchCommandMap(this, map, id, ui);
 }
 
-void CWinApp::OnFileNew() {
-  if (CDocTemplate* docTemplate = GetDocTemplate()) docTemplate->OpenNewDocument();
-}
+void CWinApp::OnFileNew() { m_pDocManager->OpenNewDocument(); }
 
 void CWinApp::OnAppExit() {
   if (m_pMainWnd) m_pMainWnd->close();
 }
 
 QString LoadQString(unsigned id) {
-  const std::string_view text = res::LoadString(id);
+  const std::string_view text = TableString(id);
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString AppTitle() { return LoadQString(res::IDS_APP_TITLE); }
+QString AppTitle() { return LoadQString(ids::IDS_APP_TITLE); }
 
 int AppMessageBox(const QString& text, platform::MbIcon icon, platform::MbButtons buttons,
                   unsigned helpContext, bool systemModal) {

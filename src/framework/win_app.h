@@ -15,6 +15,7 @@ class ProfileFile;
 
 namespace fw {
 
+class CDocManager;
 class CDocTemplate;
 class CMDIFrameWnd;
 
@@ -41,6 +42,7 @@ class CWinApp : public QObject, public CCmdTarget {
   platform::ClipboardPort& Clipboard() const { return *m_pClipboard; }
   platform::ProfileFile& Profile() const { return *m_pProfile; }
 
+  CDocManager& DocManager() const { return *m_pDocManager; }
   void AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
   CDocTemplate* GetDocTemplate() const;
 
@@ -64,7 +66,7 @@ class CWinApp : public QObject, public CCmdTarget {
 
   std::unique_ptr<platform::ClipboardPort> m_pClipboard;
   std::unique_ptr<platform::ProfileFile> m_pProfile;
-  std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+  std::unique_ptr<CDocManager> m_pDocManager;
   bool m_bIdlePending = true;
 };
 

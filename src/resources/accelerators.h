@@ -3,13 +3,11 @@
 #include <span>
 #include <string_view>
 
+#include "framework/resource_tables.h"
+
 namespace res {
 
-// A key combination, in QKeySequence's portable text, and the command it sends.
-struct Accelerator {
-  std::string_view keys;
-  unsigned id;
-};
+using Accelerator = fw::Accelerator;
 
 // Accelerator table 128, which serves the main window and every document window.
 std::span<const Accelerator> Accelerators();

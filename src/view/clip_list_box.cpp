@@ -7,8 +7,9 @@
 #include <QMouseEvent>
 #include <memory>
 
-#include "app/main_frame.h"
 #include "framework/command_bars.h"
+#include "framework/mdi_child_wnd.h"
+#include "framework/mdi_frame_wnd.h"
 
 #include "resources/command_ids.h"
 #include "view/tolvane_view.h"
@@ -97,9 +98,11 @@ void CClipListBox::OnRButtonDown(const QPoint& point) {
     const QModelIndex index = indexAt(QPoint(0, point.y()));
     SetCurSel(index.isValid() ? index.row() : (point.y() < 0 ? 0 : count - 1));
   }
-  app::CMainFrame* frame = app::MainFrame();
+  fw::CMDIChildWnd* child = m_pView->GetParentFrame();
+  fw::CMDIFrameWnd* frame = child ? child->GetMDIFrame() : nullptr;
   if (!frame) return;
-  std::unique_ptr<QMenu> menu(frame->GetCommandBars()->CreatePopup(res::IDR_CONTEXT_MENU, 0, nullptr));
+  std::unique_ptr<QMenu> menu(
+      frame->GetCommandBars()->CreatePopup(res::IDR_CONTEXT_MENU, 0, nullptr));
   if (!menu) return;
   const bool selected = GetCurSel() >= 0;
   for (QAction* action : menu->actions()) {

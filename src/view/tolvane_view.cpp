@@ -6,7 +6,6 @@
 #include <new>
 #include <QResizeEvent>
 
-#include "app/main_frame.h"
 #include "dialogs/clip_edit_dialog.h"
 #include "document/tolvane_doc.h"
 #include "framework/win_app.h"
@@ -48,14 +47,15 @@ void CTolvaneView::focusInEvent(QFocusEvent* event) {
 }
 
 void CTolvaneView::OnListFocus() {
-  if (app::CMainFrame* frame = app::MainFrame()) frame->UpdateItemCount(m_pListBox->GetCount());
+  const doc::CTolvaneDoc* doc = GetDocument();
+  if (doc && doc->CountSink()) doc->CountSink()->UpdateItemCount(m_pListBox->GetCount());
 }
 
 void CTolvaneView::OnInitialUpdate() {
   int selection = m_pListBox->GetCurSel();
   if (selection < 0) {
     const doc::CTolvaneDoc* doc = GetDocument();
-    selection = doc && !doc->m_itemList.IsEmpty() ? 0 : -1;
+    selection = doc && !doc->GetItemList().IsEmpty() ? 0 : -1;
   }
   OnUpdate(this, selection);
 }
@@ -64,13 +64,12 @@ void CTolvaneView::OnUpdate(fw::CView*, int hint) { RefillList(hint); }
 
 void CTolvaneView::RefillList(int hint) {
   const doc::CTolvaneDoc* doc = GetDocument();
-  const app::CMainFrame* frame = app::MainFrame();
-  const std::string* clipText = frame ? &frame->m_strClipText : nullptr;
+  const std::string* clipText = doc ? &doc->Capture().m_strClipText : nullptr;
 
   // Nothing paints between the model's refill and the repaint below, so the list is
   // drawn once, with its new lines and selection.
   const ClipListModel::RefillResult result =
-      m_pModel->Refill(doc ? &doc->m_itemList : nullptr, clipText, m_pListBox->font());
+      m_pModel->Refill(doc ? &doc->GetItemList() : nullptr, clipText, m_pListBox->font());
   m_pListBox->SetLineMetrics(m_pModel->LineHeight(), m_pModel->HorizontalExtent());
   if (m_pModel->rowCount() > 0) m_pListBox->SetCurSel(hint);
   m_pListBox->viewport()->repaint();
@@ -117,33 +116,24 @@ bool CTolvaneView::SetClipboardText(const std::string& text) {
 void CTolvaneView::OnEditCopy() {
   const int line = m_pListBox->GetCurSel();
   doc::CTolvaneDoc* doc = GetDocument();
-  if (line < 0 || !doc || line >= doc->m_itemList.GetCount()) return;
+  if (line < 0 || !doc || line >= doc->GetItemList().GetCount()) return;
   // A copy of the whole item, not the shortened line: the notice that the write causes
   // may change the list before the write returns.
-  const std::string text = doc->m_itemList.GetAt(line);
+  const std::string text = doc->GetItemList().GetAt(line);
   SetClipboardText(text);
 }
 
 void CTolvaneView::OnEditCut() {
-  app::CMainFrame* frame = app::MainFrame();
-  if (m_pListBox->GetCurSel() < 0 || !frame) return;
+  doc::CTolvaneDoc* doc = GetDocument();
+  if (m_pListBox->GetCurSel() < 0 || !doc) return;
   // Set before the write: the change notice it causes must add nothing.
-  frame->m_bSkipNextCapture = 1;
+  doc->Capture().m_bSkipNextCapture = 1;
   OnEditCopy();
   OnEditDelete();
 }
 
 void CTolvaneView::OnEditDelete() {
-  const int line = m_pListBox->GetCurSel();
-  doc::CTolvaneDoc* doc = GetDocument();
-  if (line < 0 || !doc || line >= doc->m_itemList.GetCount()) return;
-  doc->m_nDeletedIndex = line;
-  doc->m_strDeleted = doc->m_itemList.GetAt(line);
-  doc->m_itemList.RemoveAt(line);
-  const int count = doc->m_itemList.GetCount();
-  doc->UpdateAllViews(nullptr, line == count ? line - 1 : line);
-  doc->SetModifiedFlag(count > 0);
-  if (app::CMainFrame* frame = app::MainFrame()) frame->UpdateItemCount(count);
+  if (doc::CTolvaneDoc* doc = GetDocument()) doc->DeleteItem(m_pListBox->GetCurSel());
 }
 
 void CTolvaneView::OnEditPaste() {
@@ -153,12 +143,13 @@ void CTolvaneView::OnEditPaste() {
 void CTolvaneView::OnEditModify() {
   const int line = m_pListBox->GetCurSel();
   doc::CTolvaneDoc* doc = GetDocument();
-  if (line < 0 || !doc || line >= doc->m_itemList.GetCount()) return;
+  if (line < 0 || !doc || line >= doc->GetItemList().GetCount()) return;
 
   // Captures go on while the dialog is open and may move or remove the item: the
   // position follows the list, and a removed item is left alone.
-  doc::CClipList::TrackedPosition position(doc->m_itemList, line);
-  const std::string itemText = doc->m_itemList.GetAt(line);
+  const doc::CClipList& list = doc->GetItemList();
+  doc::CClipList::TrackedPosition position(list, line);
+  const std::string itemText = list.GetAt(line);
   const QPointer<CTolvaneView> self(this);
   int result = 0;
   std::string edited;
@@ -170,14 +161,12 @@ void CTolvaneView::OnEditModify() {
   if (!self || GetDocument() != doc) return;
   // A capture of the item's own text takes it out and puts it back at the head: the
   // item has moved, not gone, and is found by its text (a list holds each text once).
-  const int current = position.Get() >= 0 ? position.Get() : doc->m_itemList.Find(itemText);
+  const int current = position.Get() >= 0 ? position.Get() : list.Find(itemText);
   ApplyEdit(result, edited, current);
 }
 
 void CTolvaneView::ApplyEdit(int result, const std::string& text, int position) {
   using dialogs::CClipEditDialog;
-  doc::CTolvaneDoc* doc = GetDocument();
-  app::CMainFrame* frame = app::MainFrame();
   if (result == CClipEditDialog::IDTRANSFER) {
     SetClipboardText(text);
     return;
@@ -189,29 +178,11 @@ void CTolvaneView::ApplyEdit(int result, const std::string& text, int position) 
     QApplication::beep();
     return;
   }
-
-  doc::CClipList& list = doc->m_itemList;
-  doc::CClipList::TrackedPosition selected(list, position);
-  const int removed = doc->RemoveEqualItem(text);
   if (result == CClipEditDialog::IDUPDATE) {
-    if (removed >= 0 && frame) frame->UpdateItemCount(list.GetCount());
-    list.SetAt(selected.Get(), text);
-    doc->UpdateAllViews(nullptr, selected.Get());
-    doc->SetModifiedFlag(true);
-    return;
+    GetDocument()->ReplaceItem(position, text);
+  } else {
+    GetDocument()->InsertItemAbove(position, text);
   }
-  try {
-    list.InsertBefore(selected.Get(), text);
-  } catch (const std::bad_alloc&) {
-    // The equal item may have left already: the views must not go on showing it.
-    doc->UpdateAllViews(nullptr, -1);
-    if (frame) frame->UpdateItemCount(list.GetCount());
-    throw;
-  }
-  // The tracked item moved one down, below the inserted text: it stays selected.
-  doc->UpdateAllViews(nullptr, selected.Get());
-  doc->SetModifiedFlag(true);
-  if (frame) frame->UpdateItemCount(list.GetCount());
 }
 
 }  // namespace view

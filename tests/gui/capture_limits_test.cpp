@@ -26,8 +26,8 @@ TEST_F(CaptureLimitsTest, FiftyMegabyteTextIsCapturedWholeAndShownShort) {
   ProcessEvents();
 
   doc::CTolvaneDoc* doc = ActiveDoc();
-  ASSERT_EQ(doc->m_itemList.GetCount(), 1);
-  EXPECT_EQ(doc->m_itemList.GetAt(0), big);
+  ASSERT_EQ(doc->GetItemList().GetCount(), 1);
+  EXPECT_EQ(doc->GetItemList().GetAt(0), big);
   const std::string line = ActiveView()->Model()->DisplayLine(0);
   EXPECT_LE(line.size(), 260u);
   EXPECT_EQ(line.substr(line.size() - 3), "...");
@@ -37,7 +37,7 @@ TEST_F(CaptureLimitsTest, FiftyMegabyteTextIsCapturedWholeAndShownShort) {
   timer.start();
   for (int i = 0; i < 10; ++i) m_pClipboard->SimulateCopy("small " + std::to_string(i));
   ProcessEvents();
-  EXPECT_EQ(doc->m_itemList.GetCount(), 11);
+  EXPECT_EQ(doc->GetItemList().GetCount(), 11);
   EXPECT_LT(timer.elapsed(), 2000);
   EXPECT_EQ(m_pMessages->Count(), 0);
 }

@@ -59,16 +59,16 @@ class DocumentTest : public AppTest {
 
   // Items put straight into the list (as a file load would), the views refilled.
   static void Fill(doc::CTolvaneDoc* doc, const Texts& items) {
-    for (const std::string& item : items) doc->m_itemList.AddTail(item);
+    for (const std::string& item : items) doc->ItemListForTesting().AddTail(item);
     doc->UpdateAllViews(nullptr, 0);
   }
 
   // What the view's Delete command does: record the item, remove it, refill, flag.
   static void DeleteAt(doc::CTolvaneDoc* doc, int position) {
     doc->m_nDeletedIndex = position;
-    doc->m_strDeleted = doc->m_itemList.GetAt(position);
-    doc->m_itemList.RemoveAt(position);
-    const int count = doc->m_itemList.GetCount();
+    doc->m_strDeleted = doc->GetItemList().GetAt(position);
+    doc->ItemListForTesting().RemoveAt(position);
+    const int count = doc->GetItemList().GetCount();
     doc->UpdateAllViews(nullptr, position < count ? position : position - 1);
     doc->SetModifiedFlag(count > 0);
   }
@@ -185,7 +185,7 @@ class ItemLimitTest : public DocumentTest {
  protected:
   void FillTo(int count) {
     doc::CTolvaneDoc* doc = ActiveDoc();
-    for (int i = 0; i < count; ++i) doc->m_itemList.AddTail("item" + std::to_string(i));
+    for (int i = 0; i < count; ++i) doc->ItemListForTesting().AddTail("item" + std::to_string(i));
     doc->UpdateAllViews(nullptr, 0);
   }
 };
@@ -197,19 +197,19 @@ TEST_F(ItemLimitTest, FullListRefusesNewTextButMovesListedText) {
 
   Copy("new text");
   ExpectMessage("項目数の制限は 32,767個までです。", MbIcon::Stop, true, true);
-  EXPECT_EQ(doc->m_itemList.GetCount(), 32767);
-  EXPECT_EQ(doc->m_itemList.GetAt(0), "item0");
-  EXPECT_EQ(doc->m_itemList.Find("new text"), -1);
+  EXPECT_EQ(doc->GetItemList().GetCount(), 32767);
+  EXPECT_EQ(doc->GetItemList().GetAt(0), "item0");
+  EXPECT_EQ(doc->GetItemList().Find("new text"), -1);
   EXPECT_FALSE(doc->IsModified());
   EXPECT_EQ(ItemCountText(), CountText(123));
 
   m_pMessages->Clear();
   Copy("item500");
   EXPECT_EQ(m_pMessages->Count(), 0);
-  EXPECT_EQ(doc->m_itemList.GetCount(), 32767);
-  EXPECT_EQ(doc->m_itemList.GetAt(0), "item500");
-  EXPECT_EQ(doc->m_itemList.GetAt(500), "item499");
-  EXPECT_EQ(doc->m_itemList.GetAt(501), "item501");
+  EXPECT_EQ(doc->GetItemList().GetCount(), 32767);
+  EXPECT_EQ(doc->GetItemList().GetAt(0), "item500");
+  EXPECT_EQ(doc->GetItemList().GetAt(500), "item499");
+  EXPECT_EQ(doc->GetItemList().GetAt(501), "item501");
   EXPECT_TRUE(doc->IsModified());
 }
 
@@ -219,9 +219,9 @@ TEST_F(ItemLimitTest, OverfullListLosesTheEqualItem) {
   doc::CTolvaneDoc* doc = ActiveDoc();
   Copy("item10");
   ExpectMessage("項目数の制限は 32,767個までです。", MbIcon::Stop, true, true);
-  EXPECT_EQ(doc->m_itemList.GetCount(), 32767);
-  EXPECT_EQ(doc->m_itemList.Find("item10"), -1);
-  EXPECT_EQ(doc->m_itemList.GetAt(0), "item0");
+  EXPECT_EQ(doc->GetItemList().GetCount(), 32767);
+  EXPECT_EQ(doc->GetItemList().Find("item10"), -1);
+  EXPECT_EQ(doc->GetItemList().GetAt(0), "item0");
 }
 
 TEST_F(DocumentTest, OutOfMemoryWhileAddingKeepsListViewsAndCountInStep) {
@@ -284,7 +284,7 @@ TEST_P(UndoAfterClearAllTest, DeletedItemComesBackAlone) {
   Fill(doc, {"a", "b", "c"});
   DeleteAt(doc, c.deleted);
   ASSERT_TRUE(Run(res::ID_EDIT_CLEAR_ALL));
-  ASSERT_TRUE(doc->m_itemList.IsEmpty());
+  ASSERT_TRUE(doc->GetItemList().IsEmpty());
 
   ASSERT_TRUE(Run(res::ID_EDIT_UNDO));
   EXPECT_EQ(Items(doc), Texts{c.text});
@@ -342,7 +342,7 @@ TEST_F(DocumentTest, DeleteAllConfirmedEmptiesButKeepsTheUndoRecord) {
 
   m_pMessages->Answer(platform::IDOK);
   ASSERT_TRUE(Run(res::ID_EDIT_CLEAR_ALL));
-  EXPECT_TRUE(doc->m_itemList.IsEmpty());
+  EXPECT_TRUE(doc->GetItemList().IsEmpty());
   EXPECT_FALSE(doc->IsModified());
   EXPECT_EQ(doc->GetTitle(), "Tlvn1");
   EXPECT_EQ(ItemCountText(), CountText(0));
@@ -469,7 +469,7 @@ TEST_F(DocumentTest, WithoutDocumentWindowTheTextWaitsForTheNextDocument) {
 TEST_F(DocumentTest, ClipboardInUseKeepsAndReaddsThePreviousText) {
   doc::CTolvaneDoc* doc = ActiveDoc();
   Copy("a");
-  doc->m_itemList.AddHead("other");
+  doc->ItemListForTesting().AddHead("other");
   doc->SetModifiedFlag(false);
 
   m_pClipboard->m_bFailOpen = true;

@@ -45,11 +45,11 @@ class EditCommandTest : public AppTest {
   // Replaces the items of the active document, selects `select` and clears the flag.
   doc::CTolvaneDoc* Fill(const ItemList& items, int select) {
     doc::CTolvaneDoc* doc = ActiveDoc();
-    doc->m_itemList.RemoveAll();
-    for (const std::string& item : items) doc->m_itemList.AddTail(item);
+    doc->ItemListForTesting().RemoveAll();
+    for (const std::string& item : items) doc->ItemListForTesting().AddTail(item);
     doc->UpdateAllViews(nullptr, select);
     doc->SetModifiedFlag(false);
-    Frame()->UpdateItemCount(doc->m_itemList.GetCount());
+    Frame()->UpdateItemCount(doc->GetItemList().GetCount());
     return doc;
   }
 
@@ -321,7 +321,7 @@ TEST_F(EditCommandTest, PasteIsDisabledWhileTheClipboardHoldsOnlyAnImage) {
 TEST_F(EditCommandTest, PasteIntoAFullListIsRefusedUnlessTheTextIsListed) {
   StartWith(false);
   doc::CTolvaneDoc* doc = ActiveDoc();
-  for (int i = 0; i < doc::kMaxCapturedItems; ++i) doc->m_itemList.AddTail("item " + std::to_string(i));
+  for (int i = 0; i < doc::kMaxCapturedItems; ++i) doc->ItemListForTesting().AddTail("item " + std::to_string(i));
   doc->UpdateAllViews(nullptr, 5);
 
   m_pClipboard->SimulateCopy("one more");
@@ -330,15 +330,15 @@ TEST_F(EditCommandTest, PasteIntoAFullListIsRefusedUnlessTheTextIsListed) {
   EXPECT_EQ(m_pMessages->LastText(), U("項目数の制限は 32,767個までです。"));
   EXPECT_EQ(m_pMessages->Last().icon, platform::MbIcon::Stop);
   EXPECT_EQ(m_pMessages->Last().caption, "Tolvane");
-  EXPECT_EQ(doc->m_itemList.GetCount(), 32767);
-  EXPECT_EQ(doc->m_itemList.Find("one more"), -1);
+  EXPECT_EQ(doc->GetItemList().GetCount(), 32767);
+  EXPECT_EQ(doc->GetItemList().Find("one more"), -1);
   EXPECT_EQ(Selected(), 5);
 
   m_pClipboard->SimulateCopy("item 32766");
   Run(res::ID_EDIT_PASTE);
   EXPECT_EQ(m_pMessages->Count(), 1);
-  EXPECT_EQ(doc->m_itemList.GetCount(), 32767);
-  EXPECT_EQ(doc->m_itemList.GetAt(0), "item 32766");
+  EXPECT_EQ(doc->GetItemList().GetCount(), 32767);
+  EXPECT_EQ(doc->GetItemList().GetAt(0), "item 32766");
   EXPECT_EQ(Selected(), 0);
 }
 
@@ -444,7 +444,7 @@ TEST_P(EditCommandCaptureTest, ModifyActsOnTheItemWhereverCapturesMovedIt) {
         m_pClipboard->SimulateCopy("n");
         break;
       case WhileOpen::RemoveIt:
-        doc->m_itemList.RemoveAt(2);
+        doc->ItemListForTesting().RemoveAt(2);
         doc->UpdateAllViews(nullptr, -1);
         break;
     }
@@ -476,7 +476,7 @@ TEST_F(EditCommandTest, TransferAfterTheItemLeftStillPutsTheTextOnTheClipboard) 
   StartWith(false);
   doc::CTolvaneDoc* doc = Fill({"a", "b"}, 1);
   EXPECT_TRUE(RunModify([&](CClipEditDialog& dialog) {
-    doc->m_itemList.RemoveAt(1);
+    doc->ItemListForTesting().RemoveAt(1);
     doc->UpdateAllViews(nullptr, -1);
     Press(dialog, kTransfer, "edited");
   }));

@@ -76,8 +76,8 @@ class MenusTest : public AppTest {
   // Replaces the items of the active document and selects `select`.
   doc::CTolvaneDoc* Fill(const ItemList& items, int select) {
     doc::CTolvaneDoc* doc = ActiveDoc();
-    doc->m_itemList.RemoveAll();
-    for (const std::string& item : items) doc->m_itemList.AddTail(item);
+    doc->ItemListForTesting().RemoveAll();
+    for (const std::string& item : items) doc->ItemListForTesting().AddTail(item);
     doc->UpdateAllViews(nullptr, select);
     return doc;
   }
@@ -242,8 +242,11 @@ TEST_P(MenusListStateTest, SaveNeedsItemsAndAChangeTheOthersItems) {
   Start();
   doc::CTolvaneDoc* doc = Fill(c.items, c.items.empty() ? -1 : 0);
   doc->SetModifiedFlag(c.modified);
-  EXPECT_EQ(ItemEnabled(res::ID_FILE_SAVE), c.save);
-  for (unsigned id : {res::ID_FILE_SAVE_AS, res::ID_FILE_SAVE_TEXT, res::ID_EDIT_CLEAR_ALL}) {
+  // The file commands have no handlers yet: they stay disabled.
+  for (unsigned id : {res::ID_FILE_SAVE, res::ID_FILE_SAVE_AS, res::ID_FILE_SAVE_TEXT}) {
+    EXPECT_FALSE(ItemEnabled(id)) << id;
+  }
+  for (unsigned id : {res::ID_EDIT_CLEAR_ALL}) {
     EXPECT_EQ(ItemEnabled(id), c.notEmpty) << id;
   }
 }
@@ -510,7 +513,7 @@ TEST_F(MenusTest, ButtonsFollowTheStateWhenTheProgramIdles) {
   fw::CWinApp::Get()->RunIdleUpdateNow();
   EXPECT_TRUE(copy->isEnabled());
   EXPECT_TRUE(paste->isEnabled());
-  EXPECT_TRUE(save->isEnabled());
+  EXPECT_FALSE(save->isEnabled());  // no handler yet
 
   // A button still enabled from the last idle update does not run a command that has
   // become disabled.

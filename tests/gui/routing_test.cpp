@@ -85,12 +85,12 @@ TEST_F(RoutingTest, CommandWithoutHandlerIsDisabledAndDoesNotRun) {
 // item or button last showed.
 TEST_F(RoutingTest, DisabledCommandDoesNotRun) {
   doc::CTolvaneDoc* doc = ActiveDoc();
-  doc->m_itemList.AddTail("a");
+  doc->ItemListForTesting().AddTail("a");
   EXPECT_FALSE(Enabled(res::ID_EDIT_UNDO));
   EXPECT_FALSE(Run(res::ID_EDIT_UNDO));
   EXPECT_EQ(Items(doc), std::vector<std::string>{"a"});
 
-  doc->m_itemList.RemoveAll();
+  doc->ItemListForTesting().RemoveAll();
   QAction* deleteAll = Frame()->GetCommandBars()->FindMenuAction(res::ID_EDIT_CLEAR_ALL);
   ASSERT_NE(deleteAll, nullptr);
   deleteAll->setEnabled(true);
@@ -108,7 +108,10 @@ TEST_F(RoutingTest, DisabledCommandDoesNotRun) {
 TEST_F(RoutingTest, MenuStatesComeFromTheUpdateHandlersAsTheMenuOpens) {
   QAction* undo = Frame()->GetCommandBars()->FindMenuAction(res::ID_EDIT_UNDO);
   ASSERT_NE(undo, nullptr);
-  auto* menu = qobject_cast<QMenu*>(undo->parent());
+  QMenu* menu = nullptr;
+  for (QObject* owner : undo->associatedObjects()) {
+    if (auto* popup = qobject_cast<QMenu*>(owner)) menu = popup;
+  }
   ASSERT_NE(menu, nullptr);
   Frame()->GetCommandBars()->UpdateMenu(menu);
   EXPECT_FALSE(undo->isEnabled());
@@ -163,7 +166,8 @@ TEST_F(CommandCoverageTest, EveryCommandIsAnsweredSomewhereInTheChain) {
       res::ID_FILE_READ_TEXT,  res::ID_FILE_MRU_FILE1,  res::ID_FILE_MRU_FILE2,
       res::ID_FILE_MRU_FILE3,  res::ID_FILE_MRU_FILE4,  res::ID_EDIT_FIND,
       res::ID_VIEW_STARTUP_FILE, res::ID_HELP_FINDER,   res::ID_HELP,
-      res::ID_DEFAULT_HELP,
+      res::ID_DEFAULT_HELP,    res::ID_FILE_SAVE,       res::ID_FILE_SAVE_AS,
+      res::ID_FILE_SAVE_TEXT,
   };
   m_strStartClipText = "an item";
   Start();
@@ -172,6 +176,28 @@ TEST_F(CommandCoverageTest, EveryCommandIsAnsweredSomewhereInTheChain) {
     EXPECT_EQ(Frame()->RouteCommand(id, &ui), !unanswered.count(id)) << "command " << id;
   }
   for (unsigned id : unanswered) EXPECT_FALSE(Enabled(id)) << "command " << id;
+}
+
+// A command is enabled only where a handler would run it: an update handler alone never
+// makes it look runnable. Checked in the states that enable the most commands.
+TEST_F(CommandCoverageTest, EveryEnabledCommandHasAHandler) {
+  m_strStartClipText = "an item";
+  Start();
+  const auto check = [this](const char* state) {
+    for (unsigned id : res::kCommandIds) {
+      fw::CCmdUI ui(id);
+      Frame()->RouteCommand(id, &ui);
+      if (ui.IsEnabled()) {
+        EXPECT_TRUE(ui.IsHandled()) << state << ": command " << id;
+      }
+    }
+  };
+  check("one item selected");
+  Run(res::ID_EDIT_CLEAR);
+  check("after a deletion");
+  Run(res::ID_FILE_CLOSE);
+  ProcessEvents();
+  check("no document window");
 }
 
 }  // namespace

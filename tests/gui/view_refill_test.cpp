@@ -17,7 +17,7 @@ class ViewRefillTest : public testing_support::AppTest {
   doc::CTolvaneDoc* StartWith(int items) {
     Start();
     doc::CTolvaneDoc* doc = ActiveDoc();
-    for (int i = 0; i < items; ++i) doc->m_itemList.AddTail("item " + std::to_string(i));
+    for (int i = 0; i < items; ++i) doc->ItemListForTesting().AddTail("item " + std::to_string(i));
     doc->UpdateAllViews(nullptr, 0);
     return doc;
   }
@@ -38,11 +38,11 @@ TEST_F(ViewRefillTest, HintSelectsOrLeavesNothingSelected) {
 
 TEST_F(ViewRefillTest, EmptiedListKeepsItsHorizontalExtent) {
   doc::CTolvaneDoc* doc = StartWith(0);
-  doc->m_itemList.AddTail(std::string(200, 'w'));
+  doc->ItemListForTesting().AddTail(std::string(200, 'w'));
   doc->UpdateAllViews(nullptr, 0);
   const int extent = ActiveView()->Model()->HorizontalExtent();
   EXPECT_GT(extent, 0);
-  doc->m_itemList.RemoveAll();
+  doc->ItemListForTesting().RemoveAll();
   doc->UpdateAllViews(nullptr, -1);
   EXPECT_EQ(List()->GetCount(), 0);
   EXPECT_EQ(ActiveView()->Model()->HorizontalExtent(), extent);
@@ -52,7 +52,7 @@ TEST_F(ViewRefillTest, EmptiedListKeepsItsHorizontalExtent) {
 // message says not all items can be shown, and the next refill shows them all.
 TEST_F(ViewRefillTest, LineThatCannotBeMadeStopsTheRefillWithAMessage) {
   doc::CTolvaneDoc* doc = StartWith(2);
-  for (int i = 2; i < 6; ++i) doc->m_itemList.AddTail("new item " + std::to_string(i));
+  for (int i = 2; i < 6; ++i) doc->ItemListForTesting().AddTail("new item " + std::to_string(i));
   platform::FailNextAllocations(1);
   doc->UpdateAllViews(nullptr, 0);
 
@@ -65,7 +65,7 @@ TEST_F(ViewRefillTest, LineThatCannotBeMadeStopsTheRefillWithAMessage) {
   EXPECT_EQ(box.icon, platform::MbIcon::Stop);
   EXPECT_TRUE(box.beep);
   EXPECT_TRUE(box.systemModal);
-  EXPECT_EQ(doc->m_itemList.GetCount(), 6);
+  EXPECT_EQ(doc->GetItemList().GetCount(), 6);
 
   doc->UpdateAllViews(nullptr, 5);
   EXPECT_EQ(List()->GetCount(), 6);

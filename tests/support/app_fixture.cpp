@@ -92,7 +92,7 @@ doc::CTolvaneDoc* AppTest::NewDocument() {
 
 std::vector<std::string> AppTest::Items(const doc::CTolvaneDoc* doc) {
   std::vector<std::string> items;
-  for (int i = 0; i < doc->m_itemList.GetCount(); ++i) items.push_back(doc->m_itemList.GetAt(i));
+  for (int i = 0; i < doc->GetItemList().GetCount(); ++i) items.push_back(doc->GetItemList().GetAt(i));
   return items;
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace doc {
+
+// The clipboard as documents and views see it: the text at the last change notice and
+// the two capture switches. The application owns the one instance and hands it down.
+struct CaptureState {
+  std::string m_strClipText;
+  int m_bAutoPaste = 1;
+  int m_bSkipNextCapture = 0;
+};
+
+// Where a list's item count is shown: the main window's item-count pane.
+class ItemCountSink {
+ public:
+  virtual void UpdateItemCount(unsigned count) = 0;
+
+ protected:
+  ~ItemCountSink() = default;
+};
+
+}  // namespace doc

@@ -1,0 +1,25 @@
+#include "resources/program_tables.h"
+
+#include "resources/accelerators.h"
+#include "resources/icons.h"
+#include "resources/menus.h"
+#include "resources/string_table.h"
+#include "resources/toolbar.h"
+
+namespace res {
+
+fw::UiTables ProgramUiTables() {
+  fw::UiTables tables;
+  tables.loadString = &LoadString;
+  tables.prompt = &Prompt;
+  tables.toolTip = &ToolTip;
+  tables.menu = &Menu;
+  tables.accelerators = &Accelerators;
+  tables.toolBarLayout = &ToolBarLayout;
+  tables.toolBarXpm = &ToolBarXpm;
+  tables.buttonWidth = kButtonWidth;
+  tables.buttonHeight = kButtonHeight;
+  return tables;
+}
+
+}  // namespace res
