@@ -5,11 +5,13 @@
 #include "app/tolvane_app.h"
 #include "app/termination_watch.h"
 #include "platform/qt_clipboard_port.h"
+#include "platform/qt_translations.h"
 
 int main(int argc, char* argv[]) {
   std::setlocale(LC_ALL, "");
   QApplication qtApp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(true);
+  platform::InstallQtTranslations();
 
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();

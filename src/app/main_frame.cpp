@@ -11,6 +11,8 @@
 #include "framework/doc_manager.h"
 #include "framework/doc_template.h"
 #include "framework/document.h"
+#include "framework/elided_label.h"
+#include "framework/eliding_status_bar.h"
 #include "framework/mdi_child_wnd.h"
 #include "framework/view.h"
 #include "framework/win_app.h"
@@ -73,10 +75,10 @@ bool CMainFrame::Create() {
 }
 
 void CMainFrame::CreateStatusBar() {
-  m_wndStatusBar = new QStatusBar(this);
+  m_wndStatusBar = new fw::ElidingStatusBar(this);
   m_wndStatusBar->setObjectName(QStringLiteral("StatusBar59393"));
   // The message pane: prompts show as temporary messages, which hide this label.
-  m_pIdlePane = new QLabel(fw::LoadQString(res::IDS_IDLE_MESSAGE), m_wndStatusBar);
+  m_pIdlePane = new fw::ElidedLabel(fw::LoadQString(res::IDS_IDLE_MESSAGE), m_wndStatusBar);
   // The message pane takes what width is left and never widens the window.
   m_pIdlePane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   m_wndStatusBar->addWidget(m_pIdlePane, 1);

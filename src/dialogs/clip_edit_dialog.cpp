@@ -33,8 +33,7 @@ CClipEditDialog::CClipEditDialog(QWidget* parent, const std::string& itemText)
     m_strEdit.clear();
     fw::AppMessageBox(Utf8(res::kMsgNoMemoryEditText), platform::MbIcon::Stop);
   }
-  // The box shows line breaks as one character; an item written with CRLF gets CRLF back.
-  if (itemText.find("\r\n") != std::string::npos) m_strLineBreak = "\r\n";
+  m_strNewBreak = EditBoxText::BreakFor(itemText);
 
   const res::DialogLayout* layout = res::FindDialogLayout(res::IDD_CLIP_EDIT);
   const DialogUnits units(font());
@@ -48,7 +47,7 @@ CClipEditDialog::CClipEditDialog(QWidget* parent, const std::string& itemText)
       m_pTextBox = new ByteLimitedTextEdit(this);
       m_pTextBox->setObjectName(QStringLiteral("EditText%1").arg(control.id));
       m_pTextBox->setGeometry(rect);
-      m_pTextBox->SetLineBreakBytes(m_strLineBreak.size());
+      m_pTextBox->SetLineBreakBytes(m_strNewBreak.size());
       m_pTextBox->SetByteLimit(m_strEdit.size() + kExtraBytes);
       continue;
     }
@@ -79,26 +78,15 @@ int CClipEditDialog::DoModal() { return exec(); }
 
 void CClipEditDialog::reject() { done(IDCANCELEDIT); }
 
+// The raw text, not toPlainText(): that would turn no-break spaces into spaces and the
+// Unicode separators into LF.
 void CClipEditDialog::ReadBox() {
-  const QString text = m_pTextBox->toPlainText();
-  std::string bytes = platform::FromUtf8(text.toStdString(), platform::SystemCodePage());
-  if (m_strLineBreak == "\r\n") {
-    std::string withCrLf;
-    withCrLf.reserve(bytes.size() + bytes.size() / 16);
-    for (char c : bytes) {
-      if (c == '\n') withCrLf += '\r';
-      withCrLf += c;
-    }
-    bytes = std::move(withCrLf);
-  }
-  m_strEdit = std::move(bytes);
+  m_strEdit = m_boxText.ItemText(m_pTextBox->document()->toRawText());
 }
 
 void CClipEditDialog::WriteBox() {
-  std::string utf8 = platform::ToUtf8(m_strEdit, platform::SystemCodePage());
-  QString text = Utf8(utf8);
-  if (m_strLineBreak == "\r\n") text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  m_pTextBox->setPlainText(text);
+  m_boxText = EditBoxText(m_strEdit, platform::SystemCodePage(), m_strNewBreak);
+  m_pTextBox->setPlainText(m_boxText.Shown());
 }
 
 void CClipEditDialog::Refuse(const char* text, const char* caption) {

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <string>
 
+#include "dialogs/edit_box_text.h"
+
 class QPushButton;
 
 namespace dialogs {
@@ -52,7 +54,8 @@ class CClipEditDialog : public QDialog {
 
   const std::string& m_strItem;
   std::string m_strEdit;
-  std::string m_strLineBreak = "\n";
+  std::string m_strNewBreak;  // what a line break typed into the box becomes
+  EditBoxText m_boxText;      // the text last written into the box
   ByteLimitedTextEdit* m_pTextBox = nullptr;
 };
 

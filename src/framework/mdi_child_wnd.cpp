@@ -17,19 +17,21 @@ namespace fw {
 CMDIChildWnd::CMDIChildWnd() {
   setAttribute(Qt::WA_DeleteOnClose, false);
   // The window menu's items show their prompts in the status bar like every command.
+  // They are found by Qt's own texts, translated as the menu shows them.
   static const struct {
     const char* text;
     unsigned prompt;
   } kSystemPrompts[] = {
-      {"Restore", ids::IDS_SC_RESTORE},   {"Move", ids::IDS_SC_MOVE},
-      {"Size", ids::IDS_SC_SIZE},         {"Minimize", ids::IDS_SC_MINIMIZE},
-      {"Maximize", ids::IDS_SC_MAXIMIZE}, {"Close", ids::IDS_SC_CLOSE},
+      {"&Restore", ids::IDS_SC_RESTORE},   {"&Move", ids::IDS_SC_MOVE},
+      {"&Size", ids::IDS_SC_SIZE},         {"Mi&nimize", ids::IDS_SC_MINIMIZE},
+      {"Ma&ximize", ids::IDS_SC_MAXIMIZE}, {"&Close", ids::IDS_SC_CLOSE},
   };
   if (QMenu* menu = systemMenu()) {
     for (QAction* action : menu->actions()) {
-      const QString text = action->text().remove(QLatin1Char('&'));
       for (const auto& entry : kSystemPrompts) {
-        if (text == QLatin1String(entry.text)) action->setStatusTip(LoadQString(entry.prompt));
+        if (action->text() == QMdiSubWindow::tr(entry.text)) {
+          action->setStatusTip(LoadQString(entry.prompt));
+        }
       }
     }
     // Ctrl+F4 is the main window's own key for closing the active window. Where the

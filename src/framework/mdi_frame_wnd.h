@@ -67,6 +67,8 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   void OnUpdateContextHelp(CCmdUI* ui);
 
   bool event(QEvent* event) override;
+  // The bars have no context menu of their own.
+  QMenu* createPopupMenu() override { return nullptr; }
 
   CommandBars* m_pBars;
 

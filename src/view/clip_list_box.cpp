@@ -5,6 +5,8 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QResizeEvent>
+#include <algorithm>
 #include <memory>
 
 #include "framework/command_bars.h"
@@ -12,6 +14,7 @@
 #include "framework/mdi_frame_wnd.h"
 
 #include "resources/command_ids.h"
+#include "view/clip_line_delegate.h"
 #include "view/tolvane_view.h"
 
 namespace view {
@@ -31,10 +34,11 @@ CClipListBox::CClipListBox(CTolvaneView* view) : QTableView(view), m_pView(view)
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setMinimumSectionSize(1);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setTextElideMode(Qt::ElideNone);
   setWordWrap(false);
+  setItemDelegate(new ClipLineDelegate(this));
 }
 
 int CClipListBox::GetCurSel() const {
@@ -59,7 +63,40 @@ void CClipListBox::SetLineMetrics(int height, int extent) {
   if (verticalHeader()->defaultSectionSize() != height) {
     verticalHeader()->setDefaultSectionSize(height);
   }
-  if (model() && model()->columnCount() > 0 && columnWidth(0) != extent) setColumnWidth(0, extent);
+  m_nExtent = extent;
+  FitColumn();
+}
+
+void CClipListBox::FitColumn() {
+  const int width = std::max(m_nExtent, viewport()->width());
+  if (model() && model()->columnCount() > 0 && columnWidth(0) != width) setColumnWidth(0, width);
+}
+
+void CClipListBox::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  FitColumn();
+}
+
+int CClipListBox::NearestLine(const QPoint& point) const {
+  const int count = GetCount();
+  if (count == 0) return -1;
+  const int row = rowAt(point.y());
+  if (row >= 0) return row;
+  return point.y() < 0 ? 0 : count - 1;
+}
+
+QModelIndex CClipListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  const int count = GetCount();
+  if (count > 0 && (action == MoveHome || action == MoveEnd)) {
+    return model()->index(action == MoveHome ? 0 : count - 1, 0);
+  }
+  return QTableView::moveCursor(action, modifiers);
+}
+
+// The selection shows in the inactive colours once another window has the focus.
+void CClipListBox::focusOutEvent(QFocusEvent* event) {
+  QTableView::focusOutEvent(event);
+  viewport()->update();
 }
 
 void CClipListBox::focusInEvent(QFocusEvent* event) {
@@ -75,8 +112,18 @@ void CClipListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CClipListBox::mousePressEvent(QMouseEvent* event) {
+  const QPoint point = event->position().toPoint();
   if (event->button() == Qt::RightButton) {
-    OnRButtonDown(event->position().toPoint());
+    OnRButtonDown(point);
+    return;
+  }
+  // A click selects the line under it or the nearest one; unlike a table cell, a line
+  // is never deselected by a click (Ctrl+click included) or by a click beside the lines.
+  if (event->button() == Qt::LeftButton &&
+      (!indexAt(point).isValid() || (event->modifiers() & Qt::ControlModifier))) {
+    const int line = NearestLine(point);
+    if (line >= 0) SetCurSel(line);
+    event->accept();
     return;
   }
   QTableView::mousePressEvent(event);
@@ -92,12 +139,7 @@ void CClipListBox::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CClipListBox::OnRButtonDown(const QPoint& point) {
-  const int count = GetCount();
-  if (count > 0) {
-    // The nearest line: below the last one, the last one.
-    const QModelIndex index = indexAt(QPoint(0, point.y()));
-    SetCurSel(index.isValid() ? index.row() : (point.y() < 0 ? 0 : count - 1));
-  }
+  if (GetCount() > 0) SetCurSel(NearestLine(point));
   fw::CMDIChildWnd* child = m_pView->GetParentFrame();
   fw::CMDIFrameWnd* frame = child ? child->GetMDIFrame() : nullptr;
   if (!frame) return;

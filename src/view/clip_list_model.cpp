@@ -15,14 +15,9 @@ namespace {
 
 constexpr int kExtentMargin = 10;
 
-// Line breaks would make a line of the list several lines high: they show as a sign.
 QString ForDisplay(const std::string& line) {
-  const std::string utf8 = platform::ToUtf8(line, platform::SystemCodePage());
-  QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-  text.replace(QLatin1String("\r\n"), QStringLiteral("\u21B5"));
-  text.replace(QLatin1Char('\n'), QChar(0x21B5));
-  text.replace(QLatin1Char('\r'), QChar(0x21B5));
-  return text;
+  const std::string utf8 = DisplayUtf8(line, platform::SystemCodePage());
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 }  // namespace

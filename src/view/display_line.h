@@ -17,4 +17,9 @@ inline constexpr std::size_t kCutBytes = 256;
 // character) followed by "...".
 std::string BuildDisplayLine(std::string_view item, bool marked, platform::CodePage cp);
 
+// A display line as the list paints it, in UTF-8: every line break (CRLF, LF, CR, and the
+// Unicode separators U+0085, U+2028 and U+2029) shows as one "↵", so that each item
+// stays one line high.
+std::string DisplayUtf8(std::string_view line, platform::CodePage cp);
+
 }  // namespace view

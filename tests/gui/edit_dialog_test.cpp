@@ -158,6 +158,71 @@ TEST_F(EditDialogTest, UnchangedCrLfItemIsTheSameText) {
   EXPECT_EQ(transfer.EditedText(), "l1\r\nl2\r\n");
 }
 
+// --- The text comes back byte for byte ----------------------------------------------------
+
+struct ExactCase {
+  const char* name;
+  const char* item;
+  QTextCursor::MoveOperation move;  // where the typing starts
+  const char* keys;                 // '\n' presses Return, '\b' Backspace
+  int button;
+  int result;          // IDCANCELEDIT: refused with `message`
+  const char* text;    // the edited text after an accepted run
+  const char* message;
+};
+
+class EditDialogExactTest : public EditDialogTest, public testing::WithParamInterface<ExactCase> {};
+
+// No-break spaces, Unicode separators, lone CRs and mixed line breaks survive the box:
+// untouched it gives back the item's bytes, edited it changes only what was typed.
+TEST_P(EditDialogExactTest, BoxGivesBackEveryCharacterNotTyped) {
+  const ExactCase& c = GetParam();
+  const std::string item = c.item;
+  CClipEditDialog dialog(nullptr, item);
+  const int result = RunDialog(dialog, [&] {
+    dialog.TextBox()->moveCursor(c.move);
+    for (const char* k = c.keys; *k; ++k) {
+      if (*k == '\n') QTest::keyClick(dialog.TextBox(), Qt::Key_Return);
+      else if (*k == '\b') QTest::keyClick(dialog.TextBox(), Qt::Key_Backspace);
+      else Type(dialog.TextBox(), QString(QChar(*k)));
+    }
+    dialog.Button(c.button)->click();
+  });
+  EXPECT_EQ(result, c.result);
+  if (c.result == CClipEditDialog::IDCANCELEDIT) {
+    ASSERT_EQ(m_pMessages->Count(), 1);
+    EXPECT_EQ(m_pMessages->LastText(), U(c.message));
+    return;
+  }
+  EXPECT_EQ(m_pMessages->Count(), 0);
+  EXPECT_EQ(dialog.EditedText(), c.text);
+}
+
+constexpr auto kStart = QTextCursor::Start;
+constexpr auto kEnd = QTextCursor::End;
+constexpr auto kEndOfLine = QTextCursor::EndOfBlock;  // of the first line
+constexpr int kRefused = CClipEditDialog::IDCANCELEDIT;
+
+INSTANTIATE_TEST_SUITE_P(
+    EditDialog, EditDialogExactTest,
+    testing::Values(
+        // Untouched.
+        ExactCase{"NbspTransfer", "a\u00A0b", kEnd, "", kTransfer, CClipEditDialog::IDTRANSFER, "a\u00A0b", ""},
+        ExactCase{"NbspUpdateIsTheSameText", "a\u00A0b", kEnd, "", kUpdate, kRefused, "", kSameUpdate},
+        ExactCase{"TypedAndErasedIsTheSameText", "a\u00A0b", kEnd, "x\b", kUpdate, kRefused, "", kSameUpdate},
+        ExactCase{"LineSeparatorInsertIsTheSameText", "x\u2028y", kEnd, "", kInsert, kRefused, "", kSameInsert},
+        ExactCase{"ParagraphSeparatorTransfer", "x\u2029y", kEnd, "", kTransfer, CClipEditDialog::IDTRANSFER, "x\u2029y", ""},
+        ExactCase{"LoneCrTransfer", "p\rq", kEnd, "", kTransfer, CClipEditDialog::IDTRANSFER, "p\rq", ""},
+        ExactCase{"MixedBreaksTransfer", "m1\r\nm2\nm3", kEnd, "", kTransfer, CClipEditDialog::IDTRANSFER, "m1\r\nm2\nm3", ""},
+        // Edited.
+        ExactCase{"NbspAndLineSeparatorEdited", "a\u00A0b\u2028c", kEnd, "d", kUpdate, CClipEditDialog::IDUPDATE, "a\u00A0b\u2028cd", ""},
+        ExactCase{"MixedBreaksEditedAtTheStart", "m1\r\nm2\nm3", kStart, "0", kUpdate, CClipEditDialog::IDUPDATE, "0m1\r\nm2\nm3", ""},
+        // A new line takes the item's first kind of break; the others stay as they were.
+        ExactCase{"MixedBreaksNewLine", "m1\r\nm2\nm3", kEndOfLine, "\nn", kInsert, CClipEditDialog::IDINSERT, "m1\r\nn\r\nm2\nm3", ""},
+        ExactCase{"LoneCrNewLine", "p\rq", kEnd, "\nr", kTransfer, CClipEditDialog::IDTRANSFER, "p\rq\rr", ""},
+        ExactCase{"FirstLineErased", "m1\r\nm2\nm3", kEndOfLine, "\b\b", kUpdate, CClipEditDialog::IDUPDATE, "\r\nm2\nm3", ""}),
+    [](const testing::TestParamInfo<ExactCase>& info) { return info.param.name; });
+
 // --- Refusals -------------------------------------------------------------------------------
 
 struct RefusalCase {

@@ -6,6 +6,8 @@
 #include <clocale>
 #include <gtest/gtest.h>
 
+#include "platform/qt_translations.h"
+
 // Widgets tests run on the offscreen platform with their own runtime folder, so that no
 // test touches a desktop, the user's settings or the user's clipboard.
 int main(int argc, char** argv) {
@@ -26,6 +28,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication app(argc, argv);
+  // Qt's own texts in Japanese, as the program shows them.
+  platform::InstallQtTranslations();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

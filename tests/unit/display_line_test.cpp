@@ -78,5 +78,28 @@ TEST(DisplayLineTest, HugeItemGivesShortLine) {
   EXPECT_EQ(BuildDisplayLine(huge, true, CodePage::Cp932).size(), 259u);
 }
 
+struct BreakCase {
+  CodePage cp;
+  std::string line;  // in the code page
+  std::string shown;  // UTF-8
+};
+
+// Every kind of line break shows as one sign, so that an item stays one line high; the
+// Unicode separators exist only in UTF-8 (CP932 has none of them).
+TEST(DisplayLineTest, EveryLineBreakShowsAsOneSign) {
+  const BreakCase cases[] = {
+      {CodePage::Utf8, "a\nb\rc\r\nd", "a↵b↵c↵d"},
+      {CodePage::Utf8, "a\n\r\r\nb", "a↵↵↵b"},
+      {CodePage::Utf8, "p\u2028q\u2029r\u0085s", "p↵q↵r↵s"},
+      {CodePage::Utf8, "\u2029\u2028\u0085", "↵↵↵"},
+      {CodePage::Utf8, "no\u00A0break\u2027\u202A", "no\u00A0break\u2027\u202A"},
+      {CodePage::Cp932, "a\r\nb\nc\rd", "a↵b↵c↵d"},
+      {CodePage::Cp932, "\x81\x9D\x8D\x80", "◎項"},
+  };
+  for (const BreakCase& c : cases) {
+    EXPECT_EQ(DisplayUtf8(c.line, c.cp), c.shown) << c.line;
+  }
+}
+
 }  // namespace
 }  // namespace view

@@ -1,0 +1,81 @@
+#include "view/clip_line_delegate.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <algorithm>
+
+namespace view {
+namespace {
+
+const QString kMarker = QStringLiteral("\u25CE");
+const QString kNoMarker = QStringLiteral("  ");
+
+// A line in a document window that is not the active one shows its selection as the
+// platform shows that of an inactive window.
+bool InActiveWindow(const QWidget* widget) {
+  if (!widget || !widget->isActiveWindow()) return false;
+  for (const QWidget* w = widget; w; w = w->parentWidget()) {
+    if (const auto* sub = qobject_cast<const QMdiSubWindow*>(w)) {
+      return !sub->mdiArea() || sub->mdiArea()->currentSubWindow() == sub;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+ClipLineDelegate::ClipLineDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+int ClipLineDelegate::MarkerSlotWidth(const QFontMetrics& metrics) {
+  return std::max(metrics.horizontalAdvance(kMarker), metrics.horizontalAdvance(kNoMarker));
+}
+
+int ClipLineDelegate::TextMargin(const QWidget* widget) {
+  const QStyle* style = widget ? widget->style() : QApplication::style();
+  return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+}
+
+void ClipLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+  QStyleOptionViewItem opt(option);
+  initStyleOption(&opt, index);
+  const QWidget* widget = opt.widget;
+  if (opt.state & QStyle::State_Enabled) {
+    const bool active = InActiveWindow(widget);
+    opt.state.setFlag(QStyle::State_Active, active);
+    opt.palette.setCurrentColorGroup(active ? QPalette::Active : QPalette::Inactive);
+  }
+
+  // The display line starts with the marker or two blanks: the marker goes into its slot.
+  QString text = opt.text;
+  QString marker;
+  if (text.startsWith(kMarker)) {
+    marker = kMarker;
+    text.remove(0, kMarker.size());
+  } else if (text.startsWith(kNoMarker)) {
+    text.remove(0, kNoMarker.size());
+  }
+
+  // Background, selection and focus frame across the row, without text.
+  opt.text.clear();
+  const QStyle* style = widget ? widget->style() : QApplication::style();
+  style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+  painter->save();
+  const QPalette::ColorRole role =
+      (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
+  painter->setPen(opt.palette.color(opt.palette.currentColorGroup(), role));
+  painter->setFont(opt.font);
+  const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+  QRect slot = opt.rect.adjusted(TextMargin(widget), 0, 0, 0);
+  slot.setWidth(MarkerSlotWidth(opt.fontMetrics));
+  if (!marker.isEmpty()) painter->drawText(slot, flags, marker);
+  const QRect textRect(slot.right() + 1, opt.rect.top(), opt.rect.right() - slot.right(),
+                       opt.rect.height());
+  painter->drawText(textRect, flags, text);
+  painter->restore();
+}
+
+}  // namespace view

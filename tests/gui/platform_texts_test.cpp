@@ -1,0 +1,106 @@
+// Qt's own texts speak Japanese under the installed translation, and the parts of the
+// main window that Qt supplies behave as the program's own: the window menu's prompts,
+// no tool-bar context menu, status texts that end with "…" where they do not fit.
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+#include "app/main_frame.h"
+#include "app/tolvane_app.h"
+#include "framework/elided_label.h"
+#include "framework/eliding_status_bar.h"
+#include "framework/mdi_child_wnd.h"
+#include "framework/win_app.h"
+#include "resources/command_ids.h"
+#include "support/app_fixture.h"
+
+namespace {
+
+using testing_support::AppTest;
+
+bool TranslationInstalled() {
+  return QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                       QStringLiteral("/qtbase_ja.qm"));
+}
+
+class PlatformTextsTest : public AppTest {};
+
+TEST_F(PlatformTextsTest, StandardButtonsReadJapanese) {
+  if (!TranslationInstalled()) GTEST_SKIP() << "qtbase_ja.qm is not installed";
+  QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Yes | QDialogButtonBox::No);
+  EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+  EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+  EXPECT_EQ(box.button(QDialogButtonBox::No)->text(), QStringLiteral("いいえ(&N)"));
+}
+
+TEST_F(PlatformTextsTest, WindowMenuItemsShowTheirPrompts) {
+  Start();
+  QMenu* menu = ActiveChild()->systemMenu();
+  ASSERT_NE(menu, nullptr);
+  QStringList prompts;
+  for (QAction* action : menu->actions()) {
+    if (!action->statusTip().isEmpty()) prompts << action->statusTip();
+  }
+  QStringList expected;
+  for (unsigned id : {res::IDS_SC_RESTORE, res::IDS_SC_MOVE, res::IDS_SC_SIZE,
+                      res::IDS_SC_MINIMIZE, res::IDS_SC_MAXIMIZE, res::IDS_SC_CLOSE}) {
+    expected << fw::LoadQString(id);
+  }
+  EXPECT_EQ(prompts, expected);
+}
+
+TEST_F(PlatformTextsTest, ToolBarHasNoContextMenu) {
+  Start();
+  Frame()->show();
+  QWidget* popup = nullptr;
+  // A popup would run its own loop: note it and close it.
+  QTimer::singleShot(0, [&] {
+    popup = QApplication::activePopupWidget();
+    if (popup) popup->close();
+  });
+  QToolBar* bar = Frame()->ToolBar();
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), bar->mapToGlobal(QPoint(2, 2)));
+  QApplication::sendEvent(bar, &event);
+  ProcessEvents();
+  EXPECT_EQ(popup, nullptr);
+  EXPECT_EQ(static_cast<QMainWindow*>(Frame())->createPopupMenu(), nullptr);
+  EXPECT_TRUE(bar->isVisible());
+}
+
+TEST_F(PlatformTextsTest, StatusTextsThatDoNotFitEndWithAnEllipsis) {
+  Start();
+  Frame()->resize(400, 200);
+  Frame()->show();
+  ProcessEvents();
+  auto* bar = qobject_cast<fw::ElidingStatusBar*>(Frame()->StatusBar());
+  ASSERT_NE(bar, nullptr);
+  fw::ElidedLabel* idle = bar->findChild<fw::ElidedLabel*>();
+  ASSERT_NE(idle, nullptr);
+
+  const QString prompt = fw::LoadQString(res::ID_EDIT_COPY).section(QLatin1Char('\n'), 0, 0);
+  bar->showMessage(prompt);
+  const struct {
+    const char* name;
+    QString full;
+    QString shown;
+    int room;
+  } texts[] = {{"idle", idle->text(), idle->ShownText(), idle->contentsRect().width()},
+               {"prompt", prompt, bar->ShownMessage(), bar->MessageRect().width()}};
+  for (const auto& t : texts) {
+    ASSERT_GT(bar->fontMetrics().horizontalAdvance(t.full), t.room) << t.name;
+    ASSERT_TRUE(t.shown.endsWith(QStringLiteral("…"))) << t.name << ": " << t.shown.toStdString();
+    EXPECT_TRUE(t.full.startsWith(t.shown.chopped(1))) << t.name;
+    EXPECT_LE(bar->fontMetrics().horizontalAdvance(t.shown), t.room) << t.name;
+  }
+  bar->clearMessage();
+}
+
+}  // namespace
