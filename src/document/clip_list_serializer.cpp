@@ -56,9 +56,7 @@ std::string ReadItem(fw::CArchive& ar, platform::CodePage cp) {
     return ReadWideText(ar, length, cp);
   }
   if (length > ar.BytesLeft()) ThrowBadFormat();
-  std::string text(length, '\0');
-  ar.Read(text.data(), length);
-  return text;
+  return ar.ReadString(length);
 }
 
 void WriteLength(fw::CArchive& ar, std::size_t length) {

@@ -114,6 +114,18 @@ void CArchive::Read(void* buffer, std::size_t count) {
   m_nBufferPos += count;
 }
 
+std::string CArchive::ReadString(std::size_t count) {
+  if (count <= m_nBufferEnd - m_nBufferPos) {
+    // The common short item: one copy straight out of the buffer.
+    std::string text(reinterpret_cast<const char*>(m_buffer + m_nBufferPos), count);
+    m_nBufferPos += count;
+    return text;
+  }
+  std::string text(count, '\0');
+  Read(text.data(), count);
+  return text;
+}
+
 void CArchive::FlushForWrite() {
   if (m_mode != store) throw CArchiveException(ArchiveCause::readOnly);
   if (m_nBufferPos > 0) m_stream.Write(m_buffer, m_nBufferPos);

@@ -79,6 +79,8 @@ class CArchive {
   std::uint32_t ReadU32();
   // Exactly `count` bytes, or CArchiveException(endOfFile).
   void Read(void* buffer, std::size_t count);
+  // Exactly `count` bytes as a string; the caller has checked count against BytesLeft().
+  std::string ReadString(std::size_t count);
 
   void WriteU8(std::uint8_t value) {
     if (m_nBufferPos >= m_nWriteLimit) FlushForWrite();
