@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "framework/archive.h"
+
+namespace fw {
+
+// Prefix of the temporary files that saving makes beside the target. A file with this
+// prefix left behind by a killed process is stale and may be removed.
+inline constexpr const char kSaveTempPrefix[] = ".tolvane-save-";
+
+// Saves so that `path` always holds either its old content or the complete new one: `write`
+// fills a storing archive over a new temporary file in the target's folder, which gets the
+// old file's permission bits (0666 less the umask for a new file), is synced to disk and
+// renamed over the target; then the folder is synced. A symbolic link at `path` is
+// followed, so its target is replaced and the link stays. On any failure, `write`'s own
+// included, the temporary file is removed, the target is left untouched and the failure
+// is thrown on: a CFileException names `path`.
+void SaveFileSafely(const std::string& path, const std::function<void(CArchive&)>& write);
+
+// The file a save to `path` replaces: symbolic links followed to their final target
+// (which need not exist yet).
+std::string ResolveSaveTarget(const std::string& path);
+
+}  // namespace fw

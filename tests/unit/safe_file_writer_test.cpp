@@ -1,0 +1,197 @@
+#include "framework/safe_file_writer.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "framework/file_exception.h"
+#include "framework/file_loader.h"
+
+namespace fw {
+namespace {
+
+std::string MakeTempDir() {
+  std::string dir = testing::TempDir() + "tolvane-save-XXXXXX";
+  if (::mkdtemp(dir.data()) == nullptr) throw std::runtime_error("mkdtemp");
+  return dir;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void Put(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Entries(const std::string& dir) {
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(dir.c_str())) {
+    while (dirent* e = ::readdir(d)) {
+      const std::string name = e->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void SaveText(const std::string& path, const std::string& text) {
+  SaveFileSafely(path, [&](CArchive& ar) { ar.Write(text); });
+}
+
+FileCause SaveCause(const std::string& path, const std::string& text) {
+  try {
+    SaveText(path, text);
+  } catch (const CFileException& e) {
+    EXPECT_EQ(e.m_strFileName, path);
+    return e.m_cause;
+  }
+  return FileCause::none;
+}
+
+// A small tmpfs, for a full disk and (as root, who ignores permission bits) a read-only
+// folder. Mounting needs privileges the test may not have.
+class SmallTmpfs {
+ public:
+  SmallTmpfs() : m_dir(MakeTempDir()) {
+    m_bMounted = ::mount("tmpfs", m_dir.c_str(), "tmpfs", 0, "size=64k") == 0;
+  }
+  ~SmallTmpfs() {
+    if (m_bMounted) ::umount2(m_dir.c_str(), MNT_DETACH);
+    ::rmdir(m_dir.c_str());
+  }
+  bool Mounted() const { return m_bMounted; }
+  bool MakeReadOnly() {
+    return ::mount("tmpfs", m_dir.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k") == 0;
+  }
+  const std::string& Dir() const { return m_dir; }
+
+ private:
+  std::string m_dir;
+  bool m_bMounted = false;
+};
+
+class SafeFileWriterTest : public testing::Test {
+ protected:
+  void SetUp() override { m_dir = MakeTempDir(); }
+  void TearDown() override {
+    for (const std::string& name : Entries(m_dir)) ::unlink((m_dir + "/" + name).c_str());
+    ::rmdir(m_dir.c_str());
+  }
+  std::string m_dir;
+};
+
+TEST_F(SafeFileWriterTest, NewAndReplacedFilesGetTheRightContentAndMode) {
+  const std::string path = m_dir + "/list.tvn";
+  SaveText(path, "first");
+  EXPECT_EQ(Slurp(path), "first");
+  struct stat st;
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
+
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  SaveText(path, "second");
+  EXPECT_EQ(Slurp(path), "second");
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(Entries(m_dir), std::vector<std::string>{"list.tvn"});
+}
+
+TEST_F(SafeFileWriterTest, SavingThroughALinkReplacesItsTarget) {
+  Put(m_dir + "/real.tvn", "old");
+  ASSERT_EQ(::symlink("real.tvn", (m_dir + "/link.tvn").c_str()), 0);
+  SaveText(m_dir + "/link.tvn", "new");
+  struct stat st;
+  ASSERT_EQ(::lstat((m_dir + "/link.tvn").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(Slurp(m_dir + "/real.tvn"), "new");
+  EXPECT_EQ(Entries(m_dir), (std::vector<std::string>{"link.tvn", "real.tvn"}));
+}
+
+TEST_F(SafeFileWriterTest, AFailingWriterLeavesTheOldFileAndNoTemporaryFile) {
+  const std::string path = m_dir + "/list.tvn";
+  Put(path, "old");
+  EXPECT_THROW(SaveFileSafely(path, [](CArchive& ar) {
+                 ar.Write(std::string(10000, 'x'));
+                 throw CArchiveException(ArchiveCause::generic);
+               }),
+               CArchiveException);
+  EXPECT_EQ(Slurp(path), "old");
+  EXPECT_EQ(Entries(m_dir), std::vector<std::string>{"list.tvn"});
+}
+
+TEST_F(SafeFileWriterTest, AVanishedFolderIsABadPath) {
+  const std::string gone = m_dir + "/gone";
+  ASSERT_EQ(::mkdir(gone.c_str(), 0777), 0);
+  ASSERT_EQ(::rmdir(gone.c_str()), 0);
+  EXPECT_EQ(SaveCause(gone + "/list.tvn", "x"), FileCause::badPath);
+  EXPECT_TRUE(Entries(m_dir).empty());
+}
+
+TEST(SafeFileWriterLimitsTest, AReadOnlyFolderDeniesAccessAndKeepsTheOldFile) {
+  SmallTmpfs fs;
+  if (!fs.Mounted()) GTEST_SKIP() << "cannot mount a tmpfs here (needs CAP_SYS_ADMIN)";
+  const std::string path = fs.Dir() + "/list.tvn";
+  Put(path, "old");
+  ASSERT_TRUE(fs.MakeReadOnly());
+  EXPECT_EQ(SaveCause(path, "new"), FileCause::accessDenied);
+  EXPECT_EQ(Slurp(path), "old");
+  EXPECT_EQ(Entries(fs.Dir()), std::vector<std::string>{"list.tvn"});
+}
+
+TEST(SafeFileWriterLimitsTest, AFullDiskIsReportedAndKeepsTheOldFile) {
+  SmallTmpfs fs;
+  if (!fs.Mounted()) GTEST_SKIP() << "cannot mount a tmpfs here (needs CAP_SYS_ADMIN)";
+  const std::string path = fs.Dir() + "/list.tvn";
+  Put(path, "old");
+  EXPECT_EQ(SaveCause(path, std::string(256 * 1024, 'x')), FileCause::diskFull);
+  EXPECT_EQ(Slurp(path), "old");
+  EXPECT_EQ(Entries(fs.Dir()), std::vector<std::string>{"list.tvn"});
+}
+
+TEST_F(SafeFileWriterTest, LoadingReportsMissingFilesFoldersAndEmptyFiles) {
+  Put(m_dir + "/empty.tvn", "");
+  Put(m_dir + "/full.tvn", "abc");
+  std::string read;
+  const auto reader = [&](CArchive& ar) {
+    read.resize(ar.BytesLeft());
+    ar.Read(read.data(), read.size());
+  };
+  EXPECT_FALSE(LoadFile(m_dir + "/empty.tvn", reader));
+  EXPECT_TRUE(LoadFile(m_dir + "/full.tvn", reader));
+  EXPECT_EQ(read, "abc");
+  const std::pair<std::string, FileCause> failures[] = {
+      {m_dir + "/missing.tvn", FileCause::fileNotFound},
+      {m_dir, FileCause::accessDenied},
+      {m_dir + "/full.tvn/x", FileCause::badPath},
+  };
+  for (const auto& [path, cause] : failures) {
+    try {
+      LoadFile(path, reader);
+      ADD_FAILURE() << path;
+    } catch (const CFileException& e) {
+      EXPECT_EQ(e.m_cause, cause) << path;
+      EXPECT_EQ(e.m_strFileName, path);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace fw
