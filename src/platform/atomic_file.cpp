@@ -92,7 +92,8 @@ FileReadResult ReadRegularFile(const std::string& path, std::size_t maxSize,
     return FileReadResult::Failed;
   }
   try {
-    content.resize(static_cast<std::size_t>(info.st_size));
+    // One byte more than the file holds, so that the end shows without growing the buffer.
+    content.resize(static_cast<std::size_t>(info.st_size) + 1);
     std::size_t got = 0;
     while (true) {
       // One byte of room beyond the cap tells a file that grew past it since fstat.

@@ -73,15 +73,21 @@ Line LineAt(std::string_view content, std::size_t pos) {
   return line;
 }
 
-// The header line of the first section with this name at or after `from`.
+// The header line of the first section with this name at or after `from`. Only lines
+// that start with '[' are looked at closely: sections are sought through whole files.
 std::optional<Line> FindSection(std::string_view content, std::string_view section,
                                 std::size_t from = 0) {
   for (std::size_t pos = from; pos < content.size();) {
-    const Line line = LineAt(content, pos);
-    if (line.kind == LineKind::Section && EqualsIgnoringAsciiCase(line.name, section)) {
-      return line;
+    std::size_t first = pos;
+    while (first < content.size() && IsBlank(content[first])) ++first;
+    if (first < content.size() && content[first] == '[') {
+      const Line line = LineAt(content, pos);
+      if (line.kind == LineKind::Section && EqualsIgnoringAsciiCase(line.name, section)) {
+        return line;
+      }
     }
-    pos = line.end;
+    const std::size_t newline = content.find('\n', first);
+    pos = newline == std::string_view::npos ? content.size() : newline + 1;
   }
   return std::nullopt;
 }
@@ -164,7 +170,8 @@ std::optional<std::string_view> FindValue(std::string_view content, std::string_
 
 // Sets one key in the text: its first line in the first section of that name is replaced,
 // or a line is added after the section's last key, or the section is added at the end.
-void SetValue(std::string& content, std::string_view section, std::string_view key,
+// false when the text already held the line as it would be written.
+bool SetValue(std::string& content, std::string_view section, std::string_view key,
               std::string_view value) {
   const std::string_view eol = LineEndOf(content);
   std::string keyLine(key);
@@ -173,19 +180,23 @@ void SetValue(std::string& content, std::string_view section, std::string_view k
 
   const std::optional<Line> header = FindSection(content, section);
   if (!header) {
-    if (!content.empty() && content.back() != '\n') content += eol;
-    content += '[';
-    content += section;
-    content += ']';
-    content += eol;
-    content += keyLine;
-    content += eol;
-    return;
+    std::string added;
+    if (!content.empty() && content.back() != '\n') added += eol;
+    added += '[';
+    added += section;
+    added += ']';
+    added += eol;
+    added += keyLine;
+    added += eol;
+    content += added;
+    return true;
   }
   const SectionScan scan = ScanSection(content, *header, key);
   if (scan.key) {
-    content.replace(scan.key->begin, scan.key->contentEnd - scan.key->begin, keyLine);
-    return;
+    const std::size_t length = scan.key->contentEnd - scan.key->begin;
+    if (std::string_view(content).substr(scan.key->begin, length) == keyLine) return false;
+    content.replace(scan.key->begin, length, keyLine);
+    return true;
   }
   const Line& after = scan.lastKey;
   std::string inserted;
@@ -193,12 +204,14 @@ void SetValue(std::string& content, std::string_view section, std::string_view k
   inserted += keyLine;
   inserted += eol;
   content.insert(after.end, inserted);
+  return true;
 }
 
-// Removes every copy of the section, so that no later duplicate shows through.
-void RemoveSection(std::string& content, std::string_view section) {
+// Removes every copy of the section, so that no later duplicate shows through. false when
+// there was none.
+bool RemoveSection(std::string& content, std::string_view section) {
   std::optional<Line> header = FindSection(content, section);
-  if (!header) return;
+  if (!header) return false;
   std::string updated;
   std::size_t kept = 0;
   while (header) {
@@ -209,6 +222,7 @@ void RemoveSection(std::string& content, std::string_view section) {
   }
   updated.append(content, kept, std::string::npos);
   content = std::move(updated);
+  return true;
 }
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -285,11 +299,8 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key,
         HasLineBreak(value)) {
       return false;
     }
-    Change change{false, std::string(section), std::string(key), std::string(value)};
-    std::string updated = m_content;
-    SetValue(updated, section, key, value);
-    m_pending.push_back(std::move(change));
-    m_content = std::move(updated);
+    m_pending.push_back({false, std::string(section), std::string(key), std::string(value)});
+    SetValue(m_content, section, key, value);
     return true;
   } catch (...) {
     return false;
@@ -308,11 +319,8 @@ bool ProfileFile::DeleteSection(std::string_view section) {
   try {
     section = Trim(section);
     if (!m_bReadable) return false;
-    Change change{true, std::string(section), {}, {}};
-    std::string updated = m_content;
-    RemoveSection(updated, section);
-    m_pending.push_back(std::move(change));
-    m_content = std::move(updated);
+    m_pending.push_back({true, std::string(section), {}, {}});
+    RemoveSection(m_content, section);
     return true;
   } catch (...) {
     return false;
@@ -328,20 +336,20 @@ bool ProfileFile::Flush() {
     bool hasMark = false;
     const FileReadResult read = ReadProfileText(m_strPath, content, hasMark);
     if (read == FileReadResult::Failed) return false;
-    std::string updated = content;
+    bool changed = false;
     for (const Change& change : m_pending) {
-      if (change.deleteSection) {
-        RemoveSection(updated, change.section);
-      } else {
-        SetValue(updated, change.section, change.key, change.value);
-      }
+      changed |= change.deleteSection ? RemoveSection(content, change.section)
+                                      : SetValue(content, change.section, change.key,
+                                                 change.value);
     }
     // Unchanged text is not written; a missing file stays missing when it would be empty.
-    if (updated != content) {
-      const std::string bytes = hasMark ? std::string(kByteOrderMark) + updated : updated;
-      if (!ReplaceFileAtomically(m_strPath, bytes)) return false;
+    if (changed) {
+      if (hasMark) content.insert(0, kByteOrderMark);
+      const bool written = ReplaceFileAtomically(m_strPath, content);
+      if (hasMark) content.erase(0, kByteOrderMark.size());
+      if (!written) return false;
     }
-    m_content = std::move(updated);
+    m_content = std::move(content);
     m_pending.clear();
     return true;
   } catch (...) {
