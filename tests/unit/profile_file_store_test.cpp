@@ -214,21 +214,32 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A writer killed at any moment leaves the old or the new file, never a mix.
 TEST_F(ProfileStoreTest, KillDuringFlushLeavesOldOrNewFile) {
-  const std::string old = "[S]\nk=" + std::string(2 << 20, 'o') + "\n";
-  const std::string fresh = "[S]\nk=" + std::string(2 << 20, 'n') + "\n";
-  for (int round = 0; round < 12; ++round) {
+  const std::string value(2 << 20, 'n');
+  const std::string old = "[S]\nk=" + std::string(value.size(), 'o') + "\n";
+  const std::string fresh = "[S]\nk=" + value + "\n";
+  // Kills spread over the time a whole write takes here, measured first.
+  const auto writeOnce = [&](std::chrono::microseconds killAfter) {
     WriteFile(old);
+    const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
       ProfileFile file(m_path);
-      file.WriteString("S", "k", std::string(2 << 20, 'n'));
-      file.Flush();
-      ::_exit(0);
+      file.WriteString("S", "k", value);
+      ::_exit(file.Flush() ? 0 : 1);
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(round * 700));
-    ::kill(child, SIGKILL);
+    if (killAfter.count() > 0) {
+      std::this_thread::sleep_for(killAfter);
+      ::kill(child, SIGKILL);
+    }
     int status = 0;
     ::waitpid(child, &status, 0);
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+  };
+  const std::chrono::microseconds whole = writeOnce(std::chrono::microseconds(0));
+  ASSERT_EQ(ReadFile(), fresh);
+  for (int round = 1; round <= 10; ++round) {
+    writeOnce(whole * round / 8);
     const std::string now = ReadFile();
     EXPECT_TRUE(now == old || now == fresh) << "round " << round << ": " << now.size();
   }
