@@ -8,6 +8,8 @@
 #include "platform/qt_translations.h"
 
 int main(int argc, char* argv[]) {
+  // Before anything that takes time: a termination signal from now on waits for the loop.
+  app::InstallTerminationHandlers();
   std::setlocale(LC_ALL, "");
   QApplication qtApp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(true);

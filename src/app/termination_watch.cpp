@@ -1,6 +1,7 @@
 #include "app/termination_watch.h"
 
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -8,42 +9,57 @@
 namespace app {
 namespace {
 
-int g_signalPipe[2] = {-1, -1};
+// The pipe lives until the process ends: a handler may run at any moment, so its end is
+// never closed (and its number never reused for another file).
+int g_signalReadFd = -1;
+volatile sig_atomic_t g_signalWriteFd = -1;
 
 void OnSignal(int) {
+  // Only async-signal-safe work here: the event loop does the rest. The pipe does not
+  // block; when it is full, a byte is already waiting and this one is not needed.
+  const int savedErrno = errno;
   const char byte = 1;
-  // Only async-signal-safe work here: the event loop does the rest.
-  [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+  if (g_signalWriteFd >= 0) {
+    [[maybe_unused]] const ssize_t written = ::write(g_signalWriteFd, &byte, 1);
+  }
+  errno = savedErrno;
 }
 
 }  // namespace
 
-TerminationWatch::TerminationWatch(std::function<void()> onTerminate, QObject* parent)
-    : QObject(parent), m_onTerminate(std::move(onTerminate)) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
-  m_pNotifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
-  connect(m_pNotifier, &QSocketNotifier::activated, this, [this] {
-    char byte = 0;
-    [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[0], &byte, 1);
-    if (m_onTerminate) m_onTerminate();
-  });
+bool InstallTerminationHandlers() {
+  if (g_signalReadFd >= 0) return true;
+  int fds[2] = {-1, -1};
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) {
+    return false;
+  }
+  g_signalReadFd = fds[0];
+  g_signalWriteFd = fds[1];
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
+  return true;
+}
+
+TerminationWatch::TerminationWatch(std::function<void()> onTerminate, QObject* parent)
+    : QObject(parent), m_onTerminate(std::move(onTerminate)) {
+  if (!InstallTerminationHandlers()) return;
+  // The notifier reports a readable pipe whenever the loop looks, so bytes written
+  // before it existed are seen at the loop's first turn.
+  m_pNotifier = new QSocketNotifier(g_signalReadFd, QSocketNotifier::Read, this);
+  connect(m_pNotifier, &QSocketNotifier::activated, this, [this] {
+    char bytes[64];
+    while (::read(g_signalReadFd, bytes, sizeof bytes) > 0) {
+    }
+    if (m_onTerminate) m_onTerminate();
+  });
 }
 
 TerminationWatch::~TerminationWatch() {
-  struct sigaction action {};
-  action.sa_handler = SIG_DFL;
-  for (int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
   delete m_pNotifier;
   m_pNotifier = nullptr;
-  for (int& fd : g_signalPipe) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-  }
 }
 
 }  // namespace app

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QMdiArea>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "app/main_frame.h"
+#include "app/window_placement.h"
 #include "app/window_rect_text.h"
 #include "dialogs/version_dialog.h"
 #include "document/clip_doc_template.h"
@@ -29,6 +31,16 @@ bool IsUsableRect(const WindowRect& r) {
   const long long height = static_cast<long long>(r.bottom) - r.top;
   return width > 0 && height > 0 && width <= 32767 && height <= 32767 && r.left >= -32768 &&
          r.left <= 32767 && r.top >= -32768 && r.top <= 32767;
+}
+
+// The usable areas of the screens, the primary screen's first.
+std::vector<WindowRect> ScreenAreas() {
+  std::vector<WindowRect> areas;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect a = screen->availableGeometry();
+    areas.push_back({a.left(), a.top(), a.left() + a.width(), a.top() + a.height()});
+  }
+  return areas;
 }
 
 }  // namespace
@@ -114,6 +126,7 @@ void CTolvaneApp::RestoreWindowPlacement() {
     const std::optional<WindowRect> saved = ParseRectText(text);
     if (saved && IsUsableRect(*saved)) rect = *saved;
   }
+  rect = FitRectToDesktop(rect, AvailableAreaFor(rect, ScreenAreas()));
   frame.m_bStartMinimized = profile.GetInt(section, CMainFrame::kIcon, 0) != 0;
   const bool minimized =
       frame.m_bStartMinimized || profile.GetInt(section, CMainFrame::kMin, 0) != 0;

@@ -35,6 +35,8 @@ CWinApp::CWinApp(const QString& settingsBaseName,
 }
 
 CWinApp::~CWinApp() {
+  // Everything the run wrote into the settings goes to the file once, here at its end.
+  m_pProfile->Flush();
   qApp->removeEventFilter(this);
   m_pDocManager.reset();
   if (g_pApp == this) g_pApp = nullptr;

@@ -1,15 +1,13 @@
 #include "platform/profile_file.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <string>
-#include <vector>
+
+#include "platform/atomic_file.h"
 
 namespace platform {
 namespace {
@@ -34,7 +32,7 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 enum class LineKind { Other, Section, Key };
 
-// One line of the file: [begin, contentEnd) is its text without "\n" or "\r\n",
+// One line of the text: [begin, contentEnd) is its text without "\n" or "\r\n",
 // [contentEnd, end) its line end (empty on a last line without one).
 struct Line {
   std::size_t begin = 0;
@@ -45,65 +43,78 @@ struct Line {
   std::string_view value;  // raw text after '=' of a key line
 };
 
-std::vector<Line> SplitLines(std::string_view content) {
-  std::vector<Line> lines;
-  std::size_t pos = 0;
+// The line that starts at `pos` (< content.size()). Lines are looked at one by one and
+// never all stored: a file of millions of empty lines costs no memory beyond itself.
+Line LineAt(std::string_view content, std::size_t pos) {
+  Line line;
+  line.begin = pos;
+  const std::size_t newline = content.find('\n', pos);
+  if (newline == std::string_view::npos) {
+    line.contentEnd = line.end = content.size();
+  } else {
+    line.end = newline + 1;
+    line.contentEnd = (newline > pos && content[newline - 1] == '\r') ? newline - 1 : newline;
+  }
+  const std::string_view text = Trim(content.substr(line.begin, line.contentEnd - line.begin));
+  if (!text.empty() && text.front() == '[') {
+    const std::size_t close = text.find(']');
+    if (close != std::string_view::npos) {
+      line.kind = LineKind::Section;
+      line.name = Trim(text.substr(1, close - 1));
+    }
+  } else if (!text.empty() && text.front() != ';') {
+    const std::size_t equals = text.find('=');
+    if (equals != std::string_view::npos) {
+      line.kind = LineKind::Key;
+      line.name = Trim(text.substr(0, equals));
+      line.value = text.substr(equals + 1);
+    }
+  }
+  return line;
+}
+
+// The header line of the first section with this name at or after `from`. Only lines
+// that start with '[' are looked at closely: sections are sought through whole files.
+std::optional<Line> FindSection(std::string_view content, std::string_view section,
+                                std::size_t from = 0) {
+  for (std::size_t pos = from; pos < content.size();) {
+    std::size_t first = pos;
+    while (first < content.size() && IsBlank(content[first])) ++first;
+    if (first < content.size() && content[first] == '[') {
+      const Line line = LineAt(content, pos);
+      if (line.kind == LineKind::Section && EqualsIgnoringAsciiCase(line.name, section)) {
+        return line;
+      }
+    }
+    const std::size_t newline = content.find('\n', first);
+    pos = newline == std::string_view::npos ? content.size() : newline + 1;
+  }
+  return std::nullopt;
+}
+
+// What a section holds: the first line with the key, else the last key line (the
+// header when it has none); and where the section ends.
+struct SectionScan {
+  std::optional<Line> key;
+  Line lastKey;
+  std::size_t end = 0;
+};
+
+SectionScan ScanSection(std::string_view content, const Line& header, std::string_view key) {
+  SectionScan scan;
+  scan.lastKey = header;
+  std::size_t pos = header.end;
   while (pos < content.size()) {
-    Line line;
-    line.begin = pos;
-    const std::size_t newline = content.find('\n', pos);
-    if (newline == std::string_view::npos) {
-      line.contentEnd = line.end = content.size();
-    } else {
-      line.end = newline + 1;
-      line.contentEnd = (newline > pos && content[newline - 1] == '\r') ? newline - 1 : newline;
+    const Line line = LineAt(content, pos);
+    if (line.kind == LineKind::Section) break;
+    if (line.kind == LineKind::Key) {
+      if (!scan.key && EqualsIgnoringAsciiCase(line.name, key)) scan.key = line;
+      scan.lastKey = line;
     }
-    const std::string_view text =
-        Trim(content.substr(line.begin, line.contentEnd - line.begin));
-    if (!text.empty() && text.front() == '[') {
-      const std::size_t close = text.find(']');
-      if (close != std::string_view::npos) {
-        line.kind = LineKind::Section;
-        line.name = Trim(text.substr(1, close - 1));
-      }
-    } else if (!text.empty() && text.front() != ';') {
-      const std::size_t equals = text.find('=');
-      if (equals != std::string_view::npos) {
-        line.kind = LineKind::Key;
-        line.name = Trim(text.substr(0, equals));
-        line.value = text.substr(equals + 1);
-      }
-    }
-    lines.push_back(line);
     pos = line.end;
   }
-  return lines;
-}
-
-// Index of the first header of the section at or after `from`, or lines.size().
-std::size_t FindSection(const std::vector<Line>& lines, std::string_view section,
-                        std::size_t from = 0) {
-  for (std::size_t i = from; i < lines.size(); ++i) {
-    if (lines[i].kind == LineKind::Section && EqualsIgnoringAsciiCase(lines[i].name, section)) {
-      return i;
-    }
-  }
-  return lines.size();
-}
-
-// Index of the line after the section whose header is at `header`.
-std::size_t SectionEnd(const std::vector<Line>& lines, std::size_t header) {
-  std::size_t i = header + 1;
-  while (i < lines.size() && lines[i].kind != LineKind::Section) ++i;
-  return i;
-}
-
-std::size_t FindKey(const std::vector<Line>& lines, std::size_t header, std::size_t end,
-                    std::string_view key) {
-  for (std::size_t i = header + 1; i < end; ++i) {
-    if (lines[i].kind == LineKind::Key && EqualsIgnoringAsciiCase(lines[i].name, key)) return i;
-  }
-  return end;
+  scan.end = pos;
+  return scan;
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -139,102 +150,6 @@ std::string_view LineEndOf(std::string_view content) {
   return "\n";
 }
 
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult ReadWholeFile(const std::string& path, std::string& content) {
-  content.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    ::close(fd);
-    return ReadResult::Failed;
-  }
-  char buffer[16 * 1024];
-  while (true) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      return ReadResult::Failed;
-    }
-    content.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return ReadResult::Ok;
-}
-
-std::string ParentFolder(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool MakeFolders(const std::string& folder) {
-  if (IsFolder(folder)) return true;
-  const std::string parent = ParentFolder(folder);
-  if (parent != folder && !MakeFolders(parent)) return false;
-  if (::mkdir(folder.c_str(), 0777) == 0) return true;
-  return errno == EEXIST && IsFolder(folder);
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// The file the settings really live in: a symbolic link is written through, not replaced.
-std::string ResolveTarget(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-  char* resolved = ::realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) return path;
-  std::string target(resolved);
-  std::free(resolved);
-  return target;
-}
-
-// Writes a temporary file beside the target and renames it over the target, so the
-// settings file is always either the old or the new content.
-bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
-  const std::string target = ResolveTarget(path);
-  if (!MakeFolders(ParentFolder(target))) return false;
-
-  struct stat old {};
-  const bool hadFile = ::stat(target.c_str(), &old) == 0;
-
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-
-  bool ok = WriteAll(fd, content);
-  if (ok && hadFile) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-  if (ok) ok = ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-}
-
 bool IsStorableSection(std::string_view section) {
   return !section.empty() && !HasLineBreak(section) && section.find(']') == std::string_view::npos;
 }
@@ -244,18 +159,86 @@ bool IsStorableKey(std::string_view key) {
          key.front() != ';' && key.front() != '[';
 }
 
-std::optional<std::string> FindValue(const std::string& path, std::string_view section,
-                                     std::string_view key) {
-  std::string content;
-  if (ReadWholeFile(path, content) != ReadResult::Ok) return std::nullopt;
-  const std::vector<Line> lines = SplitLines(content);
-  const std::size_t header = FindSection(lines, Trim(section));
-  if (header == lines.size()) return std::nullopt;
-  const std::size_t end = SectionEnd(lines, header);
-  const std::size_t found = FindKey(lines, header, end, Trim(key));
-  if (found == end) return std::nullopt;
-  return std::string(Unquote(lines[found].value));
+std::optional<std::string_view> FindValue(std::string_view content, std::string_view section,
+                                          std::string_view key) {
+  const std::optional<Line> header = FindSection(content, Trim(section));
+  if (!header) return std::nullopt;
+  const SectionScan scan = ScanSection(content, *header, Trim(key));
+  if (!scan.key) return std::nullopt;
+  return Unquote(scan.key->value);
 }
+
+// Sets one key in the text: its first line in the first section of that name is replaced,
+// or a line is added after the section's last key, or the section is added at the end.
+// false when the text already held the line as it would be written.
+bool SetValue(std::string& content, std::string_view section, std::string_view key,
+              std::string_view value) {
+  const std::string_view eol = LineEndOf(content);
+  std::string keyLine(key);
+  keyLine += '=';
+  keyLine += QuoteIfNeeded(value);
+
+  const std::optional<Line> header = FindSection(content, section);
+  if (!header) {
+    std::string added;
+    if (!content.empty() && content.back() != '\n') added += eol;
+    added += '[';
+    added += section;
+    added += ']';
+    added += eol;
+    added += keyLine;
+    added += eol;
+    content += added;
+    return true;
+  }
+  const SectionScan scan = ScanSection(content, *header, key);
+  if (scan.key) {
+    const std::size_t length = scan.key->contentEnd - scan.key->begin;
+    if (std::string_view(content).substr(scan.key->begin, length) == keyLine) return false;
+    content.replace(scan.key->begin, length, keyLine);
+    return true;
+  }
+  const Line& after = scan.lastKey;
+  std::string inserted;
+  if (after.end == after.contentEnd) inserted += eol;  // last line had no line end
+  inserted += keyLine;
+  inserted += eol;
+  content.insert(after.end, inserted);
+  return true;
+}
+
+// Removes every copy of the section, so that no later duplicate shows through. false when
+// there was none.
+bool RemoveSection(std::string& content, std::string_view section) {
+  std::optional<Line> header = FindSection(content, section);
+  if (!header) return false;
+  std::string updated;
+  std::size_t kept = 0;
+  while (header) {
+    const std::size_t end = ScanSection(content, *header, {}).end;
+    updated.append(content, kept, header->begin - kept);
+    kept = end;
+    header = FindSection(content, section, end);
+  }
+  updated.append(content, kept, std::string::npos);
+  content = std::move(updated);
+  return true;
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A byte-order mark is not part of the first line: without this the first section header
+// would read as "\xEF\xBB\xBF[Section]" and be lost.
+FileReadResult ReadProfileText(const std::string& path, std::string& content, bool& hasMark) {
+  const FileReadResult result = ReadRegularFile(path, ProfileFile::kMaxFileSize, content);
+  hasMark = result == FileReadResult::Ok && content.starts_with(kByteOrderMark);
+  if (hasMark) content.erase(0, kByteOrderMark.size());
+  return result;
+}
+
+// Temporary files of a run killed while writing are this old before the next run removes
+// them, unless their writer still holds its lock.
+constexpr int kStaleTempSeconds = 10;
 
 }  // namespace
 
@@ -279,28 +262,32 @@ std::optional<int> ParseProfileInt(std::string_view text) {
   return magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
 }
 
-ProfileFile::ProfileFile(std::string path) : m_strPath(std::move(path)) {}
+ProfileFile::ProfileFile(std::string path) : m_strPath(std::move(path)) { Load(); }
 
 const std::string& ProfileFile::Path() const { return m_strPath; }
+
+bool ProfileFile::Load() {
+  m_pending.clear();
+  bool hasMark = false;
+  m_bReadable = ReadProfileText(m_strPath, m_content, hasMark) != FileReadResult::Failed;
+  if (m_bReadable) RemoveStaleTempFiles(m_strPath, kStaleTempSeconds);
+  return m_bReadable;
+}
 
 std::string ProfileFile::GetString(std::string_view section, std::string_view key,
                                    std::string_view def) const {
   try {
-    std::optional<std::string> value = FindValue(m_strPath, section, key);
-    return value ? std::move(*value) : std::string(def);
+    const std::optional<std::string_view> value = FindValue(m_content, section, key);
+    return std::string(value ? *value : def);
   } catch (...) {
     return std::string(def);
   }
 }
 
 int ProfileFile::GetInt(std::string_view section, std::string_view key, int def) const {
-  try {
-    const std::optional<std::string> value = FindValue(m_strPath, section, key);
-    if (!value) return def;
-    return ParseProfileInt(*value).value_or(def);
-  } catch (...) {
-    return def;
-  }
+  const std::optional<std::string_view> value = FindValue(m_content, section, key);
+  if (!value) return def;
+  return ParseProfileInt(*value).value_or(def);
 }
 
 bool ProfileFile::WriteString(std::string_view section, std::string_view key,
@@ -308,49 +295,13 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key,
   try {
     section = Trim(section);
     key = Trim(key);
-    if (!IsStorableSection(section) || !IsStorableKey(key) || HasLineBreak(value)) return false;
-
-    std::string content;
-    if (ReadWholeFile(m_strPath, content) == ReadResult::Failed) return false;
-    const std::string_view eol = LineEndOf(content);
-    std::string keyLine(key);
-    keyLine += '=';
-    keyLine += QuoteIfNeeded(value);
-
-    const std::vector<Line> lines = SplitLines(content);
-    const std::size_t header = FindSection(lines, section);
-    std::string updated;
-    if (header == lines.size()) {
-      updated = content;
-      if (!updated.empty() && updated.back() != '\n') updated += eol;
-      updated += '[';
-      updated += section;
-      updated += ']';
-      updated += eol;
-      updated += keyLine;
-      updated += eol;
-    } else {
-      const std::size_t end = SectionEnd(lines, header);
-      const std::size_t found = FindKey(lines, header, end, key);
-      if (found != end) {
-        const Line& line = lines[found];
-        updated = content.substr(0, line.begin) + keyLine + content.substr(line.contentEnd);
-      } else {
-        // After the section's last key, or right after its header when it has none.
-        std::size_t after = header;
-        for (std::size_t i = header + 1; i < end; ++i) {
-          if (lines[i].kind == LineKind::Key) after = i;
-        }
-        const Line& line = lines[after];
-        updated = content.substr(0, line.end);
-        if (line.end == line.contentEnd) updated += eol;  // last line had no line end
-        updated += keyLine;
-        updated += eol;
-        updated += content.substr(line.end);
-      }
+    if (!m_bReadable || !IsStorableSection(section) || !IsStorableKey(key) ||
+        HasLineBreak(value)) {
+      return false;
     }
-    if (updated == content) return true;
-    return ReplaceFileAtomically(m_strPath, updated);
+    m_pending.push_back({false, std::string(section), std::string(key), std::string(value)});
+    SetValue(m_content, section, key, value);
+    return true;
   } catch (...) {
     return false;
   }
@@ -367,26 +318,40 @@ bool ProfileFile::WriteInt(std::string_view section, std::string_view key, int v
 bool ProfileFile::DeleteSection(std::string_view section) {
   try {
     section = Trim(section);
-    std::string content;
-    const ReadResult read = ReadWholeFile(m_strPath, content);
-    if (read != ReadResult::Ok) return read == ReadResult::Missing;
+    if (!m_bReadable) return false;
+    m_pending.push_back({true, std::string(section), {}, {}});
+    RemoveSection(m_content, section);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
 
-    // Every copy of the section goes, so that no later duplicate shows through.
-    const std::vector<Line> lines = SplitLines(content);
-    std::string updated;
-    std::size_t kept = 0;
-    bool found = false;
-    for (std::size_t header = FindSection(lines, section); header < lines.size();
-         header = FindSection(lines, section, header + 1)) {
-      const std::size_t end = SectionEnd(lines, header);
-      const std::size_t cutEnd = end < lines.size() ? lines[end].begin : content.size();
-      updated.append(content, kept, lines[header].begin - kept);
-      kept = cutEnd;
-      found = true;
+bool ProfileFile::Flush() {
+  if (m_pending.empty()) return true;
+  try {
+    // The changes go into the file as it is now, so that what another program wrote
+    // into it since it was read stays, as when every write went to the file at once.
+    std::string content;
+    bool hasMark = false;
+    const FileReadResult read = ReadProfileText(m_strPath, content, hasMark);
+    if (read == FileReadResult::Failed) return false;
+    bool changed = false;
+    for (const Change& change : m_pending) {
+      changed |= change.deleteSection ? RemoveSection(content, change.section)
+                                      : SetValue(content, change.section, change.key,
+                                                 change.value);
     }
-    if (!found) return true;
-    updated.append(content, kept, std::string::npos);
-    return ReplaceFileAtomically(m_strPath, updated);
+    // Unchanged text is not written; a missing file stays missing when it would be empty.
+    if (changed) {
+      if (hasMark) content.insert(0, kByteOrderMark);
+      const bool written = ReplaceFileAtomically(m_strPath, content);
+      if (hasMark) content.erase(0, kByteOrderMark.size());
+      if (!written) return false;
+    }
+    m_content = std::move(content);
+    m_pending.clear();
+    return true;
   } catch (...) {
     return false;
   }

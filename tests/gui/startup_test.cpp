@@ -195,10 +195,41 @@ TEST_P(NegativeRectTest, NegativeCoordinatesReadBack) {
   EXPECT_EQ(Setting("Rect"), expected);
 
   Start();
-  EXPECT_EQ(Frame()->geometry(), QRect(v, v, 420, 310));
+  // At -999 the window lies wholly off the test screen: it comes back moved onto it.
+  const int back = v + 420 <= 0 ? 0 : v;
+  EXPECT_EQ(Frame()->geometry(), QRect(back, back, 420, 310));
 }
 
 INSTANTIATE_TEST_SUITE_P(All, NegativeRectTest, testing::Values(-999, -100, -10, -1));
+
+struct FitCase {
+  const char* name;
+  const char* rect;
+  QRect geometry;
+  const char* written;
+};
+
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
+
+class SavedRectFitTest : public StartupTest, public testing::WithParamInterface<FitCase> {};
+
+// A saved rectangle larger than the screen or off it opens on the screen and is saved so.
+TEST_P(SavedRectFitTest, OpensOnTheScreen) {
+  WriteSettings(std::string("[Window Size]\nRect=") + GetParam().rect + "\n");
+  Start();
+  EXPECT_EQ(Frame()->geometry(), GetParam().geometry);
+  Exit();
+  EXPECT_EQ(Setting("Rect"), GetParam().written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, SavedRectFitTest,
+    testing::Values(
+        FitCase{"Huge", "0000 0000 32767 32767", QRect(0, 0, 800, 600), "0000 0000 0800 0600"},
+        FitCase{"FarOff", "9000 9000 9500 9400", QRect(300, 200, 500, 400), "0300 0200 0800 0600"},
+        FitCase{"PartlyOff", "0700 0500 1100 0800", QRect(700, 500, 400, 300),
+                "0700 0500 1100 0800"}),
+    [](const testing::TestParamInfo<FitCase>& info) { return info.param.name; });
 
 TEST_F(StartupTest, HiddenToolBarIsWrittenAndStaysHidden) {
   Start();

@@ -120,11 +120,14 @@ TEST_F(ProfileFileTest, FirstMatchingSectionAndKeyWin) {
   EXPECT_EQ(file.GetInt("S", "j", 0), 0);
 }
 
-TEST_F(ProfileFileTest, ReadsTheFileAnewEachTime) {
-  const ProfileFile file(m_path);
+TEST_F(ProfileFileTest, ReadsTheFileWhenMadeAndOnLoad) {
+  ProfileFile file(m_path);
   WriteFile("[S]\nk=1\n");
+  EXPECT_EQ(file.GetInt("S", "k", 0), 0);
+  ASSERT_TRUE(file.Load());
   EXPECT_EQ(file.GetInt("S", "k", 0), 1);
   WriteFile("[S]\nk=2\n");
+  ASSERT_TRUE(file.Load());
   EXPECT_EQ(file.GetInt("S", "k", 0), 2);
 }
 
@@ -149,12 +152,15 @@ TEST_F(ProfileFileTest, WritesKeepEveryOtherByte) {
   ProfileFile file(m_path);
 
   ASSERT_TRUE(file.WriteInt("window size", "MIN", 1));
+  ASSERT_TRUE(file.Flush());
   EXPECT_EQ(ReadFile(), head + "MIN=1\r\n" + tail);
 
   ASSERT_TRUE(file.WriteString("Window Size", "Tool", "1"));
+  ASSERT_TRUE(file.Flush());
   EXPECT_EQ(ReadFile(), head + "MIN=1\r\n" + "Max=0\r\nTool=1\r\n" + tail.substr(7));
 
   ASSERT_TRUE(file.WriteString("New", "Key", "v"));
+  ASSERT_TRUE(file.Flush());
   EXPECT_EQ(ReadFile(), head + "MIN=1\r\n" + "Max=0\r\nTool=1\r\n" + tail.substr(7) +
                             "\r\n[New]\r\nKey=v\r\n");
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{"tolvane.INI"});
@@ -165,6 +171,7 @@ TEST_F(ProfileFileTest, AddsKeyToEmptySectionAtEndOfFileWithoutLineEnd) {
   ProfileFile file(m_path);
   ASSERT_TRUE(file.WriteString("B", "y", "2"));
   ASSERT_TRUE(file.WriteString("A", "z", "3"));
+  ASSERT_TRUE(file.Flush());
   EXPECT_EQ(ReadFile(), "[A]\nx=1\nz=3\n[B]\ny=2\n");
 }
 
@@ -177,6 +184,8 @@ TEST_F(ProfileFileTest, WrittenValuesReadBackUnchanged) {
   }
   ASSERT_TRUE(file.WriteInt("Settings", "Number", INT_MIN));
   EXPECT_EQ(file.GetInt("Settings", "Number", 0), INT_MIN);
+  ASSERT_TRUE(file.Flush());
+  EXPECT_EQ(ProfileFile(m_path).GetInt("Settings", "Number", 0), INT_MIN);
 }
 
 TEST_F(ProfileFileTest, RefusesLineBreaksAndLeavesFileAlone) {
@@ -186,13 +195,15 @@ TEST_F(ProfileFileTest, RefusesLineBreaksAndLeavesFileAlone) {
   EXPECT_FALSE(file.WriteString("S", "", "v"));
   EXPECT_FALSE(file.WriteString("S]", "k", "v"));
   EXPECT_FALSE(file.WriteString("S", "a=b", "v"));
+  EXPECT_TRUE(file.Flush());
   EXPECT_EQ(ReadFile(), "[S]\nk=1\n");
 }
 
 TEST_F(ProfileFileTest, CreatesMissingFolders) {
   ProfileFile file((m_dir / "a" / "b" / "tolvane.INI").string());
   ASSERT_TRUE(file.WriteInt("Window Size", "Max", 1));
-  EXPECT_EQ(file.GetInt("Window Size", "Max", 0), 1);
+  ASSERT_TRUE(file.Flush());
+  EXPECT_EQ(ProfileFile(file.Path()).GetInt("Window Size", "Max", 0), 1);
 }
 
 TEST_F(ProfileFileTest, FailedWriteReturnsFalse) {
@@ -208,9 +219,11 @@ TEST_F(ProfileFileTest, WriteIntoReadOnlyFolderKeepsOldFile) {
   WriteFile("[S]\nk=1\n");
   fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
   ProfileFile file(m_path);
-  EXPECT_FALSE(file.WriteInt("S", "k", 2));
-  EXPECT_FALSE(file.DeleteSection("S"));
-  EXPECT_EQ(file.GetInt("S", "k", 0), 1);
+  EXPECT_TRUE(file.WriteInt("S", "k", 2));
+  EXPECT_TRUE(file.DeleteSection("S"));
+  EXPECT_FALSE(file.Flush());
+  EXPECT_TRUE(file.HasPendingChanges());
+  EXPECT_EQ(ProfileFile(m_path).GetInt("S", "k", 0), 1);
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{"tolvane.INI"});
 }
 
@@ -221,6 +234,7 @@ TEST_F(ProfileFileTest, WriteKeepsPermissionsAndFollowsSymbolicLink) {
   fs::create_symlink(real, m_path);
   ProfileFile file(m_path);
   ASSERT_TRUE(file.WriteInt("S", "k", 2));
+  ASSERT_TRUE(file.Flush());
   EXPECT_TRUE(fs::is_symlink(m_path));
   EXPECT_EQ(ReadFile(), "[S]\nk=2\n");
   EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
@@ -230,16 +244,19 @@ TEST_F(ProfileFileTest, DeleteSectionRemovesOnlyThatSection) {
   WriteFile("top\n[A]\na=1\n\n[Window Size]\nMax=1\n; note\n[B]\nb=2\n[window size]\nMin=1\n");
   ProfileFile file(m_path);
   ASSERT_TRUE(file.DeleteSection("Window Size"));
+  ASSERT_TRUE(file.Flush());
   EXPECT_EQ(ReadFile(), "top\n[A]\na=1\n\n[B]\nb=2\n");
   EXPECT_EQ(file.GetInt("Window Size", "Min", 0), 0);
 
   ASSERT_TRUE(file.DeleteSection("Missing"));
+  ASSERT_TRUE(file.Flush());
   EXPECT_EQ(ReadFile(), "top\n[A]\na=1\n\n[B]\nb=2\n");
 }
 
 TEST_F(ProfileFileTest, DeleteSectionOfMissingFileCreatesNothing) {
   ProfileFile file(m_path);
   EXPECT_TRUE(file.DeleteSection("S"));
+  EXPECT_TRUE(file.Flush());
   EXPECT_FALSE(fs::exists(m_path));
 }
 

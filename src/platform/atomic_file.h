@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class FileReadResult { Ok, Missing, Failed };
+
+// Reads a regular file of at most maxSize bytes whole. Opening never blocks and nothing
+// but a regular file is read, so a path that names a FIFO or a device (also through a
+// symbolic link) fails at once instead of hanging or reading without end. Missing when
+// the path names nothing (or a dangling link).
+FileReadResult ReadRegularFile(const std::string& path, std::size_t maxSize,
+                               std::string& content);
+
+// The path with its symbolic links followed, also to a target that does not exist yet;
+// the path itself when it is no link or the links loop.
+std::string FollowSymbolicLinks(const std::string& path);
+
+// Writes a temporary file beside the (link-followed) target, syncs it, renames it over the
+// target and syncs the folder: after a crash or kill the file holds either the old or the
+// new content. Missing folders are made; an existing file keeps its permission bits.
+bool ReplaceFileAtomically(const std::string& path, std::string_view content);
+
+// Removes the temporary files that ReplaceFileAtomically left beside the target of `path`
+// when its writer was killed: our own name pattern only, only files at least minAgeSeconds
+// old and not locked by a writer. Returns how many were removed.
+int RemoveStaleTempFiles(const std::string& path, int minAgeSeconds);
+
+}  // namespace platform
