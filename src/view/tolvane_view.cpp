@@ -90,6 +90,7 @@ bool CTolvaneView::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
       {res::ID_EDIT_COPY, &CTolvaneView::OnEditCopy, &CTolvaneView::OnUpdateNeedSelection},
       {res::ID_EDIT_PASTE, &CTolvaneView::OnEditPaste, &CTolvaneView::OnUpdateEditPaste},
       {res::ID_EDIT_CLEAR, &CTolvaneView::OnEditDelete, &CTolvaneView::OnUpdateNeedSelection},
+      {res::ID_EDIT_FIND, &CTolvaneView::OnEditFind, &CTolvaneView::OnUpdateEditFind},
   };
   return fw::DispatchCommandMap(this, map, id, ui) || fw::CView::OnCmdMsg(id, ui);
 }
