@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -14,8 +13,7 @@ namespace view {
 
 // Finds a text inside item texts: an exact, case-sensitive byte match that starts on a
 // character boundary of the code page, so that the text never matches from the middle
-// of a multibyte character. Built once per search; the skip table (Horspool) serves all
-// the items.
+// of a multibyte character. Built once per search and used for every item.
 class ItemMatcher {
  public:
   // `text` must outlive the matcher.
@@ -30,7 +28,6 @@ class ItemMatcher {
 
   std::string_view m_text;
   platform::CodePage m_cp;
-  std::array<std::size_t, 256> m_skip{};
 };
 
 // The item a find-next press stops at, or -1. `selected` is the selected line (-1 for

@@ -67,6 +67,8 @@ void CTolvaneView::FindNext(const std::string& text, bool down) {
   FindState& state = TheFindState();
   state.m_strLastFind = text;
   state.m_bSearchDown = down ? 1 : 0;
+  // A view whose window is being destroyed has left its document: nothing to search.
+  if (!GetDocument()) return;
   // A copy: another search may run while the not-found box is open.
   const std::string find = state.m_strLastFind;
   if (!SearchList(find, down)) ReportNotFound(find);
