@@ -38,9 +38,9 @@ constexpr DialogControl kStartupFileControls[] = {
 constexpr DialogControl kFindControls[] = {
     {IDC_STATIC, ControlKind::Static, "検索する文字列(&N):", 4, 9, 64, 8},
     {IDC_FIND_TEXT, ControlKind::Edit, "", 70, 7, 106, 12},
-    {IDC_FIND_DIRECTION, ControlKind::GroupBox, "方向", 107, 26, 69, 28},
-    {IDC_FIND_UP, ControlKind::RadioButton, "上へ(&U)", 111, 38, 30, 12},
-    {IDC_FIND_DOWN, ControlKind::RadioButton, "下へ(&D)", 142, 38, 32, 12},
+    {IDC_FIND_DIRECTION, ControlKind::GroupBox, "方向", 88, 24, 88, 30},
+    {IDC_FIND_UP, ControlKind::RadioButton, "上へ(&U)", 92, 38, 40, 12},
+    {IDC_FIND_DOWN, ControlKind::RadioButton, "下へ(&D)", 134, 38, 40, 12},
     {IDOK, ControlKind::DefaultPushButton, "次を検索(&F)", 182, 5, 50, 14},
     {IDCANCEL, ControlKind::PushButton, "ｷｬﾝｾﾙ", 182, 23, 50, 14},
 };
