@@ -73,6 +73,7 @@ inline constexpr unsigned IDR_CONTEXT_MENU = 133;
 inline constexpr unsigned IDD_ABOUTBOX = 100;
 inline constexpr unsigned IDD_CLIP_EDIT = 131;
 inline constexpr unsigned IDD_STARTUP_FILE = 132;
+inline constexpr unsigned IDD_FIND = 1540;  // the find dialog, numbered as the platform's
 
 // Dialog controls
 inline constexpr unsigned IDOK = 1;
@@ -87,6 +88,10 @@ inline constexpr unsigned IDC_TRANSFER = 1005;
 inline constexpr unsigned IDC_STARTUP_PATH = 1006;
 inline constexpr unsigned IDC_BROWSE = 1007;
 inline constexpr unsigned IDC_CLEAR_PATH = 1008;
+inline constexpr unsigned IDC_FIND_UP = 1056;
+inline constexpr unsigned IDC_FIND_DOWN = 1057;
+inline constexpr unsigned IDC_FIND_DIRECTION = 1072;
+inline constexpr unsigned IDC_FIND_TEXT = 1152;
 
 // Framework messages
 inline constexpr unsigned IDS_UNREG_DONE = 61707;

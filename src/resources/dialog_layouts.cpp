@@ -33,12 +33,25 @@ constexpr DialogControl kStartupFileControls[] = {
     {IDC_CLEAR_PATH, ControlKind::PushButton, "消去(&C)", 10, 60, 50, 14},
 };
 
+// Find only: no replace part, no match-case or whole-word boxes. The label comes before the
+// text box so that its mnemonic reaches the box; the box has the focus when it opens.
+constexpr DialogControl kFindControls[] = {
+    {IDC_STATIC, ControlKind::Static, "検索する文字列(&N):", 4, 9, 64, 8},
+    {IDC_FIND_TEXT, ControlKind::Edit, "", 70, 7, 106, 12},
+    {IDC_FIND_DIRECTION, ControlKind::GroupBox, "方向", 88, 24, 88, 30},
+    {IDC_FIND_UP, ControlKind::RadioButton, "上へ(&U)", 92, 38, 40, 12},
+    {IDC_FIND_DOWN, ControlKind::RadioButton, "下へ(&D)", 134, 38, 40, 12},
+    {IDOK, ControlKind::DefaultPushButton, "次を検索(&F)", 182, 5, 50, 14},
+    {IDCANCEL, ControlKind::PushButton, "ｷｬﾝｾﾙ", 182, 23, 50, 14},
+};
+
 // The version dialog has no position of its own.
 constexpr DialogLayout kLayouts[] = {
     {IDD_ABOUTBOX, kVersionCaption, 0, 0, 217, 55, kGothicFont, 9, kAboutControls},
     {IDD_CLIP_EDIT, "編集-修正", 10, 10, 187, 108, "System", 13, kClipEditControls},
     {IDD_STARTUP_FILE, "起動時開くﾌｧｲﾙの設定", 10, 10, 187, 82, kGothicFont, 9,
      kStartupFileControls},
+    {IDD_FIND, "検索", 30, 73, 236, 62, kGothicFont, 9, kFindControls},
 };
 
 }  // namespace

@@ -13,6 +13,7 @@ enum class ControlKind {
   Edit,
   RichEdit,
   CheckBox,
+  RadioButton,
   GroupBox,
 };
 
@@ -35,8 +36,8 @@ struct DialogLayout {
   std::span<const DialogControl> controls;
 };
 
-// Dialog 100 (version information), 131 (edit-modify) or 132 (start-up file); nullptr
-// for any other id.
+// Dialog 100 (version information), 131 (edit-modify), 132 (start-up file) or 1540
+// (find); nullptr for any other id.
 const DialogLayout* FindDialogLayout(unsigned id);
 
 }  // namespace res

@@ -24,6 +24,11 @@ inline constexpr const char* kMsgListBoxFull = "ﾘｽﾄﾎﾞｯｸｽのｽ�
 inline constexpr const char* kMsgNoGlobalMemory =
     "ｸﾞﾛｰﾊﾞﾙﾒﾓﾘ不足のため、ｸﾘｯﾌﾟﾎﾞｰﾄﾞにﾃﾞｰﾀを設定できません。";
 
+// Find: the not-found message is kMsgNotFoundBefore, the find text, kMsgNotFoundAfter.
+inline constexpr const char* kMsgNotFoundBefore = "文字列 '";
+inline constexpr const char* kMsgNotFoundAfter = "' は見つかりませんでした。";
+inline constexpr const char* kCaptionFind = "編集-文字列の検索";
+
 // Edit-modify dialog
 inline constexpr const char* kMsgEnterText = "何か文字列を入力して下さい。";
 inline constexpr const char* kCaptionNoText = "文字列未入力";

@@ -14,6 +14,7 @@
 #include "resources/messages.h"
 #include "view/clip_list_box.h"
 #include "view/clip_list_model.h"
+#include "view/find_state.h"
 
 namespace view {
 
@@ -23,7 +24,8 @@ CTolvaneView::CTolvaneView()
   setFocusPolicy(Qt::StrongFocus);
 }
 
-CTolvaneView::~CTolvaneView() = default;
+// The find dialog belongs to the view that opened it and closes with it.
+CTolvaneView::~CTolvaneView() { TheFindState().CloseDialogOwnedBy(this); }
 
 doc::CTolvaneDoc* CTolvaneView::GetDocument() const {
   return static_cast<doc::CTolvaneDoc*>(fw::CView::GetDocument());
@@ -89,6 +91,7 @@ bool CTolvaneView::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
       {res::ID_EDIT_COPY, &CTolvaneView::OnEditCopy, &CTolvaneView::OnUpdateNeedSelection},
       {res::ID_EDIT_PASTE, &CTolvaneView::OnEditPaste, &CTolvaneView::OnUpdateEditPaste},
       {res::ID_EDIT_CLEAR, &CTolvaneView::OnEditDelete, &CTolvaneView::OnUpdateNeedSelection},
+      {res::ID_EDIT_FIND, &CTolvaneView::OnEditFind, &CTolvaneView::OnUpdateEditFind},
   };
   return fw::DispatchCommandMap(this, map, id, ui) || fw::CView::OnCmdMsg(id, ui);
 }

@@ -7,6 +7,9 @@
 namespace doc {
 class CTolvaneDoc;
 }
+namespace dialogs {
+struct FindNotice;
+}
 
 namespace view {
 
@@ -44,6 +47,14 @@ class CTolvaneView : public fw::CView {
   void OnEditPaste();
   void OnEditDelete();
 
+  // Find (tolvane_view_find.cpp)
+  void OnEditFind();
+  void OnFindReplace(const dialogs::FindNotice& notice);
+  void FindNext(const std::string& text, bool down);
+  // Selects the next item holding `text` and beeps; false when there is none.
+  bool SearchList(const std::string& text, bool down);
+  void ReportNotFound(const std::string& text);
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
@@ -52,6 +63,7 @@ class CTolvaneView : public fw::CView {
   void RefillList(int hint);
   void OnUpdateNeedSelection(fw::CCmdUI* ui);
   void OnUpdateEditPaste(fw::CCmdUI* ui);
+  void OnUpdateEditFind(fw::CCmdUI* ui);
   void ApplyEdit(int result, const std::string& text, int position);
 
   CClipListBox* m_pListBox;

@@ -205,7 +205,7 @@ TEST(StatusBar, MessagePaneFirstAndIndicatorsHaveTexts) {
 }
 
 TEST(Dialogs, ControlsFitAndIdsAreUnique) {
-  for (unsigned id : {IDD_ABOUTBOX, IDD_CLIP_EDIT, IDD_STARTUP_FILE}) {
+  for (unsigned id : {IDD_ABOUTBOX, IDD_CLIP_EDIT, IDD_STARTUP_FILE, IDD_FIND}) {
     const DialogLayout* dialog = FindDialogLayout(id);
     ASSERT_NE(dialog, nullptr) << id;
     EXPECT_EQ(dialog->id, id);
