@@ -1,0 +1,169 @@
+#include "platform/x11_clipboard_port.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <new>
+
+#include "platform/alloc_fault.h"
+#include "platform/code_page.h"
+
+namespace platform {
+namespace {
+
+// How long the start waits for the first read: a little more than the reader gives an
+// owner that does not answer.
+constexpr auto kFirstReadWait = std::chrono::milliseconds(1200);
+// How long a write of ours waits for the reader to report its owner change before
+// results of other programs count again (the server may refuse an ownership request).
+constexpr qint64 kOwnChangeWaitMs = 2000;
+
+}  // namespace
+
+std::unique_ptr<X11ClipboardPort> X11ClipboardPort::Create(QObject* parent) {
+  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  if (!x11 || !x11->connection()) return nullptr;
+  std::unique_ptr<X11ClipboardPort> port(new X11ClipboardPort(parent));
+  port->m_pQtConnection = x11->connection();
+
+  // Qt's clipboard owner window is made on Qt's connection: its id lies in that
+  // connection's range, which tells our own ownership changes from other programs'.
+  const xcb_setup_t* setup = xcb_get_setup(port->m_pQtConnection);
+  X11SelectionReader::Options options;
+  options.ownBase = setup->resource_id_base;
+  options.ownMask = setup->resource_id_mask;
+  X11ClipboardPort* target = port.get();
+  port->m_pReader = X11SelectionReader::Start(
+      options, [target](SelectionEvent event) { target->OnReaderEvent(std::move(event)); });
+  if (!port->m_pReader) return nullptr;
+  port->AwaitFirstRead();
+  return port;
+}
+
+X11ClipboardPort::X11ClipboardPort(QObject* parent)
+    : ClipboardPort(parent), m_pClipboard(QGuiApplication::clipboard()) {}
+
+X11ClipboardPort::~X11ClipboardPort() { m_pReader.reset(); }
+
+void X11ClipboardPort::OnReaderEvent(SelectionEvent event) {
+  {
+    std::lock_guard lock(m_firstMutex);
+    if (m_bAwaitingFirst) {
+      m_firstEvent = std::move(event);
+      m_bAwaitingFirst = false;
+      m_firstArrived.notify_one();
+      return;
+    }
+  }
+  QMetaObject::invokeMethod(
+      this, [this, event = std::move(event)]() mutable { Apply(std::move(event)); },
+      Qt::QueuedConnection);
+}
+
+// The watcher reads the clipboard once as it starts watching, so the state at start is
+// taken here; a read that takes longer arrives later as an ordinary change.
+void X11ClipboardPort::AwaitFirstRead() {
+  std::optional<SelectionEvent> first;
+  {
+    std::unique_lock lock(m_firstMutex);
+    m_firstArrived.wait_for(lock, kFirstReadWait, [this] { return !m_bAwaitingFirst; });
+    m_bAwaitingFirst = false;
+    first.swap(m_firstEvent);
+  }
+  if (first) Apply(std::move(*first));
+}
+
+void X11ClipboardPort::Apply(SelectionEvent event) {
+  if (event.kind == SelectionEvent::Kind::OwnChange) {
+    if (m_nExpectedOwnChanges > 0) {
+      --m_nExpectedOwnChanges;
+      return;
+    }
+    // Not one of our writes: another program emptied the clipboard. (A change to a Qt
+    // window that we did not ask for leaves our written content in place.)
+    if (!event.bOwnerNone) return;
+    Store(ClipboardStatus::NoText, {}, false, false);
+    emit Changed();
+    return;
+  }
+  if (m_nExpectedOwnChanges > 0) {
+    // Read before our own write took the clipboard: out of date.
+    if (m_sinceOwnChange.elapsed() < kOwnChangeWaitMs) return;
+    m_nExpectedOwnChanges = 0;
+  }
+  m_textCodePage = event.codePage;
+  Store(event.status, std::move(event.text), event.bHasText, event.bHasAnyFormat);
+  emit Changed();
+}
+
+void X11ClipboardPort::Store(ClipboardStatus status, std::string text, bool bHasText,
+                             bool bHasAnyFormat) {
+  m_status = status;
+  m_strText = std::move(text);
+  m_bHasText = bHasText;
+  m_bHasAnyFormat = bHasAnyFormat;
+}
+
+void X11ClipboardPort::ExpectOwnChange() {
+  ++m_nExpectedOwnChanges;
+  m_sinceOwnChange.start();
+}
+
+ClipboardStatus X11ClipboardPort::ReadText(std::string& text) {
+  if (m_status != ClipboardStatus::Ok) return m_status;
+  try {
+    // The code page setting can change after the text was read (it is read at start-up).
+    if (m_textCodePage != SystemCodePage()) {
+      m_strText = FromUtf8(ToUtf8(m_strText, m_textCodePage), SystemCodePage());
+      m_textCodePage = SystemCodePage();
+    }
+    text = m_strText;
+  } catch (const std::bad_alloc&) {
+    return ClipboardStatus::NoMemory;
+  }
+  return ClipboardStatus::Ok;
+}
+
+ClipboardStatus X11ClipboardPort::WriteText(const std::string& text) {
+  try {
+    CheckAllocation();
+    const std::string item = text.substr(0, text.find('\0'));
+    const std::string utf8 = ToUtf8(item, SystemCodePage());
+    auto* mime = new QMimeData;
+    mime->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    m_pClipboard->setMimeData(mime, QClipboard::Clipboard);
+    if (m_pClipboard->ownsClipboard()) ExpectOwnChange();
+    m_textCodePage = SystemCodePage();
+    Store(item.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok, item, true, true);
+  } catch (const std::bad_alloc&) {
+    return ClipboardStatus::NoMemory;
+  }
+  emit Changed();
+  return ClipboardStatus::Ok;
+}
+
+bool X11ClipboardPort::Clear() {
+  if (m_pClipboard->ownsClipboard()) {
+    m_pClipboard->clear(QClipboard::Clipboard);
+  } else {
+    // QClipboard would first ask the other program for its formats, and wait for it;
+    // taking the selection away needs no answer from it.
+    xcb_set_selection_owner(m_pQtConnection, XCB_NONE, m_pReader->ClipboardAtom(),
+                            XCB_CURRENT_TIME);
+    xcb_flush(m_pQtConnection);
+  }
+  ExpectOwnChange();
+  Store(ClipboardStatus::NoText, {}, false, false);
+  emit Changed();
+  return true;
+}
+
+bool X11ClipboardPort::HasText() { return m_bHasText; }
+
+bool X11ClipboardPort::HasAnyFormat() { return m_bHasAnyFormat; }
+
+}  // namespace platform
