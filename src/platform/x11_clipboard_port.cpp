@@ -50,6 +50,11 @@ X11ClipboardPort::X11ClipboardPort(QObject* parent)
 X11ClipboardPort::~X11ClipboardPort() { m_pReader.reset(); }
 
 void X11ClipboardPort::OnReaderEvent(SelectionEvent event) {
+  try {
+    event.textCopy = event.text;
+  } catch (const std::bad_alloc&) {
+    event.textCopy.clear();  // ReadText copies then
+  }
   {
     std::lock_guard lock(m_firstMutex);
     if (m_bAwaitingFirst) {
@@ -97,6 +102,7 @@ void X11ClipboardPort::Apply(SelectionEvent event) {
   }
   m_textCodePage = event.codePage;
   Store(event.status, std::move(event.text), event.bHasText, event.bHasAnyFormat);
+  m_strTextCopy = std::move(event.textCopy);
   emit Changed();
 }
 
@@ -104,6 +110,7 @@ void X11ClipboardPort::Store(ClipboardStatus status, std::string text, bool bHas
                              bool bHasAnyFormat) {
   m_status = status;
   m_strText = std::move(text);
+  m_strTextCopy.clear();
   m_bHasText = bHasText;
   m_bHasAnyFormat = bHasAnyFormat;
 }
@@ -120,8 +127,14 @@ ClipboardStatus X11ClipboardPort::ReadText(std::string& text) {
     if (m_textCodePage != SystemCodePage()) {
       m_strText = FromUtf8(ToUtf8(m_strText, m_textCodePage), SystemCodePage());
       m_textCodePage = SystemCodePage();
+      m_strTextCopy.clear();
     }
-    text = m_strText;
+    if (m_strTextCopy.size() == m_strText.size() && !m_strText.empty()) {
+      text = std::move(m_strTextCopy);
+      m_strTextCopy.clear();
+    } else {
+      text = m_strText;
+    }
   } catch (const std::bad_alloc&) {
     return ClipboardStatus::NoMemory;
   }
@@ -131,14 +144,15 @@ ClipboardStatus X11ClipboardPort::ReadText(std::string& text) {
 ClipboardStatus X11ClipboardPort::WriteText(const std::string& text) {
   try {
     CheckAllocation();
-    const std::string item = text.substr(0, text.find('\0'));
+    std::string item = text.substr(0, text.find('\0'));
     const std::string utf8 = ToUtf8(item, SystemCodePage());
     auto* mime = new QMimeData;
     mime->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
     m_pClipboard->setMimeData(mime, QClipboard::Clipboard);
     if (m_pClipboard->ownsClipboard()) ExpectOwnChange();
     m_textCodePage = SystemCodePage();
-    Store(item.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok, item, true, true);
+    const ClipboardStatus status = item.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok;
+    Store(status, std::move(item), true, true);
   } catch (const std::bad_alloc&) {
     return ClipboardStatus::NoMemory;
   }

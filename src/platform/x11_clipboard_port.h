@@ -50,6 +50,9 @@ class X11ClipboardPort : public ClipboardPort {
 
   ClipboardStatus m_status = ClipboardStatus::NoText;
   std::string m_strText;
+  // A copy of m_strText for the first ReadText to take without copying: copying a large
+  // text into fresh memory takes long enough to freeze the window.
+  std::string m_strTextCopy;
   CodePage m_textCodePage = CodePage::Utf8;
   bool m_bHasText = false;
   bool m_bHasAnyFormat = false;

@@ -22,6 +22,7 @@ struct SelectionEvent {
   bool bOwnerNone = false;  // OwnChange only: the clipboard was emptied
   ClipboardStatus status = ClipboardStatus::NoText;
   std::string text;  // Ok: the text in `codePage`, cut at its first zero
+  std::string textCopy;  // empty, or a copy of `text` made off the window's thread
   CodePage codePage = CodePage::Utf8;
   bool bHasText = false;
   bool bHasAnyFormat = false;

@@ -1,6 +1,7 @@
 // Copies "<prefix> 1" .. "<prefix> N" in quick succession, `gapMs` apart, serving
 // every request meanwhile; then keeps the last text until another program takes the
-// clipboard. Prints "done" after the last copy.
+// clipboard. Prints "done" after the last copy. A fifth argument "secret" marks every
+// text as a password managers' secret.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,13 +10,14 @@
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: feeder COUNT PREFIX GAP_MS\n");
+    std::fprintf(stderr, "usage: feeder COUNT PREFIX GAP_MS [secret]\n");
     return 2;
   }
   const int count = std::atoi(argv[1]);
   const std::string prefix = argv[2];
   const int gapMs = std::atoi(argv[3]);
   SelectionOwner owner;
+  if (argc > 4 && std::string(argv[4]) == "secret") owner.MarkSecret();
   for (int i = 1; i <= count; ++i) {
     owner.Take(prefix + " " + std::to_string(i), SelectionOwner::Answer::Everything);
     owner.Serve(gapMs);

@@ -104,12 +104,18 @@ void SelectionOwner::Answer(const xcb_selection_request_event_t& request) {
   if (m_answer == Answer::Nothing) return;
   const xcb_atom_t utf8 = Atom("UTF8_STRING");
   xcb_atom_t property = request.property;
+  const xcb_atom_t hint = Atom("x-kde-passwordManagerHint");
   if (request.target == Atom("TARGETS")) {
-    const xcb_atom_t targets[] = {Atom("TARGETS"), utf8, XCB_ATOM_STRING};
+    std::vector<xcb_atom_t> targets = {Atom("TARGETS"), utf8, XCB_ATOM_STRING};
+    if (m_bSecret) targets.push_back(hint);
     xcb_change_property(m_pConnection, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                        XCB_ATOM_ATOM, 32, 3, targets);
+                        XCB_ATOM_ATOM, 32, static_cast<uint32_t>(targets.size()),
+                        targets.data());
   } else if (m_answer == Answer::TargetsOnly) {
     return;
+  } else if (m_bSecret && request.target == hint) {
+    xcb_change_property(m_pConnection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                        XCB_ATOM_STRING, 8, 6, "secret");
   } else if (request.target == utf8 || request.target == XCB_ATOM_STRING) {
     xcb_change_property(m_pConnection, XCB_PROP_MODE_REPLACE, request.requestor, property,
                         request.target, 8, static_cast<uint32_t>(m_strText.size()),

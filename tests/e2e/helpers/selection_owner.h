@@ -20,6 +20,8 @@ class SelectionOwner {
 
   // Takes the clipboard with `text` as its content and waits until the server agrees.
   void Take(const std::string& text, Answer answer);
+  // Marks the content as a password managers' secret.
+  void MarkSecret() { m_bSecret = true; }
   // Serves requests for up to `ms` milliseconds (forever for a negative value); false once
   // another program took the clipboard.
   bool Serve(int ms);
@@ -34,4 +36,5 @@ class SelectionOwner {
   std::string m_strText;
   enum Answer m_answer = Answer::Everything;
   bool m_bOwner = false;
+  bool m_bSecret = false;
 };
