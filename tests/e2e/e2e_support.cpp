@@ -87,6 +87,8 @@ bool HelperProcess::WaitForLine(const QByteArray& line, int timeoutMs) {
   return WaitUntil([&] { return Output().contains(line); }, timeoutMs);
 }
 
+bool HelperProcess::WaitForEnd(int timeoutMs) { return WaitForExit(m_process, timeoutMs); }
+
 QByteArray HelperProcess::Output() {
   m_output += m_process.readAll();
   return m_output;

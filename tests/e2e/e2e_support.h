@@ -50,6 +50,8 @@ class HelperProcess {
 
   bool Start(const QString& name, const QStringList& arguments);
   bool WaitForLine(const QByteArray& line, int timeoutMs = kWaitMs);
+  // Waits until the helper has ended by itself.
+  bool WaitForEnd(int timeoutMs = kWaitMs);
   QByteArray Output();
 
  private:
