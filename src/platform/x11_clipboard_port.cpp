@@ -7,6 +7,7 @@
 #include <xcb/xcb.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <new>
 
 #include "platform/alloc_fault.h"
@@ -34,8 +35,8 @@ std::unique_ptr<X11ClipboardPort> X11ClipboardPort::Create(QObject* parent) {
   // connection's range, which tells our own ownership changes from other programs'.
   const xcb_setup_t* setup = xcb_get_setup(port->m_pQtConnection);
   X11SelectionReader::Options options;
-  options.ownBase = setup->resource_id_base;
-  options.ownMask = setup->resource_id_mask;
+  options.ownBase = port->m_nOwnBase = setup->resource_id_base;
+  options.ownMask = port->m_nOwnMask = setup->resource_id_mask;
   X11ClipboardPort* target = port.get();
   port->m_pReader = X11SelectionReader::Start(
       options, [target](SelectionEvent event) { target->OnReaderEvent(std::move(event)); });
@@ -115,6 +116,18 @@ void X11ClipboardPort::Store(ClipboardStatus status, std::string text, bool bHas
   m_bHasAnyFormat = bHasAnyFormat;
 }
 
+// Asks the server (not the owner), so it answers at once.
+bool X11ClipboardPort::OwnsSelection() const {
+  const xcb_get_selection_owner_cookie_t cookie =
+      xcb_get_selection_owner(m_pQtConnection, m_pReader->ClipboardAtom());
+  xcb_get_selection_owner_reply_t* reply =
+      xcb_get_selection_owner_reply(m_pQtConnection, cookie, nullptr);
+  const bool bOwn = reply && reply->owner != XCB_NONE &&
+                    (reply->owner & ~m_nOwnMask) == m_nOwnBase;
+  std::free(reply);
+  return bOwn;
+}
+
 void X11ClipboardPort::ExpectOwnChange() {
   ++m_nExpectedOwnChanges;
   m_sinceOwnChange.start();
@@ -149,7 +162,10 @@ ClipboardStatus X11ClipboardPort::WriteText(const std::string& text) {
     auto* mime = new QMimeData;
     mime->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
     m_pClipboard->setMimeData(mime, QClipboard::Clipboard);
-    if (m_pClipboard->ownsClipboard()) ExpectOwnChange();
+    // The server ignores an ownership request older than the current owner's; then the
+    // clipboard still holds the other program's content and the write failed.
+    if (!OwnsSelection()) return ClipboardStatus::CannotOpen;
+    ExpectOwnChange();
     m_textCodePage = SystemCodePage();
     const ClipboardStatus status = item.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok;
     Store(status, std::move(item), true, true);
@@ -161,7 +177,7 @@ ClipboardStatus X11ClipboardPort::WriteText(const std::string& text) {
 }
 
 bool X11ClipboardPort::Clear() {
-  if (m_pClipboard->ownsClipboard()) {
+  if (OwnsSelection()) {
     m_pClipboard->clear(QClipboard::Clipboard);
   } else {
     // QClipboard would first ask the other program for its formats, and wait for it;

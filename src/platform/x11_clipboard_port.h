@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -44,9 +45,14 @@ class X11ClipboardPort : public ClipboardPort {
   void Apply(SelectionEvent event);
   void Store(ClipboardStatus status, std::string text, bool bHasText, bool bHasAnyFormat);
   void ExpectOwnChange();
+  // True when a window of our own connection owns the clipboard.
+  bool OwnsSelection() const;
 
   QClipboard* m_pClipboard;
   xcb_connection_t* m_pQtConnection = nullptr;
+  // The id range of Qt's connection, which holds the window that owns our writes.
+  std::uint32_t m_nOwnBase = 0;
+  std::uint32_t m_nOwnMask = 0;
 
   ClipboardStatus m_status = ClipboardStatus::NoText;
   std::string m_strText;
