@@ -39,17 +39,29 @@ enum AtomId {
   kAtomCount
 };
 const char* const kAtomNames[kAtomCount] = {
-    "CLIPBOARD",   "TARGETS",    "MULTIPLE",
-    "TIMESTAMP",   "SAVE_TARGETS", "INCR",
-    "UTF8_STRING", "text/plain;charset=utf-8", "text/plain",
-    "STRING",      "TEXT",       "x-kde-passwordManagerHint",
-    "TOLVANE_CLIPBOARD_TRANSFER"};
+    "CLIPBOARD",
+    "TARGETS",
+    "MULTIPLE",
+    "TIMESTAMP",
+    "SAVE_TARGETS",
+    "INCR",
+    "UTF8_STRING",
+    "text/plain;charset=utf-8",
+    "text/plain",
+    "STRING",
+    "TEXT",
+    "x-kde-passwordManagerHint",
+    "TOLVANE_CLIPBOARD_TRANSFER",  // where owners put their answers to us
+};
 
 // The text targets to ask for, best first.
 const AtomId kTextTargets[] = {kUtf8String, kTextPlainUtf8, kTextPlain, kString, kText};
 
 // Asking for a whole property at once: the server sends what there is.
 constexpr std::uint32_t kWholeProperty = 0x1FFFFFFF;
+
+// Not an XFixes subtype: the read at start, of whoever owns the clipboard then.
+constexpr std::uint8_t kStartSubtype = 0xFF;
 
 struct OwnerChange {
   xcb_window_t owner = XCB_NONE;
@@ -124,8 +136,8 @@ bool X11SelectionReader::Worker::Connect() {
 
   xcb_intern_atom_cookie_t cookies[kAtomCount];
   for (int i = 0; i < kAtomCount; ++i) {
-    cookies[i] = xcb_intern_atom(m_pConnection, 0, static_cast<std::uint16_t>(strlen(kAtomNames[i])),
-                                 kAtomNames[i]);
+    const auto length = static_cast<std::uint16_t>(std::strlen(kAtomNames[i]));
+    cookies[i] = xcb_intern_atom(m_pConnection, 0, length, kAtomNames[i]);
   }
   for (int i = 0; i < kAtomCount; ++i) {
     auto reply = Own(xcb_intern_atom_reply(m_pConnection, cookies[i], nullptr));
@@ -155,7 +167,7 @@ void X11SelectionReader::Worker::Run() {
       m_pConnection, xcb_get_selection_owner(m_pConnection, m_atoms[kClipboard]), nullptr));
   OwnerChange start;
   start.owner = owner ? owner->owner : XCB_NONE;
-  start.subtype = 0xFF;  // not a change: read whatever the owner is
+  start.subtype = kStartSubtype;
   m_pending = start;
   while (!m_bStop) {
     while (m_pending && !m_bStop) {
@@ -232,8 +244,9 @@ void X11SelectionReader::Worker::Process(const OwnerChange& change) {
   SelectionEvent event;
   m_bAbort = false;
   // An owner that went away takes its content with it.
-  if (change.owner != XCB_NONE &&
-      (change.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER || change.subtype == 0xFF)) {
+  const bool bNewOwner = change.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER ||
+                         change.subtype == kStartSubtype;
+  if (change.owner != XCB_NONE && bNewOwner) {
     event = Read(change.time);
   }
   if (Interrupted()) return;
@@ -338,7 +351,7 @@ Fetched X11SelectionReader::Worker::TakeProperty() {
   const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
   if (reply->type == m_atoms[kIncr]) {
     std::uint32_t sizeHint = 0;
-    if (length >= sizeof sizeHint) std::copy_n(value, sizeof sizeHint, reinterpret_cast<char*>(&sizeHint));
+    if (length >= sizeof sizeHint) std::memcpy(&sizeHint, value, sizeof sizeHint);
     return ReadIncrementally(sizeHint);
   }
   try {
