@@ -12,6 +12,8 @@
 
 #include "platform/alloc_fault.h"
 #include "platform/code_page.h"
+#include "platform/qt_clipboard_port.h"
+#include "platform/selection_text.h"
 
 namespace platform {
 namespace {
@@ -89,11 +91,14 @@ void X11ClipboardPort::Apply(SelectionEvent event) {
       --m_nExpectedOwnChanges;
       return;
     }
-    // Not one of our writes: another program emptied the clipboard. (A change to a Qt
-    // window that we did not ask for leaves our written content in place.)
-    if (!event.bOwnerNone) return;
-    Store(ClipboardStatus::NoText, {}, false, false);
-    emit Changed();
+    if (event.bOwnerNone) {
+      // Another program emptied the clipboard.
+      Store(ClipboardStatus::NoText, {}, false, false);
+      emit Changed();
+      return;
+    }
+    // A copy made by a Qt widget of ours (an edit box), not through this port.
+    if (StoreOwnContent()) emit Changed();
     return;
   }
   if (m_nExpectedOwnChanges > 0) {
@@ -114,6 +119,28 @@ void X11ClipboardPort::Store(ClipboardStatus status, std::string text, bool bHas
   m_strTextCopy.clear();
   m_bHasText = bHasText;
   m_bHasAnyFormat = bHasAnyFormat;
+}
+
+// Our own content is at hand in this process: reading it waits for no other program.
+bool X11ClipboardPort::StoreOwnContent() {
+  if (!OwnsSelection()) return false;  // gone already; the reader reports the new owner
+  const QMimeData* mime = m_pClipboard->mimeData(QClipboard::Clipboard);
+  if (!mime) return false;
+  const bool bAnyFormat = !mime->formats().isEmpty();
+  try {
+    const QByteArray utf8 = mime->text().toUtf8();
+    m_textCodePage = SystemCodePage();
+    const std::string_view bytes(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    std::string text;
+    if (!IsSecretContent(*mime)) {
+      text = SelectionTextToItem(bytes, SelectionEncoding::Utf8, m_textCodePage);
+    }
+    const ClipboardStatus status = text.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok;
+    Store(status, std::move(text), status == ClipboardStatus::Ok, bAnyFormat);
+  } catch (const std::bad_alloc&) {
+    Store(ClipboardStatus::NoMemory, {}, true, bAnyFormat);
+  }
+  return true;
 }
 
 // Asks the server (not the owner), so it answers at once.

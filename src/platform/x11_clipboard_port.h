@@ -45,6 +45,9 @@ class X11ClipboardPort : public ClipboardPort {
   void Apply(SelectionEvent event);
   void Store(ClipboardStatus status, std::string text, bool bHasText, bool bHasAnyFormat);
   void ExpectOwnChange();
+  // Takes the clipboard's content from QClipboard while this process owns it; false
+  // when it no longer does.
+  bool StoreOwnContent();
   // True when a window of our own connection owns the clipboard.
   bool OwnsSelection() const;
 
