@@ -6,6 +6,7 @@
 #include "app/termination_watch.h"
 #include "platform/qt_clipboard_port.h"
 #include "platform/qt_translations.h"
+#include "platform/x11_clipboard_port.h"
 
 int main(int argc, char* argv[]) {
   // Before anything that takes time: a termination signal from now on waits for the loop.
@@ -17,7 +18,14 @@ int main(int argc, char* argv[]) {
 
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
-  app::CTolvaneApp theApp(std::make_unique<platform::QtClipboardPort>(), arguments);
+  // On X11 the clipboard is read off the window's thread, so a slow or silent owner
+  // never freezes the window; elsewhere QClipboard does it all.
+  std::unique_ptr<platform::ClipboardPort> clipboard;
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    clipboard = platform::X11ClipboardPort::Create();
+  }
+  if (!clipboard) clipboard = std::make_unique<platform::QtClipboardPort>();
+  app::CTolvaneApp theApp(std::move(clipboard), arguments);
   if (!theApp.InitInstance()) return 1;
 
   // The end of the user's work, or a termination signal, ends the program as Exit does,

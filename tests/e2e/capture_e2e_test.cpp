@@ -7,7 +7,7 @@
 #include "app/tolvane_app.h"
 #include "document/tolvane_doc.h"
 #include "e2e/e2e_support.h"
-#include "platform/qt_clipboard_port.h"
+#include "platform/x11_clipboard_port.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -15,8 +15,8 @@ namespace {
 using e2e::ClipboardOwner;
 using ItemList = std::vector<std::string>;
 
-// The real widgets on the xcb platform with the real clipboard; xclip is the other
-// program that copies.
+// The real widgets on the xcb platform with the real clipboard, through the port the
+// program uses there; xclip is the other program that copies.
 class CaptureE2ETest : public testing_support::AppTest {
  protected:
   void TearDown() override {
@@ -28,7 +28,9 @@ class CaptureE2ETest : public testing_support::AppTest {
   }
 
   void StartWithRealClipboard() {
-    m_pApp = std::make_unique<app::CTolvaneApp>(std::make_unique<platform::QtClipboardPort>());
+    std::unique_ptr<platform::X11ClipboardPort> port = platform::X11ClipboardPort::Create();
+    ASSERT_NE(port, nullptr);
+    m_pApp = std::make_unique<app::CTolvaneApp>(std::move(port));
     ASSERT_TRUE(m_pApp->InitInstance());
     ProcessEvents();
     ASSERT_NE(ActiveDoc(), nullptr);

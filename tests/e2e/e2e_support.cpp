@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -71,6 +72,38 @@ QStringList MissingTools() {
   return missing;
 }
 
+QString HelperPath(const QString& name) {
+  return QStringLiteral(TOLVANE_E2E_HELPERS "/") + name;
+}
+
+HelperProcess::~HelperProcess() { KillAndReap(m_process); }
+
+bool HelperProcess::Start(const QString& name, const QStringList& arguments) {
+  m_process.start(HelperPath(name), arguments);
+  return m_process.waitForStarted(kWaitMs);
+}
+
+bool HelperProcess::WaitForLine(const QByteArray& line, int timeoutMs) {
+  return WaitUntil([&] { return Output().contains(line); }, timeoutMs);
+}
+
+bool HelperProcess::WaitForEnd(int timeoutMs) { return WaitForExit(m_process, timeoutMs); }
+
+QByteArray HelperProcess::Output() {
+  m_output += m_process.readAll();
+  return m_output;
+}
+
+int LongestPingMs(const QString& windowId, int durationMs) {
+  const ToolResult result = RunTool(HelperPath(QStringLiteral("window_ping")),
+                                    {windowId, QString::number(durationMs)}, durationMs + 10000);
+  if (!result.finished || result.exitCode != 0) return -1;
+  for (const QByteArray& line : result.out.split('\n')) {
+    if (line.startsWith("max_ms ")) return line.mid(7).toInt();
+  }
+  return -1;
+}
+
 // --- Xvfb ------------------------------------------------------------------------------
 
 bool XvfbServer::Start(QString* error) {
@@ -94,6 +127,12 @@ bool XvfbServer::Start(QString* error) {
     ::dup2(devNull, STDIN_FILENO);
     ::dup2(devNull, STDOUT_FILENO);
     const std::string fd = std::to_string(fds[1]);
+    const QByteArray chosen = qgetenv("TOLVANE_E2E_DISPLAY");
+    const std::string display = ":" + chosen.toStdString();
+    if (!chosen.isEmpty()) {
+      ::execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen", "0",
+               "1280x1024x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
+    }
     ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
              "-nolisten", "tcp", static_cast<char*>(nullptr));
     ::_exit(127);
@@ -138,7 +177,7 @@ void XvfbServer::Stop() {
 
 // --- Clipboard ---------------------------------------------------------------------------
 
-ClipboardOwner* ClipboardOwner::Copy(const QByteArray& bytes) {
+ClipboardOwner* ClipboardOwner::Copy(const QByteArray& bytes, int timeoutMs) {
   std::unique_ptr<ClipboardOwner> owner(new ClipboardOwner);
   owner->m_pProcess = std::make_unique<QProcess>();
   // -verbose keeps xclip in the foreground (so it can be killed) and reports each
@@ -151,7 +190,7 @@ ClipboardOwner* ClipboardOwner::Copy(const QByteArray& bytes) {
   owner->m_pProcess->closeWriteChannel();
   ClipboardOwner* result = owner.get();
   Owners().push_back(std::move(owner));
-  if (!result->WaitForLog("Waiting for selection requests", kWaitMs)) return nullptr;
+  if (!result->WaitForLog("Waiting for selection requests", timeoutMs)) return nullptr;
   return result;
 }
 
@@ -256,10 +295,14 @@ bool TolvaneProcess::Start() {
 
 QString TolvaneProcess::WaitForWindow() { return FindWindow(QStringLiteral("^Tolvane")); }
 
-int TolvaneProcess::Terminate() {
+int TolvaneProcess::Terminate(qint64* elapsedMs) {
   if (m_process.state() == QProcess::NotRunning) return -1;
+  QElapsedTimer timer;
+  timer.start();
   ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
-  if (!WaitForExit(m_process, kWaitMs)) {
+  const bool ended = WaitForExit(m_process, kWaitMs);
+  if (elapsedMs) *elapsedMs = timer.elapsed();
+  if (!ended) {
     KillAndReap(m_process);
     return -1;
   }

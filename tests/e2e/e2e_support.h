@@ -36,7 +36,35 @@ ToolResult RunTool(const QString& program, const QStringList& arguments,
 // The helper programs the tests drive; the names of those that are not on PATH.
 QStringList MissingTools();
 
-// A private X server for the whole run, on a display number it picks itself.
+// A helper program of our own, built beside the tests (hung_owner, feeder, window_ping).
+QString HelperPath(const QString& name);
+
+// A helper program that keeps running: started, then waited for until it prints `line`.
+// Killed when destroyed.
+class HelperProcess {
+ public:
+  HelperProcess() = default;
+  ~HelperProcess();
+  HelperProcess(const HelperProcess&) = delete;
+  HelperProcess& operator=(const HelperProcess&) = delete;
+
+  bool Start(const QString& name, const QStringList& arguments);
+  bool WaitForLine(const QByteArray& line, int timeoutMs = kWaitMs);
+  // Waits until the helper has ended by itself.
+  bool WaitForEnd(int timeoutMs = kWaitMs);
+  QByteArray Output();
+
+ private:
+  QProcess m_process;
+  QByteArray m_output;
+};
+
+// How long the window `windowId` took at most to answer a ping during `durationMs`
+// (window_ping); -1 when the probe failed.
+int LongestPingMs(const QString& windowId, int durationMs);
+
+// A private X server for the whole run, on a display number it picks itself, or on
+// the number in TOLVANE_E2E_DISPLAY.
 class XvfbServer {
  public:
   XvfbServer() = default;
@@ -60,7 +88,7 @@ class XvfbServer {
 class ClipboardOwner {
  public:
   // Starts xclip with `bytes` and returns once it owns the clipboard; null on failure.
-  static ClipboardOwner* Copy(const QByteArray& bytes);
+  static ClipboardOwner* Copy(const QByteArray& bytes, int timeoutMs = kWaitMs);
   // Kills the owners still running; every test ends with this.
   static void KillAll();
 
@@ -103,8 +131,8 @@ class TolvaneProcess {
   // The main window, once it is shown.
   QString WaitForWindow();
   // Sends SIGTERM and waits for the end; the exit code, or -1 when it crashed or had to
-  // be killed.
-  int Terminate();
+  // be killed. `elapsedMs`, when given, receives the time from the signal to the end.
+  int Terminate(qint64* elapsedMs = nullptr);
 
   QString ConfigHome() const { return m_strConfigHome; }
   // What the program printed, for failure messages.

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/code_page.h"
+
+namespace platform {
+
+// How the bytes of an X selection's text are encoded: UTF-8 for UTF8_STRING and the
+// text/plain flavours, ISO Latin-1 for STRING.
+enum class SelectionEncoding { Utf8, Latin1 };
+
+// The clipboard text as an item: decoded, cut at its first zero, converted to `cp`.
+// Throws std::bad_alloc when memory runs out.
+std::string SelectionTextToItem(std::string_view bytes, SelectionEncoding encoding,
+                                CodePage cp);
+
+// True when the value of the password managers' hint marks the content as a secret.
+bool IsSecretHintValue(std::string_view value);
+
+}  // namespace platform

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "platform/clipboard_port.h"
+#include "platform/x11_selection_reader.h"
+
+class QClipboard;
+struct xcb_connection_t;
+
+namespace platform {
+
+// The real clipboard on X11, read off the window's thread: a worker with its own X
+// connection reads each new owner's text, and the window's thread only takes the
+// finished result. ReadText, HasText and HasAnyFormat answer from the last result and
+// never wait for another program. Writing goes through QClipboard, so Qt owns the
+// selection and serves other programs; a write notices at once, inside the call.
+class X11ClipboardPort : public ClipboardPort {
+  Q_OBJECT
+
+ public:
+  // Null when the application does not run on X11 or the server lacks XFixes.
+  // Waits up to about a second for the clipboard at start, which ReadText then gives.
+  static std::unique_ptr<X11ClipboardPort> Create(QObject* parent = nullptr);
+  ~X11ClipboardPort() override;
+
+  ClipboardStatus ReadText(std::string& text) override;
+  ClipboardStatus WriteText(const std::string& text) override;
+  bool Clear() override;
+  bool HasText() override;
+  bool HasAnyFormat() override;
+
+ private:
+  explicit X11ClipboardPort(QObject* parent);
+
+  // Worker thread: hands the event to the window's thread.
+  void OnReaderEvent(SelectionEvent event);
+  void AwaitFirstRead();
+  // Window's thread.
+  void Apply(SelectionEvent event);
+  void Store(ClipboardStatus status, std::string text, bool bHasText, bool bHasAnyFormat);
+  void ExpectOwnChange();
+  // Takes the clipboard's content from QClipboard while this process owns it; false
+  // when it no longer does.
+  bool StoreOwnContent();
+  // True when a window of our own connection owns the clipboard.
+  bool OwnsSelection() const;
+
+  QClipboard* m_pClipboard;
+  xcb_connection_t* m_pQtConnection = nullptr;
+  // The id range of Qt's connection, which holds the window that owns our writes.
+  std::uint32_t m_nOwnBase = 0;
+  std::uint32_t m_nOwnMask = 0;
+
+  ClipboardStatus m_status = ClipboardStatus::NoText;
+  std::string m_strText;
+  // A copy of m_strText for the first ReadText to take without copying: copying a large
+  // text into fresh memory takes long enough to freeze the window.
+  std::string m_strTextCopy;
+  CodePage m_textCodePage = CodePage::Utf8;
+  bool m_bHasText = false;
+  bool m_bHasAnyFormat = false;
+
+  // Our own writes whose owner change the reader has not reported yet. Until it does,
+  // a reader result describes an older owner and is out of date.
+  int m_nExpectedOwnChanges = 0;
+  QElapsedTimer m_sinceOwnChange;
+
+  std::mutex m_firstMutex;
+  std::condition_variable m_firstArrived;
+  bool m_bAwaitingFirst = true;
+  std::optional<SelectionEvent> m_firstEvent;
+
+  // Last, so that the worker stops before anything it reports to goes away.
+  std::unique_ptr<X11SelectionReader> m_pReader;
+};
+
+}  // namespace platform

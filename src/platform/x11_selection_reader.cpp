@@ -1,0 +1,436 @@
+#include "platform/x11_selection_reader.h"
+
+#include <xcb/xcb.h>
+#include <xcb/xfixes.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <optional>
+#include <poll.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/selection_text.h"
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Names interned once; the order is the order of AtomId.
+enum AtomId {
+  kClipboard,
+  kTargets,
+  kMultiple,
+  kTimestamp,
+  kSaveTargets,
+  kIncr,
+  kUtf8String,
+  kTextPlainUtf8,
+  kTextPlain,
+  kString,
+  kText,
+  kPasswordHint,
+  kTransfer,
+  kAtomCount
+};
+const char* const kAtomNames[kAtomCount] = {
+    "CLIPBOARD",
+    "TARGETS",
+    "MULTIPLE",
+    "TIMESTAMP",
+    "SAVE_TARGETS",
+    "INCR",
+    "UTF8_STRING",
+    "text/plain;charset=utf-8",
+    "text/plain",
+    "STRING",
+    "TEXT",
+    "x-kde-passwordManagerHint",
+    "TOLVANE_CLIPBOARD_TRANSFER",  // where owners put their answers to us
+};
+
+// The text targets to ask for, best first.
+const AtomId kTextTargets[] = {kUtf8String, kTextPlainUtf8, kTextPlain, kString, kText};
+
+// Asking for a whole property at once: the server sends what there is.
+constexpr std::uint32_t kWholeProperty = 0x1FFFFFFF;
+
+// Not an XFixes subtype: the read at start, of whoever owns the clipboard then.
+constexpr std::uint8_t kStartSubtype = 0xFF;
+
+struct OwnerChange {
+  xcb_window_t owner = XCB_NONE;
+  std::uint8_t subtype = XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER;
+  xcb_timestamp_t time = XCB_CURRENT_TIME;
+};
+
+// One answer of the owner: the property's bytes and type, or why there are none.
+struct Fetched {
+  enum class Result { Ok, Refused, Failed } result = Result::Failed;
+  std::string bytes;
+  xcb_atom_t type = XCB_NONE;
+};
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <typename T>
+Reply<T> Own(T* reply) {
+  return Reply<T>(reply, &std::free);
+}
+
+}  // namespace
+
+class X11SelectionReader::Worker {
+ public:
+  Worker(const Options& options, Sink sink, int wakeFd)
+      : m_options(options), m_sink(std::move(sink)), m_nWakeFd(wakeFd) {}
+  ~Worker() {
+    if (m_pConnection) xcb_disconnect(m_pConnection);
+  }
+
+  bool Connect();
+  void Run();
+  std::uint32_t Atom(AtomId id) const { return m_atoms[id]; }
+
+ private:
+  xcb_generic_event_t* NextEvent(Clock::time_point deadline, bool bForever);
+  void Dispatch(const xcb_generic_event_t* event);
+  bool IsOwnerChange(const xcb_generic_event_t* event) const;
+  void NoteOwnerChange(const OwnerChange& change);
+  bool IsOwn(const OwnerChange& change) const;
+  void Process(const OwnerChange& change);
+  SelectionEvent Read(xcb_timestamp_t time);
+  Fetched Fetch(xcb_atom_t target, xcb_timestamp_t time);
+  Fetched TakeProperty();
+  Fetched ReadIncrementally(std::size_t sizeHint);
+  bool Interrupted() const { return m_bStop || m_bAbort; }
+
+  Options m_options;
+  Sink m_sink;
+  int m_nWakeFd;
+  xcb_connection_t* m_pConnection = nullptr;
+  xcb_window_t m_window = XCB_NONE;
+  std::uint8_t m_nFixesEventBase = 0;
+  std::uint32_t m_atoms[kAtomCount] = {};
+  // The newest change of another program's clipboard not read yet.
+  std::optional<OwnerChange> m_pending;
+  bool m_bAbort = false;  // the read in progress is out of date
+  bool m_bStop = false;
+};
+
+bool X11SelectionReader::Worker::Connect() {
+  m_pConnection = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(m_pConnection)) return false;
+  const xcb_query_extension_reply_t* fixes = xcb_get_extension_data(m_pConnection, &xcb_xfixes_id);
+  if (!fixes || !fixes->present) return false;
+  m_nFixesEventBase = fixes->first_event;
+  auto version = Own(xcb_xfixes_query_version_reply(
+      m_pConnection, xcb_xfixes_query_version(m_pConnection, 1, 0), nullptr));
+  if (!version) return false;
+
+  xcb_intern_atom_cookie_t cookies[kAtomCount];
+  for (int i = 0; i < kAtomCount; ++i) {
+    const auto length = static_cast<std::uint16_t>(std::strlen(kAtomNames[i]));
+    cookies[i] = xcb_intern_atom(m_pConnection, 0, length, kAtomNames[i]);
+  }
+  for (int i = 0; i < kAtomCount; ++i) {
+    auto reply = Own(xcb_intern_atom_reply(m_pConnection, cookies[i], nullptr));
+    if (!reply) return false;
+    m_atoms[i] = reply->atom;
+  }
+
+  xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_pConnection)).data;
+  if (!screen) return false;
+  m_window = xcb_generate_id(m_pConnection);
+  const std::uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+  xcb_create_window(m_pConnection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
+                    XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, XCB_CW_EVENT_MASK,
+                    &eventMask);
+  xcb_xfixes_select_selection_input(
+      m_pConnection, m_window, m_atoms[kClipboard],
+      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+  xcb_flush(m_pConnection);
+  return !xcb_connection_has_error(m_pConnection);
+}
+
+void X11SelectionReader::Worker::Run() {
+  // The clipboard at start: whoever owns it now (changes from here on come as events).
+  auto owner = Own(xcb_get_selection_owner_reply(
+      m_pConnection, xcb_get_selection_owner(m_pConnection, m_atoms[kClipboard]), nullptr));
+  OwnerChange start;
+  start.owner = owner ? owner->owner : XCB_NONE;
+  start.subtype = kStartSubtype;
+  m_pending = start;
+  while (!m_bStop) {
+    while (m_pending && !m_bStop) {
+      const OwnerChange change = *m_pending;
+      m_pending.reset();
+      Process(change);
+    }
+    if (m_bStop) break;
+    xcb_generic_event_t* event = NextEvent({}, true);
+    if (!event) continue;
+    Dispatch(event);
+    std::free(event);
+  }
+}
+
+// The next event, or null at the deadline, on a stop request or when the connection broke.
+xcb_generic_event_t* X11SelectionReader::Worker::NextEvent(Clock::time_point deadline,
+                                                           bool bForever) {
+  while (!m_bStop) {
+    if (xcb_generic_event_t* event = xcb_poll_for_event(m_pConnection)) return event;
+    if (xcb_connection_has_error(m_pConnection)) {
+      m_bStop = true;
+      break;
+    }
+    int timeoutMs = -1;
+    if (!bForever) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) return nullptr;
+      timeoutMs = static_cast<int>(left);
+    }
+    pollfd fds[2] = {{xcb_get_file_descriptor(m_pConnection), POLLIN, 0},
+                     {m_nWakeFd, POLLIN, 0}};
+    if (::poll(fds, 2, timeoutMs) < 0) continue;
+    if (fds[1].revents != 0) m_bStop = true;
+  }
+  return nullptr;
+}
+
+bool X11SelectionReader::Worker::IsOwnerChange(const xcb_generic_event_t* event) const {
+  return (event->response_type & 0x7F) == m_nFixesEventBase + XCB_XFIXES_SELECTION_NOTIFY;
+}
+
+// Events outside a transfer: only owner changes matter.
+void X11SelectionReader::Worker::Dispatch(const xcb_generic_event_t* event) {
+  if (!IsOwnerChange(event)) return;
+  const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+  NoteOwnerChange({notify->owner, notify->subtype, notify->timestamp});
+}
+
+bool X11SelectionReader::Worker::IsOwn(const OwnerChange& change) const {
+  if (change.subtype != XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER) return false;
+  if (change.owner == XCB_NONE) return true;
+  return m_options.ownMask != 0 && (change.owner & ~m_options.ownMask) == m_options.ownBase;
+}
+
+// A change during a read makes that read out of date. Our own changes are reported at
+// once and in order, since the window's thread counts them; another program's change
+// waits for the reading loop, which keeps only the newest.
+void X11SelectionReader::Worker::NoteOwnerChange(const OwnerChange& change) {
+  m_bAbort = true;
+  if (IsOwn(change)) {
+    m_pending.reset();
+    SelectionEvent event;
+    event.kind = SelectionEvent::Kind::OwnChange;
+    event.bOwnerNone = change.owner == XCB_NONE;
+    m_sink(std::move(event));
+    return;
+  }
+  m_pending = change;
+}
+
+void X11SelectionReader::Worker::Process(const OwnerChange& change) {
+  SelectionEvent event;
+  m_bAbort = false;
+  // An owner that went away takes its content with it.
+  const bool bNewOwner = change.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER ||
+                         change.subtype == kStartSubtype;
+  if (change.owner != XCB_NONE && bNewOwner) {
+    event = Read(change.time);
+  }
+  if (Interrupted()) return;
+  m_sink(std::move(event));
+}
+
+SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
+  SelectionEvent event;
+  event.bHasAnyFormat = true;  // there is an owner, whether or not it answers
+  const Fetched targets = Fetch(m_atoms[kTargets], time);
+  if (targets.result == Fetched::Result::Failed) return event;
+
+  std::vector<xcb_atom_t> offered;
+  if (targets.result == Fetched::Result::Ok && targets.type == XCB_ATOM_ATOM) {
+    const auto* atoms = reinterpret_cast<const xcb_atom_t*>(targets.bytes.data());
+    for (std::size_t i = 0; i < targets.bytes.size() / sizeof(xcb_atom_t); ++i) {
+      const xcb_atom_t atom = atoms[i];
+      if (atom == m_atoms[kTargets] || atom == m_atoms[kMultiple] ||
+          atom == m_atoms[kTimestamp] || atom == m_atoms[kSaveTargets]) {
+        continue;
+      }
+      offered.push_back(atom);
+    }
+  }
+  const bool bListed = targets.result == Fetched::Result::Ok;
+  const auto isOffered = [&](xcb_atom_t atom) {
+    return std::find(offered.begin(), offered.end(), atom) != offered.end();
+  };
+  if (bListed) event.bHasAnyFormat = !offered.empty();
+
+  if (isOffered(m_atoms[kPasswordHint])) {
+    const Fetched hint = Fetch(m_atoms[kPasswordHint], time);
+    if (Interrupted() || IsSecretHintValue(hint.bytes)) return event;
+  }
+
+  // An owner that cannot list its targets may still give text when asked for it.
+  xcb_atom_t target = bListed ? XCB_NONE : m_atoms[kUtf8String];
+  for (const AtomId id : kTextTargets) {
+    if (bListed && isOffered(m_atoms[id])) {
+      target = m_atoms[id];
+      break;
+    }
+  }
+  if (target == XCB_NONE) return event;
+  const Fetched text = Fetch(target, time);
+  if (text.result != Fetched::Result::Ok) return event;
+
+  event.bHasText = true;
+  const bool bLatin1 = text.type == XCB_ATOM_STRING;
+  try {
+    event.codePage = SystemCodePage();
+    event.text = SelectionTextToItem(
+        text.bytes, bLatin1 ? SelectionEncoding::Latin1 : SelectionEncoding::Utf8,
+        event.codePage);
+  } catch (const std::bad_alloc&) {
+    event.text.clear();
+    event.status = ClipboardStatus::NoMemory;
+    return event;
+  }
+  event.status = event.text.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok;
+  event.bHasText = !event.text.empty();
+  return event;
+}
+
+// Asks the owner for `target` and waits for the answer, giving up after the owner has
+// made no progress for the give-up time, or when a newer change or a stop comes first.
+Fetched X11SelectionReader::Worker::Fetch(xcb_atom_t target, xcb_timestamp_t time) {
+  const xcb_atom_t property = m_atoms[kTransfer];
+  xcb_delete_property(m_pConnection, m_window, property);
+  xcb_convert_selection(m_pConnection, m_window, m_atoms[kClipboard], target, property, time);
+  xcb_flush(m_pConnection);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(m_options.giveUpMs);
+  while (!Interrupted()) {
+    xcb_generic_event_t* event = NextEvent(deadline, false);
+    if (!event) break;
+    std::optional<Fetched> answer;
+    if ((event->response_type & 0x7F) == XCB_SELECTION_NOTIFY) {
+      const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event);
+      if (notify->requestor == m_window && notify->selection == m_atoms[kClipboard] &&
+          notify->target == target) {
+        answer = notify->property == XCB_NONE ? Fetched{Fetched::Result::Refused, {}, XCB_NONE}
+                                              : TakeProperty();
+      }
+    } else {
+      Dispatch(event);
+    }
+    std::free(event);
+    if (answer) return std::move(*answer);
+  }
+  return {};
+}
+
+// The answer's property, read and deleted; a large answer comes in pieces (INCR).
+Fetched X11SelectionReader::Worker::TakeProperty() {
+  auto reply = Own(xcb_get_property_reply(
+      m_pConnection,
+      xcb_get_property(m_pConnection, 1, m_window, m_atoms[kTransfer], XCB_GET_PROPERTY_TYPE_ANY,
+                       0, kWholeProperty),
+      nullptr));
+  if (!reply) return {};
+  const auto* value = static_cast<const char*>(xcb_get_property_value(reply.get()));
+  const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
+  if (reply->type == m_atoms[kIncr]) {
+    std::uint32_t sizeHint = 0;
+    if (length >= sizeof sizeHint) std::memcpy(&sizeHint, value, sizeof sizeHint);
+    return ReadIncrementally(sizeHint);
+  }
+  try {
+    return {Fetched::Result::Ok, std::string(value, length), reply->type};
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+}
+
+// Deleting the INCR property (done by TakeProperty) asks for the first piece; each piece
+// arrives as a new value of the property, and an empty one ends the transfer.
+Fetched X11SelectionReader::Worker::ReadIncrementally(std::size_t sizeHint) {
+  Fetched result;
+  try {
+    result.bytes.reserve(std::min<std::size_t>(sizeHint, std::size_t{1} << 31));
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  auto deadline = Clock::now() + std::chrono::milliseconds(m_options.giveUpMs);
+  while (!Interrupted()) {
+    xcb_generic_event_t* event = NextEvent(deadline, false);
+    if (!event) break;
+    bool bNewPiece = false;
+    if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+      const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+      bNewPiece = notify->window == m_window && notify->atom == m_atoms[kTransfer] &&
+                  notify->state == XCB_PROPERTY_NEW_VALUE;
+    } else {
+      Dispatch(event);
+    }
+    std::free(event);
+    if (!bNewPiece) continue;
+
+    auto reply = Own(xcb_get_property_reply(
+        m_pConnection,
+        xcb_get_property(m_pConnection, 1, m_window, m_atoms[kTransfer],
+                         XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty),
+        nullptr));
+    if (!reply) return {};
+    const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
+    if (length == 0) {
+      result.result = Fetched::Result::Ok;
+      return result;
+    }
+    result.type = reply->type;
+    try {
+      result.bytes.append(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
+    } catch (const std::bad_alloc&) {
+      return {};
+    }
+    deadline = Clock::now() + std::chrono::milliseconds(m_options.giveUpMs);
+  }
+  return {};
+}
+
+// --- The reader ----------------------------------------------------------------------
+
+std::unique_ptr<X11SelectionReader> X11SelectionReader::Start(const Options& options, Sink sink) {
+  std::unique_ptr<X11SelectionReader> reader(new X11SelectionReader);
+  if (::pipe2(reader->m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+  reader->m_pWorker = std::make_unique<Worker>(options, std::move(sink), reader->m_wakePipe[0]);
+  if (!reader->m_pWorker->Connect()) return nullptr;
+  reader->m_thread = std::thread([worker = reader->m_pWorker.get()] { worker->Run(); });
+  return reader;
+}
+
+X11SelectionReader::~X11SelectionReader() {
+  if (m_thread.joinable()) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_wakePipe[1], &byte, 1);
+    m_thread.join();
+  }
+  m_pWorker.reset();
+  for (int& fd : m_wakePipe) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+  }
+}
+
+std::uint32_t X11SelectionReader::ClipboardAtom() const { return m_pWorker->Atom(kClipboard); }
+
+}  // namespace platform
