@@ -1,6 +1,7 @@
 #include "app/tolvane_app.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QScreen>
 #include <QStatusBar>
@@ -11,12 +12,20 @@
 #include "app/window_rect_text.h"
 #include "dialogs/version_dialog.h"
 #include "document/clip_doc_template.h"
+#include "document/text_file_codec.h"
+#include "document/tolvane_doc.h"
+#include "framework/archive.h"
 #include "framework/doc_manager.h"
+#include "framework/document.h"
+#include "framework/file_loader.h"
+#include "framework/mdi_child_wnd.h"
 #include "framework/doc_template.h"
 #include "platform/clipboard_port.h"
 #include "platform/code_page.h"
+#include "platform/file_dialog.h"
 #include "platform/profile_file.h"
 #include "resources/command_ids.h"
+#include "resources/messages.h"
 #include "resources/program_tables.h"
 
 namespace app {
@@ -167,8 +176,39 @@ void CTolvaneApp::ShowMainWindow() {
 bool CTolvaneApp::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
   static const fw::CommandMapEntry<CTolvaneApp> map[] = {
       {res::ID_APP_ABOUT, &CTolvaneApp::OnAppAbout, nullptr},
+      {res::ID_FILE_READ_TEXT, &CTolvaneApp::OnFileReadText, nullptr},
   };
   return fw::DispatchCommandMap(this, map, id, ui) || fw::CWinApp::OnCmdMsg(id, ui);
+}
+
+void CTolvaneApp::OnFileReadText() {
+  platform::FileDialogRequest request;
+  request.title = fw::LoadQString(res::IDS_OPEN_TITLE);
+  request.filters = {QString::fromUtf8(res::kTextFileFilter), fw::LoadQString(res::IDS_ALL_FILES)};
+  request.owner = m_pFrame.get();
+  const std::optional<QString> path = platform::ShowFileDialog(request);
+  if (!path) return;
+
+  std::vector<std::string> lines;
+  try {
+    fw::LoadFile(path->toStdString(), [&lines](fw::CArchive& ar) {
+      lines = doc::ReadTextLines(ar, platform::SystemCodePage());
+    });
+  } catch (...) {
+    fw::ReportFileFailure(std::current_exception(), *path, res::IDS_FAILED_OPEN_DOC);
+    return;
+  }
+
+  fw::CMDIChildWnd* child = m_pFrame->MDIGetActive();
+  auto* target = child ? dynamic_cast<doc::CTolvaneDoc*>(child->GetActiveDocument()) : nullptr;
+  if (!target) {
+    // A new list named after the file receives the lines.
+    m_strNewDocTitle = QFileInfo(*path).fileName();
+    target = dynamic_cast<doc::CTolvaneDoc*>(DocManager().OpenNewDocument());
+    m_strNewDocTitle.clear();
+    if (!target) return;
+  }
+  target->AppendTextLines(std::move(lines));
 }
 
 void CTolvaneApp::OnAppAbout() {

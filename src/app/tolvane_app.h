@@ -37,6 +37,8 @@ class CTolvaneApp : public fw::CWinApp {
 
  private:
   void OnAppAbout();
+  // Reads a text file's lines into the active list, or into a new one named after it.
+  void OnFileReadText();
   void ApplyCodePageSetting();
   void ShowMainWindow();
 

@@ -1,6 +1,16 @@
 #include "document/tolvane_doc.h"
 
+#include <QApplication>
 #include <new>
+#include <unordered_set>
+
+#include "document/clip_list_serializer.h"
+#include "document/text_file_codec.h"
+#include "framework/archive.h"
+#include "framework/doc_template.h"
+#include "framework/file_exception.h"
+#include "framework/safe_file_writer.h"
+#include "platform/file_dialog.h"
 
 #include "framework/win_app.h"
 #include "resources/command_ids.h"
@@ -107,6 +117,25 @@ bool CTolvaneDoc::MoveItem(int from, int before) {
   return true;
 }
 
+void CTolvaneDoc::AppendTextLines(std::vector<std::string> lines) {
+  // A set of what is listed, so that a long file against a long list stays linear.
+  std::unordered_set<std::string_view> listed;
+  listed.reserve(m_itemList.GetCount() + lines.size());
+  for (int i = 0; i < m_itemList.GetCount(); ++i) listed.insert(m_itemList.GetAt(i));
+  bool added = false;
+  for (std::string& line : lines) {
+    if (listed.count(line)) continue;
+    if (m_itemList.GetCount() >= kMaxCapturedItems) {
+      ShowStop(res::kMsgItemLimit, /*systemModal=*/true);
+      break;
+    }
+    m_itemList.AddTail(std::move(line));
+    listed.insert(m_itemList.GetAt(m_itemList.GetCount() - 1));
+    added = true;
+  }
+  if (added) ChangeDone(0, true);
+}
+
 void CTolvaneDoc::OnEditUndo() {
   if (m_strDeleted.empty() || m_nDeletedIndex == -1) return;
   const int removed = RemoveEqualItem(m_strDeleted);
@@ -135,6 +164,35 @@ void CTolvaneDoc::OnEditClearAll() {
   ChangeDone(-1, false);
 }
 
+void CTolvaneDoc::Serialize(fw::CArchive& ar) {
+  if (ar.IsStoring()) {
+    WriteClipList(ar, m_itemList);
+  } else {
+    ReadClipList(ar, m_itemList);
+  }
+}
+
+void CTolvaneDoc::OnFileSaveText() {
+  // The title without the modified marker, with the text file's extension.
+  QString proposed = GetTitle();
+  if (IsModified()) proposed.chop(2);
+  platform::FileDialogRequest request;
+  request.save = true;
+  request.title = fw::LoadQString(res::IDS_SAVE_TITLE);
+  request.filters = {QString::fromUtf8(res::kTextFileFilter), fw::LoadQString(res::IDS_ALL_FILES)};
+  request.defaultSuffix = QStringLiteral("txt");
+  request.proposedName = proposed + QStringLiteral(".txt");
+  request.owner = QApplication::activeWindow();
+  const std::optional<QString> chosen = platform::ShowFileDialog(request);
+  if (!chosen) return;
+  try {
+    fw::SaveFileSafely(chosen->toStdString(),
+                       [this](fw::CArchive& ar) { WriteTextLines(ar, m_itemList); });
+  } catch (...) {
+    fw::ReportFileFailure(std::current_exception(), *chosen, res::IDS_FAILED_SAVE_DOC);
+  }
+}
+
 void CTolvaneDoc::SetModifiedFlag(bool modified) {
   if (modified && !IsModified()) {
     SetTitle(GetTitle() + QStringLiteral(" *"));
@@ -155,6 +213,9 @@ void CTolvaneDoc::DeleteContents() { m_itemList.RemoveAll(); }
 
 bool CTolvaneDoc::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
   static const fw::CommandMapEntry<CTolvaneDoc> map[] = {
+      {res::ID_FILE_SAVE, &CTolvaneDoc::OnFileSave, &CTolvaneDoc::OnUpdateFileSave},
+      {res::ID_FILE_SAVE_AS, &CTolvaneDoc::OnFileSaveAs, &CTolvaneDoc::OnUpdateListNotEmpty},
+      {res::ID_FILE_SAVE_TEXT, &CTolvaneDoc::OnFileSaveText, &CTolvaneDoc::OnUpdateListNotEmpty},
       {res::ID_EDIT_UNDO, &CTolvaneDoc::OnEditUndo, &CTolvaneDoc::OnUpdateEditUndo},
       {res::ID_EDIT_CLEAR_ALL, &CTolvaneDoc::OnEditClearAll, &CTolvaneDoc::OnUpdateListNotEmpty},
   };
@@ -162,6 +223,10 @@ bool CTolvaneDoc::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
 }
 
 void CTolvaneDoc::OnUpdateListNotEmpty(fw::CCmdUI* ui) { ui->Enable(!m_itemList.IsEmpty()); }
+
+void CTolvaneDoc::OnUpdateFileSave(fw::CCmdUI* ui) {
+  ui->Enable(!m_itemList.IsEmpty() && IsModified());
+}
 
 void CTolvaneDoc::OnUpdateEditUndo(fw::CCmdUI* ui) { ui->Enable(!m_strDeleted.empty()); }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/capture_state.h"
 #include "document/clip_list.h"
@@ -40,12 +41,16 @@ class CTolvaneDoc : public fw::CDocument {
   // every view. False, with nothing changed, when either is not a line or the item would
   // stay where it is (`before` is `from` or the line after it).
   bool MoveItem(int from, int before);
+  // Text-file import: each line not already listed goes to the end, up to the item limit
+  // (whose message shows once); the views refill with hint 0 and the list is modified.
+  void AppendTextLines(std::vector<std::string> lines);
   // Removes the first item equal to `text`; its former position, or -1.
   int RemoveEqualItem(std::string_view text);
 
   void OnEditUndo();
   void OnEditClearAll();
 
+  void Serialize(fw::CArchive& ar) override;
   void SetModifiedFlag(bool modified = true) override;
   bool OnNewDocument() override;
   void DeleteContents() override;
@@ -66,6 +71,8 @@ class CTolvaneDoc : public fw::CDocument {
   void UpdateItemCount() const;
   void KeepViewsInStep(int removedPosition);
   void OnUpdateListNotEmpty(fw::CCmdUI* ui);
+  void OnUpdateFileSave(fw::CCmdUI* ui);
+  void OnFileSaveText();
   void OnUpdateEditUndo(fw::CCmdUI* ui);
 
   CClipList m_itemList;

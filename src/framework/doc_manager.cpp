@@ -78,6 +78,8 @@ CDocument* CDocManager::OpenDocumentFile(const QString& path) {
   return nullptr;
 }
 
+void CDocManager::AddToRecentFileList(const QString&) {}
+
 void CDocManager::CloseAllDocuments() {
   for (const auto& docTemplate : m_templates) {
     while (!docTemplate->GetDocuments().empty()) {

@@ -36,6 +36,9 @@ class CDocManager {
   // activated), or a new one read from the file; null after a message.
   CDocument* OpenDocumentFile(const QString& path);
 
+  // A file was opened or saved under `path`.
+  void AddToRecentFileList(const QString& path);
+
   // Closes every document and its windows, newest first, without asking.
   void CloseAllDocuments();
   // Asks each document whether it may close; false as soon as one says no.

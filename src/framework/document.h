@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <exception>
 #include <vector>
 
 #include "framework/cmd_target.h"
 
 namespace fw {
 
+class CArchive;
 class CView;
 class CDocTemplate;
 class CMDIChildWnd;
@@ -47,6 +50,16 @@ class CDocument : public CCmdTarget {
   virtual bool OnNewDocument();
   // Reads the document from the file at `path`; false after the failure was reported.
   virtual bool OnOpenDocument(const QString& path);
+  // Writes the document to the file at `path`, safely; false after the failure was
+  // reported (the document then stays modified).
+  virtual bool OnSaveDocument(const QString& path);
+  // Writes the document to a storing archive, or reads it from a loading one.
+  virtual void Serialize(CArchive& ar);
+
+  // Save: under the document's path, or with a name asked for when it has none, the file
+  // is gone or it is read-only. Save As: always asks. False when nothing was saved.
+  bool DoFileSave();
+  bool DoSave(const QString& path);
   virtual void DeleteContents() {}
   // Whether the document may close; the default asks nothing.
   virtual bool SaveModified() { return true; }
@@ -56,6 +69,10 @@ class CDocument : public CCmdTarget {
  protected:
   // Close: the save check, then every window of the document.
   void OnFileClose();
+  void OnFileSave();
+  void OnFileSaveAs();
+  // The file dialog filters of the document type: its own, then all files.
+  QStringList DocumentFilters() const;
 
   bool m_bModified = false;
 
@@ -65,5 +82,10 @@ class CDocument : public CCmdTarget {
   std::vector<CView*> m_views;
   CDocTemplate* m_pDocTemplate = nullptr;
 };
+
+// Tells the user why loading or saving `path` failed: the file or format error's own
+// text with its path, else `defaultTextId`.
+void ReportFileFailure(const std::exception_ptr& error, const QString& path,
+                       unsigned defaultTextId);
 
 }  // namespace fw

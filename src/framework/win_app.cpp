@@ -9,6 +9,7 @@
 #include "framework/mdi_frame_wnd.h"
 #include "framework/resource_tables.h"
 #include "platform/clipboard_port.h"
+#include "platform/file_dialog.h"
 #include "platform/profile_file.h"
 #include "framework/framework_ids.h"
 
@@ -73,12 +74,27 @@ bool CWinApp::eventFilter(QObject* watched, QEvent* event) {
 bool CWinApp::OnCmdMsg(unsigned id, CCmdUI* ui) {
   static const CommandMapEntry<CWinApp> map[] = {
       {ids::ID_FILE_NEW, &CWinApp::OnFileNew, nullptr},
+      {ids::ID_FILE_OPEN, &CWinApp::OnFileOpen, nullptr},
       {ids::ID_APP_EXIT, &CWinApp::OnAppExit, nullptr},
   };
   return DispatchCommandMap(this, map, id, ui);
 }
 
 void CWinApp::OnFileNew() { m_pDocManager->OpenNewDocument(); }
+
+void CWinApp::OnFileOpen() {
+  platform::FileDialogRequest request;
+  request.title = LoadQString(ids::IDS_OPEN_TITLE);
+  if (CDocTemplate* docTemplate = GetDocTemplate()) {
+    request.filters << docTemplate->GetDocString(CDocTemplate::filterName);
+    request.defaultSuffix = docTemplate->GetDocString(CDocTemplate::filterExt).mid(1);
+  }
+  request.filters << LoadQString(ids::IDS_ALL_FILES);
+  request.owner = m_pMainWnd;
+  if (const std::optional<QString> path = platform::ShowFileDialog(request)) {
+    m_pDocManager->OpenDocumentFile(*path);
+  }
+}
 
 void CWinApp::OnAppExit() {
   if (m_pMainWnd) m_pMainWnd->close();

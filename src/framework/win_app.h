@@ -57,6 +57,7 @@ class CWinApp : public QObject, public CCmdTarget {
 
  protected:
   void OnFileNew();
+  void OnFileOpen();
   void OnAppExit();
 
   CMDIFrameWnd* m_pMainWnd = nullptr;

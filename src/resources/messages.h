@@ -42,6 +42,9 @@ inline constexpr const char* kItemCountFormat = "項目数 : %5u";
 inline constexpr const char* kVersionText = "Tolvane (Text Only) Version 2.76";
 inline constexpr const char* kVersionCaption = "ﾊﾞｰｼﾞｮﾝ情報(Tolvane)";
 
+// Text files: the filter of the read and save dialogs.
+inline constexpr const char* kTextFileFilter = "ﾃｷｽﾄ ﾌｧｲﾙ (*.txt)";
+
 // Document template string: window title, document name, new-file type name, filter name,
 // filter extension, file type identifier, file type name.
 inline constexpr const char* kDocTemplateString =

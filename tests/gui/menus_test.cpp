@@ -242,11 +242,8 @@ TEST_P(MenusListStateTest, SaveNeedsItemsAndAChangeTheOthersItems) {
   Start();
   doc::CTolvaneDoc* doc = Fill(c.items, c.items.empty() ? -1 : 0);
   doc->SetModifiedFlag(c.modified);
-  // The file commands have no handlers yet: they stay disabled.
-  for (unsigned id : {res::ID_FILE_SAVE, res::ID_FILE_SAVE_AS, res::ID_FILE_SAVE_TEXT}) {
-    EXPECT_FALSE(ItemEnabled(id)) << id;
-  }
-  for (unsigned id : {res::ID_EDIT_CLEAR_ALL}) {
+  EXPECT_EQ(ItemEnabled(res::ID_FILE_SAVE), c.save);
+  for (unsigned id : {res::ID_FILE_SAVE_AS, res::ID_FILE_SAVE_TEXT, res::ID_EDIT_CLEAR_ALL}) {
     EXPECT_EQ(ItemEnabled(id), c.notEmpty) << id;
   }
 }
@@ -513,7 +510,7 @@ TEST_F(MenusTest, ButtonsFollowTheStateWhenTheProgramIdles) {
   fw::CWinApp::Get()->RunIdleUpdateNow();
   EXPECT_TRUE(copy->isEnabled());
   EXPECT_TRUE(paste->isEnabled());
-  EXPECT_FALSE(save->isEnabled());  // no handler yet
+  EXPECT_TRUE(save->isEnabled());
 
   // A button still enabled from the last idle update does not run a command that has
   // become disabled.
