@@ -23,6 +23,7 @@ CClipList::~CClipList() {
 }
 
 void CClipList::SetAt(int position, std::string text) {
+  ++m_nVersion;
   Entry& entry = m_items[position];
   entry.text = std::move(text);
   entry.width = -1;
@@ -31,11 +32,13 @@ void CClipList::SetAt(int position, std::string text) {
 void CClipList::AddHead(std::string text) { InsertBefore(0, std::move(text)); }
 
 void CClipList::AddTail(std::string text) {
+  ++m_nVersion;
   platform::CheckAllocation();
   m_items.push_back(Entry{std::move(text)});
 }
 
 void CClipList::InsertBefore(int position, std::string text) {
+  ++m_nVersion;
   platform::CheckAllocation();
   if (position == 0) {
     m_items.push_front(Entry{std::move(text)});
@@ -46,6 +49,7 @@ void CClipList::InsertBefore(int position, std::string text) {
 }
 
 void CClipList::RemoveAt(int position) {
+  ++m_nVersion;
   if (position == 0) {
     m_items.pop_front();
   } else {
@@ -56,6 +60,7 @@ void CClipList::RemoveAt(int position) {
 }
 
 void CClipList::RemoveAll() {
+  ++m_nVersion;
   m_items.clear();
   for (TrackedPosition* t : m_tracked) t->m_nPosition = -1;
 }

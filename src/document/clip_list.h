@@ -48,6 +48,10 @@ class CClipList {
   void RemoveAt(int position);
   void RemoveAll();
 
+  // Changes with every insertion, removal or replacement: equal numbers mean the same
+  // items in the same places.
+  unsigned GetVersion() const { return m_nVersion; }
+
   // Position of the first item equal to `text` (byte for byte), or -1.
   int Find(std::string_view text) const;
 
@@ -66,6 +70,7 @@ class CClipList {
   void ForgetTracked(int position);
 
   std::deque<Entry> m_items;
+  unsigned m_nVersion = 0;
   // Bookkeeping of who follows the list, not part of its content.
   mutable std::vector<TrackedPosition*> m_tracked;
 };

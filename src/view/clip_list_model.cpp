@@ -2,8 +2,10 @@
 
 #include <QFontMetrics>
 #include <QSize>
+#include <QTimer>
 #include <algorithm>
 #include <new>
+#include <vector>
 
 #include "document/clip_list.h"
 #include "platform/alloc_fault.h"
@@ -24,56 +26,137 @@ QString ForDisplay(const std::string& line) {
 
 ClipListModel::ClipListModel(QObject* parent) : QAbstractListModel(parent) {}
 
+int ClipListModel::MeasuredWidth(int row) {
+  int width = m_pList->GetCachedWidth(row);
+  if (width >= 0) return width;
+  platform::CheckAllocation();
+  const std::string line = BuildDisplayLine(m_pList->GetAt(row), false, platform::SystemCodePage());
+  width = QFontMetrics(m_font).horizontalAdvance(ForDisplay(line.substr(2)));
+  m_pList->SetCachedWidth(row, width);
+  return width;
+}
+
+int ClipListModel::ExtentFor(int widest) const { return widest + m_nMarkerWidth + kExtentMargin; }
+
 ClipListModel::RefillResult ClipListModel::Refill(const doc::CClipList* list,
                                                   const std::string* clipText,
                                                   const QFont& font) {
   const int count = list ? list->GetCount() : 0;
+  const bool sameList = list == m_pList;
   RefillResult result = RefillResult::Complete;
   int rows = count;
   int extent = m_nExtent;
+  const bool wasMeasuring = IsMeasuring();
+  const int measureFrom = m_nMeasureFrom;
+  m_nMeasureFrom = -1;
   if (count > 0) {
     const QFontMetrics metrics(font);
-    const platform::CodePage cp = platform::SystemCodePage();
+    m_font = font;
+    const std::string marker(platform::MarkerBytes(platform::SystemCodePage()));
+    m_nMarkerWidth = std::max(metrics.horizontalAdvance(ForDisplay(marker)),
+                              metrics.horizontalAdvance(QStringLiteral("  ")));
+    m_nLineHeight = metrics.height() + 2;
+
     // Each item's text is measured once and kept with the item; the marker's width is
     // added to the widest text.
-    int widest = 0;
-    for (int i = 0; i < count; ++i) {
-      int width = list->GetCachedWidth(i);
-      if (width < 0) {
-        try {
-          platform::CheckAllocation();
-          const std::string line = BuildDisplayLine(list->GetAt(i), false, cp);
-          width = metrics.horizontalAdvance(ForDisplay(line.substr(2)));
-        } catch (const std::bad_alloc&) {
-          result = RefillResult::OutOfMemory;
-          rows = i;
-          break;
-        }
-        list->SetCachedWidth(i, width);
+    // Measuring costs about 10 us a line: beyond a few thousand, the first lines and the
+    // longest ones now, which nearly always hold the widest, the rest later.
+    constexpr std::size_t kMeasureNow = 3000;
+    constexpr std::size_t kLongestNow = 300;
+    const bool stillMeasuring = sameList && wasMeasuring;
+    // A refill for the clipboard's marker alone leaves the list as it was: nothing to
+    // look at again.
+    const bool unchanged = sameList && list->GetVersion() == m_nListVersion && rows == m_nRows;
+    std::vector<int> unmeasured;
+    std::size_t waiting = 0;
+    int widest = unchanged ? m_nWidest : 0;
+    for (int i = unchanged ? count : 0; i < count; ++i) {
+      const int width = list->GetCachedWidth(i);
+      if (width >= 0) {
+        widest = std::max(widest, width);
+      } else if (++waiting <= kMeasureNow || !stillMeasuring) {
+        unmeasured.push_back(i);
       }
-      widest = std::max(widest, width);
     }
-    const std::string marker(platform::MarkerBytes(cp));
-    const int markerWidth = std::max(metrics.horizontalAdvance(ForDisplay(marker)),
-                                     metrics.horizontalAdvance(QStringLiteral("  ")));
-    extent = widest + markerWidth + kExtentMargin;
-    m_nLineHeight = metrics.height() + 2;
+    if (unchanged && wasMeasuring) m_nMeasureFrom = measureFrom;
+    if (waiting > kMeasureNow) {
+      if (stillMeasuring) {
+        // The slices go on; only what this refill added is measured now.
+        unmeasured.clear();
+        for (int i = 0; i < std::min(count, 200); ++i) {
+          if (list->GetCachedWidth(i) < 0) unmeasured.push_back(i);
+        }
+      } else {
+        const auto longer = [list](int a, int b) {
+          return list->GetAt(a).size() > list->GetAt(b).size();
+        };
+        std::nth_element(unmeasured.begin(), unmeasured.begin() + kLongestNow, unmeasured.end(),
+                         longer);
+        unmeasured.resize(kLongestNow);
+        for (int i = 0; i < std::min(count, 200); ++i) unmeasured.push_back(i);
+      }
+      m_nMeasureFrom = stillMeasuring ? measureFrom : 0;
+    }
+    m_pList = list;
+    for (int row : unmeasured) {
+      try {
+        widest = std::max(widest, MeasuredWidth(row));
+      } catch (const std::bad_alloc&) {
+        result = RefillResult::OutOfMemory;
+        rows = row;
+        m_nMeasureFrom = -1;
+        break;
+      }
+    }
+    m_nWidest = widest;
+    m_nListVersion = list->GetVersion();
+    extent = ExtentFor(widest);
   }
 
-  if (list == m_pList && rows == m_nRows && extent == m_nExtent && rows > 0) {
+  if (sameList && rows == m_nRows && extent == m_nExtent && rows > 0) {
     // Same lines, same sizes: new content only. The view repaints without laying out
     // every row again, which a reset would make it do.
     m_pClipText = clipText;
     emit dataChanged(index(0), index(rows - 1), {Qt::DisplayRole});
-    return result;
+  } else {
+    beginResetModel();
+    m_pList = list;
+    m_pClipText = clipText;
+    m_nRows = rows;
+    m_nExtent = extent;
+    endResetModel();
   }
-  beginResetModel();
-  m_pList = list;
-  m_pClipText = clipText;
-  m_nRows = rows;
-  m_nExtent = extent;
-  endResetModel();
+  if (IsMeasuring() && !wasMeasuring) QTimer::singleShot(0, this, &ClipListModel::MeasureSlice);
   return result;
+}
+
+void ClipListModel::MeasureSlice() {
+  if (!IsMeasuring() || !m_pList) return;
+  // About 15 ms of measuring, then the event loop runs again.
+  constexpr int kSlice = 1500;
+  const int count = std::min(m_nRows, m_pList->GetCount());
+  int widest = 0;
+  int measured = 0;
+  int row = m_nMeasureFrom;
+  try {
+    for (; row < count && measured < kSlice; ++row) {
+      if (m_pList->GetCachedWidth(row) < 0) ++measured;
+      widest = std::max(widest, MeasuredWidth(row));
+    }
+  } catch (const std::bad_alloc&) {
+    row = count;  // the extent stays as it is; the lines are shown all the same
+  }
+  m_nMeasureFrom = row < count ? row : -1;
+  m_nWidest = std::max(m_nWidest, widest);
+  if (ExtentFor(widest) > m_nExtent) {
+    m_nExtent = ExtentFor(widest);
+    emit ExtentChanged();
+  }
+  if (IsMeasuring()) QTimer::singleShot(0, this, &ClipListModel::MeasureSlice);
+}
+
+void ClipListModel::FinishMeasuring() {
+  while (IsMeasuring()) MeasureSlice();
 }
 
 int ClipListModel::rowCount(const QModelIndex& parent) const {

@@ -21,6 +21,10 @@ namespace view {
 CTolvaneView::CTolvaneView()
     : m_pListBox(new CClipListBox(this)), m_pModel(new ClipListModel(this)) {
   m_pListBox->setModel(m_pModel);
+  // Lines measured after the first paint may widen the list.
+  connect(m_pModel, &ClipListModel::ExtentChanged, this, [this] {
+    m_pListBox->SetLineMetrics(m_pModel->LineHeight(), m_pModel->HorizontalExtent());
+  });
   setFocusPolicy(Qt::StrongFocus);
 }
 
