@@ -228,13 +228,11 @@ void CMainFrame::CaptureClipboardText() {
       m_strClipText.clear();
       break;
     case platform::ClipboardStatus::CannotOpen:
-      fw::AppMessageBox(QString::fromUtf8(res::kMsgClipboardInUse), MbIcon::Stop, MbButtons::Ok,
-                        0, /*systemModal=*/true);
+      doc::ShowCaptureMessage(m_capture, res::kMsgClipboardInUse);
       break;
     case platform::ClipboardStatus::NoMemory:
       m_strClipText.clear();
-      fw::AppMessageBox(QString::fromUtf8(res::kMsgNoMemoryClipText), MbIcon::Stop,
-                        MbButtons::Ok, 0, /*systemModal=*/true);
+      doc::ShowCaptureMessage(m_capture, res::kMsgNoMemoryClipText);
       break;
   }
 }

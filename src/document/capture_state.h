@@ -10,7 +10,14 @@ struct CaptureState {
   std::string m_strClipText;
   int m_bAutoPaste = 1;
   int m_bSkipNextCapture = 0;
+  // A capture's message box is open. Its event loop goes on taking clipboard changes;
+  // their messages are not shown inside it, so boxes never nest however fast the
+  // clipboard changes.
+  bool m_bCaptureMessageOpen = false;
 };
+
+// Shows a capture's stop message (error beep, system modal) unless one is open already.
+void ShowCaptureMessage(CaptureState& capture, const char* text);
 
 // Where a list's item count is shown: the main window's item-count pane.
 class ItemCountSink {

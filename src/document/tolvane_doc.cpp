@@ -48,14 +48,14 @@ void CTolvaneDoc::AddClipboardText() {
 
   const int removed = RemoveEqualItem(text);
   if (m_itemList.GetCount() >= kMaxCapturedItems) {
-    ShowStop(res::kMsgItemLimit, /*systemModal=*/true);
+    ShowCaptureMessage(m_capture, res::kMsgItemLimit);
     return;
   }
   try {
     m_itemList.AddHead(std::move(text));
   } catch (const std::bad_alloc&) {
     KeepViewsInStep(removed);
-    ShowStop(res::kMsgNoMemoryAddText, /*systemModal=*/true);
+    ShowCaptureMessage(m_capture, res::kMsgNoMemoryAddText);
     return;
   }
   ChangeDone(0, true);

@@ -81,8 +81,9 @@ void CTolvaneView::RefillList(int hint) {
   m_pListBox->viewport()->repaint();
 
   if (result == ClipListModel::RefillResult::OutOfMemory) {
-    fw::AppMessageBox(QString::fromUtf8(res::kMsgNoMemoryDisplay), platform::MbIcon::Stop,
-                      platform::MbButtons::Ok, 0, /*systemModal=*/true);
+    if (doc::CTolvaneDoc* shown = GetDocument()) {
+      doc::ShowCaptureMessage(shown->Capture(), res::kMsgNoMemoryDisplay);
+    }
   }
 }
 

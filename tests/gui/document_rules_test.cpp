@@ -122,3 +122,32 @@ TEST(DocumentCaptureTest, LimitRefusesTheAdditionWithItsMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+// At the limit, every further capture is refused; while the limit's message is open, its
+// event loop takes more clipboard changes, which are refused without another box.
+TEST(DocumentCaptureTest, CapturesDuringTheLimitMessageOpenNoSecondBox) {
+  Fixture f({});
+  for (int i = 0; i < doc::kMaxCapturedItems; ++i) {
+    f.doc.ItemListForTesting().AddTail(std::to_string(i));
+  }
+  int nested = 0;
+  f.messages.WhileOpen([&] {
+    for (int i = 0; i < 500; ++i) {
+      f.capture.m_strClipText = "copy " + std::to_string(i);
+      f.doc.AddClipboardText();
+      ++nested;
+    }
+  });
+  f.capture.m_strClipText = "first";
+  f.doc.AddClipboardText();
+  EXPECT_EQ(nested, 500);
+  EXPECT_EQ(f.messages.Count(), 1);
+  EXPECT_FALSE(f.capture.m_bCaptureMessageOpen);
+  f.messages.WhileOpen(nullptr);
+  f.doc.AddClipboardText();  // the box is closed: the next refusal shows it again
+  EXPECT_EQ(f.messages.Count(), 2);
+}
+
+}  // namespace
