@@ -11,6 +11,8 @@ namespace {
 
 constexpr Qt::WindowStates kNotNormal =
     Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+// A window manager that will not give the window its size is not asked forever.
+constexpr int kMaxCorrections = 3;
 
 }  // namespace
 
@@ -20,20 +22,19 @@ FramePlacement::FramePlacement(QWidget* window) : QObject(window), m_pWindow(win
 
 void FramePlacement::Place(const QRect& outer) {
   m_rcNormalOuter = outer;
-  const QMargins margins = FrameMargins();
-  if (IsNormalAndShown() && !margins.isNull()) {
-    m_rcPendingOuter = QRect();
-    m_pWindow->resize(outer.size().shrunkBy(margins));
-  } else {
-    m_rcPendingOuter = outer;
-    m_pWindow->resize(outer.size());
-  }
-  // move() places the frame, also before the window manager has framed the window.
+  m_rcPendingOuter = outer;
+  m_nCorrections = 0;
+  // The client takes the whole size until the frame is known. move() on a window not yet
+  // shown places its frame.
+  m_pWindow->resize(outer.size());
   m_pWindow->move(outer.topLeft());
 }
 
 QRect FramePlacement::NormalOuterRect() const {
-  if (IsNormalAndShown() || m_rcNormalOuter.isNull()) return m_pWindow->frameGeometry();
+  if (m_rcNormalOuter.isNull()) return m_pWindow->frameGeometry();
+  // A frame still being brought to its placed size counts as placed.
+  const bool correcting = !m_rcPendingOuter.isNull() && !FrameMargins().isNull();
+  if (IsNormalAndShown() && !correcting) return m_pWindow->frameGeometry();
   return m_rcNormalOuter;
 }
 
@@ -75,21 +76,35 @@ bool FramePlacement::eventFilter(QObject* watched, QEvent* event) {
 void FramePlacement::OnGeometryChanged() {
   if (!IsNormalAndShown()) return;
   m_rcNormalOuter = m_pWindow->frameGeometry();
+  // Without frame margins the window is not framed yet, or there is no window manager.
   if (m_rcPendingOuter.isNull() || FrameMargins().isNull()) return;
-  // The frame is known now: give the window the outer size it was placed with. Done
-  // after this event, not inside the window's own geometry change.
-  const QRect outer = m_rcPendingOuter;
-  m_rcPendingOuter = QRect();
-  m_rcNormalOuter = outer;
-  QTimer::singleShot(0, this, [this, outer] {
-    m_pWindow->resize(outer.size().shrunkBy(FrameMargins()));
-    m_pWindow->move(outer.topLeft());
+  if (m_rcNormalOuter.size() == m_rcPendingOuter.size() || m_nCorrections >= kMaxCorrections) {
+    m_rcPendingOuter = QRect();
+    return;
+  }
+  m_rcNormalOuter.setSize(m_rcPendingOuter.size());
+  if (m_bCorrectionQueued) return;
+  // After this event, not inside the window's own geometry change, and with the margins
+  // then current: a window manager may report the frame of the state it is leaving first.
+  m_bCorrectionQueued = true;
+  ++m_nCorrections;
+  QTimer::singleShot(0, this, [this] {
+    m_bCorrectionQueued = false;
+    if (m_rcPendingOuter.isNull() || !IsNormalAndShown()) return;
+    // Only the size: the frame keeps its place, and moving a framed window by its frame
+    // was seen to put it at the screen's corner.
+    m_pWindow->resize(m_rcPendingOuter.size().shrunkBy(FrameMargins()));
   });
 }
 
 void FramePlacement::OnResized() {
+  // The resize that a hidden window gets when it is shown carries the size it had
+  // before; only a shown window's resize can bring the maximized size.
   const Qt::WindowStates state = m_pWindow->windowState();
-  if (!m_onMaximized || !(state & Qt::WindowMaximized) || (state & Qt::WindowMinimized)) return;
+  if (!m_onMaximized || !m_pWindow->isVisible() || !(state & Qt::WindowMaximized) ||
+      (state & Qt::WindowMinimized)) {
+    return;
+  }
   // After the layouts have given the new size to the children.
   QTimer::singleShot(0, this, std::move(m_onMaximized));
   m_onMaximized = nullptr;
@@ -97,7 +112,6 @@ void FramePlacement::OnResized() {
 
 void FramePlacement::OnStateChanged() {
   if (!(m_pWindow->windowState() & Qt::WindowMaximized)) m_onMaximized = nullptr;
-  OnGeometryChanged();
 }
 
 }  // namespace app

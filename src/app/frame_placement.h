@@ -19,7 +19,8 @@ class FramePlacement : public QObject {
   // Watches `window`, which owns this object.
   explicit FramePlacement(QWidget* window);
 
-  // Puts the window, in the normal state, at the outer rectangle `outer`.
+  // Puts the window, before it is shown, at the outer rectangle `outer` of the normal
+  // state.
   void Place(const QRect& outer);
   // The outer rectangle of the normal state: the frame while the window is shown in the
   // normal state, otherwise the last one seen (or placed).
@@ -42,6 +43,8 @@ class FramePlacement : public QObject {
   QRect m_rcNormalOuter;
   // The outer rectangle still waiting for the frame's size; null when none.
   QRect m_rcPendingOuter;
+  int m_nCorrections = 0;
+  bool m_bCorrectionQueued = false;
   std::function<void()> m_onMaximized;
 };
 
