@@ -1,7 +1,6 @@
 #include "app/frame_placement.h"
 
 #include <QEvent>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
