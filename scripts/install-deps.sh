@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxcb1-dev libxcb-xfixes0-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
-  xvfb xauth xclip xdotool x11-utils
+  xvfb xauth xclip xdotool x11-utils openbox
   fonts-ipafont-gothic qt6-translations-l10n
 )
 

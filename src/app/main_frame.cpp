@@ -5,6 +5,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/frame_placement.h"
 #include "app/window_rect_text.h"
 #include "document/tolvane_doc.h"
 #include "framework/command_bars.h"
@@ -49,7 +50,8 @@ CMainFrame::CMainFrame(doc::CaptureState& capture)
     : m_capture(capture),
       m_bAutoPaste(capture.m_bAutoPaste),
       m_bSkipNextCapture(capture.m_bSkipNextCapture),
-      m_strClipText(capture.m_strClipText) {}
+      m_strClipText(capture.m_strClipText),
+      m_pPlacement(new FramePlacement(this)) {}
 
 CMainFrame::~CMainFrame() { LeaveClipboardChain(); }
 
@@ -134,7 +136,8 @@ void CMainFrame::SaveSettings() {
   } else if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
     max = 1;
   }
-  const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+  // "Rect" is the outer rectangle, frame and title bar included.
+  const QRect normal = m_pPlacement->NormalOuterRect();
   const WindowRect rect{normal.x(), normal.y(), normal.x() + normal.width(),
                         normal.y() + normal.height()};
 

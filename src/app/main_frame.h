@@ -11,6 +11,8 @@ class QToolBar;
 
 namespace app {
 
+class FramePlacement;
+
 // The main window: tool bar, status bar with the item-count pane, the program's own
 // settings (section "Window Size"), and the clipboard watcher that captures each new
 // clipboard text into the active document.
@@ -45,6 +47,8 @@ class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
   QStatusBar* StatusBar() const { return m_wndStatusBar; }
   QLabel* ItemCountPane() const { return m_pItemCountPane; }
   QLabel* IndicatorPane(unsigned id) const;
+  // The window's outer rectangle in the normal state, and its placing.
+  FramePlacement& Placement() const { return *m_pPlacement; }
 
   // Settings names.
   static constexpr const char* kSection = "Window Size";
@@ -95,6 +99,7 @@ class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
   QLabel* m_pItemCountPane = nullptr;
   QLabel* m_pIdlePane = nullptr;
   QLabel* m_pIndicatorPanes[4] = {};
+  FramePlacement* m_pPlacement;
   bool m_bWatchingClipboard = false;
   bool m_bClosing = false;
 };

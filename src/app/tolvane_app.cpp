@@ -7,6 +7,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/frame_placement.h"
 #include "app/main_frame.h"
 #include "app/window_placement.h"
 #include "app/window_rect_text.h"
@@ -104,9 +105,15 @@ bool CTolvaneApp::InitInstance() {
   if (!DocManager().OpenNewDocument()) return false;
 
   RestoreWindowPlacement();
+  CMainFrame* frame = m_pFrame.get();
+  // A maximized window gets its size from the platform after it is shown: the document
+  // windows are cascaded again once the client area has that size.
+  if (m_nPlacementFlag == WPF_RESTORETOMAXIMIZED) {
+    frame->Placement().RunWhenMaximized([frame] { frame->MDICascade(); });
+  }
   ShowMainWindow();
   // Cascaded once the client area has its size.
-  m_pFrame->MDICascade();
+  frame->MDICascade();
   return true;
 }
 
@@ -147,7 +154,8 @@ void CTolvaneApp::RestoreWindowPlacement() {
     m_nCmdShow = maximized ? fw::SW_SHOWMAXIMIZED : fw::SW_SHOWNORMAL;
   }
   m_nPlacementFlag = maximized ? WPF_RESTORETOMAXIMIZED : 0;
-  frame.setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  frame.Placement().Place(
+      QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top));
 }
 
 void CTolvaneApp::ShowMainWindow() {

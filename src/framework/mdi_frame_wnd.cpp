@@ -26,6 +26,9 @@ CMDIFrameWnd::CMDIFrameWnd() : m_pMdiClient(new QMdiArea(this)) {
   m_pBars = new CommandBars(this);
   setCentralWidget(m_pMdiClient);
   m_pMdiClient->setActivationOrder(QMdiArea::StackingOrder);
+  // A document window left outside the visible part of the client area stays reachable.
+  m_pMdiClient->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_pMdiClient->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   connect(m_pMdiClient, &QMdiArea::subWindowActivated, this,
           [this](QMdiSubWindow*) { OnActiveChildChanged(); });
   // The Window popup ends with the list of open document windows.

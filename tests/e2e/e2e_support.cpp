@@ -46,9 +46,15 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
   return true;
 }
 
-ToolResult RunTool(const QString& program, const QStringList& arguments, int timeoutMs) {
+ToolResult RunTool(const QString& program, const QStringList& arguments, int timeoutMs,
+                   const QString& display) {
   ToolResult result;
   QProcess process;
+  if (!display.isEmpty()) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    process.setProcessEnvironment(env);
+  }
   process.start(program, arguments);
   if (!process.waitForStarted(timeoutMs)) return result;
   process.closeWriteChannel();
@@ -287,6 +293,12 @@ TolvaneProcess::TolvaneProcess(const QString& configHome)
 }
 
 TolvaneProcess::~TolvaneProcess() { KillAndReap(m_process); }
+
+void TolvaneProcess::SetDisplay(const QString& display) {
+  QProcessEnvironment env = m_process.processEnvironment();
+  env.insert(QStringLiteral("DISPLAY"), display);
+  m_process.setProcessEnvironment(env);
+}
 
 bool TolvaneProcess::Start() {
   m_process.start(QStringLiteral(TOLVANE_BINARY), {});

@@ -30,8 +30,9 @@ struct ToolResult {
 };
 
 // Runs a helper program to its end while the event loop runs; kills it after the time.
+// `display`: the X display it talks to instead of the run's own.
 ToolResult RunTool(const QString& program, const QStringList& arguments,
-                   int timeoutMs = kWaitMs);
+                   int timeoutMs = kWaitMs, const QString& display = {});
 
 // The helper programs the tests drive; the names of those that are not on PATH.
 QStringList MissingTools();
@@ -127,6 +128,8 @@ class TolvaneProcess {
   explicit TolvaneProcess(const QString& configHome = {});
   ~TolvaneProcess();
 
+  // Runs it on the X display `display` instead of the run's own; before Start().
+  void SetDisplay(const QString& display);
   bool Start();
   // The main window, once it is shown.
   QString WaitForWindow();
