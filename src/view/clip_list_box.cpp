@@ -140,6 +140,7 @@ void CClipListBox::mousePressEvent(QMouseEvent* event) {
     // A press on a line selects it and may begin a drag of it.
     m_ptPress = point;
     m_nPressLine = LineUnder(point);
+    m_bDragBegun = false;
   }
   // A click selects the line under it or the nearest one; unlike a table cell, a line
   // is never deselected by a click (Ctrl+click included) or by a click beside the lines.

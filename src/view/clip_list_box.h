@@ -81,6 +81,7 @@ class CClipListBox : public QTableView {
   QPoint m_ptPress;             // the last left press, viewport coordinates
   int m_nPressLine = -1;        // the line that press was on while the button is held
   bool m_bDragging = false;
+  bool m_bDragBegun = false;    // the held button began a drag, finished or cancelled
   int m_nMarkerLine = -1;
   int m_nScrollStep = 0;        // -1 or 1 while the pointer is held above or below the list
   QTimer* m_pScrollTimer;

@@ -23,6 +23,7 @@ void CClipListBox::BeginDrag(int line, const QPoint& point) {
   m_pDragSource = std::make_unique<doc::CClipList::TrackedPosition>(doc->GetItemList(), line);
   m_strDragText = doc->GetItemList().GetAt(line);
   m_bDragging = true;
+  m_bDragBegun = true;
   QApplication::setOverrideCursor(Qt::DragMoveCursor);
   Dragging(point);
 }
@@ -41,15 +42,10 @@ void CClipListBox::Dragging(const QPoint& point) {
 }
 
 void CClipListBox::ScrollOneLine() {
-  const int count = GetCount();
-  if (!m_bDragging || m_nScrollStep == 0 || count == 0) return;
-  if (m_nScrollStep < 0) {
-    const int top = rowAt(0);
-    if (top > 0) scrollTo(model()->index(top - 1, 0), PositionAtTop);
-    return;
-  }
-  const int bottom = rowAt(viewport()->height() - 1);
-  if (bottom >= 0 && bottom < count - 1) scrollTo(model()->index(bottom + 1, 0), PositionAtBottom);
+  if (!m_bDragging || m_nScrollStep == 0) return;
+  const int top = rowAt(0) + m_nScrollStep;
+  if (top < 0 || top >= GetCount()) return;
+  scrollTo(model()->index(top, 0), PositionAtTop);
 }
 
 void CClipListBox::CancelDrag() {
@@ -125,15 +121,21 @@ void CClipListBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CClipListBox::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) {
-    m_nPressLine = -1;
-    if (m_bDragging) {
-      const int source = DragSource();
-      EndDrag();
-      Dropped(source, event->globalPosition().toPoint());
-    }
+  if (event->button() != Qt::LeftButton || !m_bDragBegun) {
+    QTableView::mouseReleaseEvent(event);
+    return;
   }
-  QTableView::mouseReleaseEvent(event);
+  m_nPressLine = -1;
+  m_bDragBegun = false;
+  if (m_bDragging) {
+    const int source = DragSource();
+    EndDrag();
+    Dropped(source, event->globalPosition().toPoint());
+  }
+  // Not Qt's own release: it would select the line under the pointer, and the selection
+  // after a drag is the moved item's, or the source line's when nothing moved.
+  setState(NoState);
+  event->accept();
 }
 
 void CClipListBox::keyPressEvent(QKeyEvent* event) {
