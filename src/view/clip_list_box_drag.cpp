@@ -121,11 +121,11 @@ void CClipListBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CClipListBox::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) m_nPressLine = -1;
   if (event->button() != Qt::LeftButton || !m_bDragBegun) {
     QTableView::mouseReleaseEvent(event);
     return;
   }
-  m_nPressLine = -1;
   m_bDragBegun = false;
   if (m_bDragging) {
     const int source = DragSource();
