@@ -17,7 +17,8 @@ class CTolvaneView;
 // A one-column table without headers or grid: its rows share one height and need no
 // layout pass over all items, which keeps a refill of 32,767 lines cheap. It behaves as
 // a single-selection list box: the selection spans the row, no click clears it, Home
-// and End go to the first and the last line.
+// and End go to the first and the last line. A line dragged to another place is moved by
+// the document, so that every view of the list shows the new order.
 class CClipListBox : public QTableView {
   Q_OBJECT
 
