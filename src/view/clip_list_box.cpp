@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QResizeEvent>
+#include <QTimer>
 #include <algorithm>
 #include <memory>
 
@@ -18,8 +19,15 @@
 #include "view/tolvane_view.h"
 
 namespace view {
+namespace {
 
-CClipListBox::CClipListBox(CTolvaneView* view) : QTableView(view), m_pView(view) {
+// While the pointer is held above or below the list during a drag, one line per tick.
+constexpr int kDragScrollIntervalMs = 100;
+
+}  // namespace
+
+CClipListBox::CClipListBox(CTolvaneView* view)
+    : QTableView(view), m_pView(view), m_pScrollTimer(new QTimer(this)) {
   setObjectName(QStringLiteral("ClipList130"));
   setFrameShape(QFrame::NoFrame);
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -39,7 +47,12 @@ CClipListBox::CClipListBox(CTolvaneView* view) : QTableView(view), m_pView(view)
   setTextElideMode(Qt::ElideNone);
   setWordWrap(false);
   setItemDelegate(new ClipLineDelegate(this));
+  m_pScrollTimer->setInterval(kDragScrollIntervalMs);
+  connect(m_pScrollTimer, &QTimer::timeout, this, &CClipListBox::ScrollOneLine);
 }
+
+// A drag still running gives the cursor back.
+CClipListBox::~CClipListBox() { EndDrag(); }
 
 int CClipListBox::GetCurSel() const {
   const QModelIndexList selected =
@@ -95,6 +108,8 @@ QModelIndex CClipListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers 
 
 // The selection shows in the inactive colours once another window has the focus.
 void CClipListBox::focusOutEvent(QFocusEvent* event) {
+  // A window that takes the focus (a message box) takes the pointer with it.
+  if (m_bDragging) CancelDrag();
   QTableView::focusOutEvent(event);
   viewport()->update();
 }
@@ -113,9 +128,19 @@ void CClipListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CClipListBox::mousePressEvent(QMouseEvent* event) {
   const QPoint point = event->position().toPoint();
+  if (m_bDragging) {
+    event->accept();
+    return;
+  }
   if (event->button() == Qt::RightButton) {
     OnRButtonDown(point);
     return;
+  }
+  if (event->button() == Qt::LeftButton) {
+    // A press on a line selects it and may begin a drag of it.
+    m_ptPress = point;
+    m_nPressLine = LineUnder(point);
+    m_bDragBegun = false;
   }
   // A click selects the line under it or the nearest one; unlike a table cell, a line
   // is never deselected by a click (Ctrl+click included) or by a click beside the lines.

@@ -1,6 +1,13 @@
 #pragma once
 
+#include <QPoint>
 #include <QTableView>
+#include <memory>
+#include <string>
+
+#include "document/clip_list.h"
+
+class QTimer;
 
 namespace view {
 
@@ -10,12 +17,14 @@ class CTolvaneView;
 // A one-column table without headers or grid: its rows share one height and need no
 // layout pass over all items, which keeps a refill of 32,767 lines cheap. It behaves as
 // a single-selection list box: the selection spans the row, no click clears it, Home
-// and End go to the first and the last line.
+// and End go to the first and the last line. A line dragged to another place is moved by
+// the document, so that every view of the list shows the new order.
 class CClipListBox : public QTableView {
   Q_OBJECT
 
  public:
   explicit CClipListBox(CTolvaneView* view);
+  ~CClipListBox() override;
 
   // The selected line, or -1.
   int GetCurSel() const;
@@ -25,11 +34,25 @@ class CClipListBox : public QTableView {
   void SetLineMetrics(int height, int extent);
   // The line at `point` (viewport coordinates), or the nearest one; -1 in an empty list.
   int NearestLine(const QPoint& point) const;
+  // The line under `point` (viewport coordinates); -1 beside the list or below the last line.
+  int LineUnder(const QPoint& point) const;
+
+  // The end of a drag: the item of line `source` moves, in the document, to stand just
+  // above the line under `point` (global coordinates); nothing happens off the lines.
+  void Dropped(int source, const QPoint& point);
+  bool IsDragging() const { return m_bDragging; }
+  // The line above which the insertion marker is drawn, or -1.
+  int InsertionMarker() const { return m_nMarkerLine; }
 
  protected:
   void focusInEvent(QFocusEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -42,8 +65,29 @@ class CClipListBox : public QTableView {
   // a selected line is highlighted across the whole row.
   void FitColumn();
 
+  // Dragging (clip_list_box_drag.cpp).
+  void BeginDrag(int line, const QPoint& point);
+  void Dragging(const QPoint& point);
+  void CancelDrag();
+  // Ends a drag either way: marker, scrolling and cursor go.
+  void EndDrag();
+  void SetInsertionMarker(int line);
+  void ScrollOneLine();
+  // Where the dragged item stands now: captures may have moved it during the drag.
+  int DragSource() const;
+
   CTolvaneView* m_pView;
   int m_nExtent = 0;
+
+  QPoint m_ptPress;             // the last left press, viewport coordinates
+  int m_nPressLine = -1;        // the line that press was on while the button is held
+  bool m_bDragging = false;
+  bool m_bDragBegun = false;    // the held button began a drag, finished or cancelled
+  int m_nMarkerLine = -1;
+  int m_nScrollStep = 0;        // -1 or 1 while the pointer is held above or below the list
+  QTimer* m_pScrollTimer;
+  std::unique_ptr<doc::CClipList::TrackedPosition> m_pDragSource;
+  std::string m_strDragText;
 };
 
 }  // namespace view

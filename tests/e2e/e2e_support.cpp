@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QtTest/QTest>
@@ -113,6 +116,16 @@ int LongestPingMs(const QString& windowId, int durationMs) {
 // --- Xvfb ------------------------------------------------------------------------------
 
 bool XvfbServer::Start(QString* error) {
+  const QByteArray chosen = qgetenv("TOLVANE_E2E_DISPLAY");
+  if (!chosen.isEmpty()) return StartOn(chosen.toInt(), error);
+  // Display numbers 50 to 59 are the tests' own; the first one free is taken.
+  for (int display = kFirstDisplay; display <= kLastDisplay; ++display) {
+    if (StartOn(display, error)) return true;
+  }
+  return false;
+}
+
+bool XvfbServer::StartOn(int display, QString* error) {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) {
     *error = QStringLiteral("pipe: %1").arg(qt_error_string(errno));
@@ -133,14 +146,9 @@ bool XvfbServer::Start(QString* error) {
     ::dup2(devNull, STDIN_FILENO);
     ::dup2(devNull, STDOUT_FILENO);
     const std::string fd = std::to_string(fds[1]);
-    const QByteArray chosen = qgetenv("TOLVANE_E2E_DISPLAY");
-    const std::string display = ":" + chosen.toStdString();
-    if (!chosen.isEmpty()) {
-      ::execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen", "0",
-               "1280x1024x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
-    }
-    ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-             "-nolisten", "tcp", static_cast<char*>(nullptr));
+    const std::string name = ":" + std::to_string(display);
+    ::execlp("Xvfb", "Xvfb", name.c_str(), "-displayfd", fd.c_str(), "-screen", "0",
+             "1280x1024x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(fds[1]);
@@ -158,7 +166,9 @@ bool XvfbServer::Start(QString* error) {
   }
   ::close(fds[0]);
   if (text.find('\n') == std::string::npos) {
-    *error = QStringLiteral("Xvfb did not report a display number");
+    *error = QStringLiteral("Xvfb did not start on display :%1 to :%2")
+                 .arg(kFirstDisplay)
+                 .arg(kLastDisplay);
     Stop();
     return false;
   }
@@ -277,6 +287,39 @@ bool SendKeys(const QStringList& keys) {
   const ToolResult result =
       RunTool(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys);
   return result.finished && result.exitCode == 0;
+}
+
+bool TypeText(const QString& text) {
+  const ToolResult result =
+      RunTool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"),
+                                          QStringLiteral("20"), text});
+  return result.finished && result.exitCode == 0;
+}
+
+bool DragMouse(const std::vector<QPoint>& path) {
+  if (path.size() < 2) return false;
+  const auto run = [](const QStringList& arguments) {
+    const ToolResult result = RunTool(QStringLiteral("xdotool"), arguments);
+    // Each step reaches the program before the next: a pause with the event loop running.
+    QTest::qWait(50);
+    return result.finished && result.exitCode == 0;
+  };
+  const auto moveTo = [&](const QPoint& point) {
+    return run({QStringLiteral("mousemove"), QString::number(point.x()),
+                QString::number(point.y())});
+  };
+  if (!moveTo(path.front()) || !run({QStringLiteral("mousedown"), QStringLiteral("1")})) {
+    return false;
+  }
+  for (std::size_t i = 1; i < path.size(); ++i) {
+    if (!moveTo(path[i])) return false;
+  }
+  return run({QStringLiteral("mouseup"), QStringLiteral("1")});
+}
+
+QImage GrabScreen() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->grabWindow(0).toImage() : QImage();
 }
 
 // --- The program ---------------------------------------------------------------------

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
+#include <QPoint>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -64,7 +66,7 @@ class HelperProcess {
 // (window_ping); -1 when the probe failed.
 int LongestPingMs(const QString& windowId, int durationMs);
 
-// A private X server for the whole run, on a display number it picks itself, or on
+// A private X server for the whole run, on the first free display of :50 to :59, or on
 // the number in TOLVANE_E2E_DISPLAY.
 class XvfbServer {
  public:
@@ -80,6 +82,10 @@ class XvfbServer {
   QString DisplayName() const { return QStringLiteral(":%1").arg(m_nDisplay); }
 
  private:
+  static constexpr int kFirstDisplay = 50;
+  static constexpr int kLastDisplay = 59;
+  bool StartOn(int display, QString* error);
+
   pid_t m_pid = -1;
   int m_nDisplay = -1;
 };
@@ -120,6 +126,13 @@ std::vector<int> WindowGeometry(const QString& windowId);
 bool FocusWindow(const QString& windowId);
 // Types key combinations ("Down", "ctrl+c") into the focused window.
 bool SendKeys(const QStringList& keys);
+// Types `text` into the focused window.
+bool TypeText(const QString& text);
+// Presses the left button at the first point of `path` (screen coordinates), moves
+// through the others and releases it at the last.
+bool DragMouse(const std::vector<QPoint>& path);
+// The whole screen as the X server shows it.
+QImage GrabScreen();
 
 // The built program, started with its own empty settings and data folders.
 class TolvaneProcess {

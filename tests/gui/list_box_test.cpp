@@ -1,8 +1,13 @@
 // The clip list behaves as a single-selection list box: real mouse clicks and keys on it,
 // and how its lines are painted.
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,6 +15,7 @@
 #include "app/main_frame.h"
 #include "app/tolvane_app.h"
 #include "document/tolvane_doc.h"
+#include "resources/command_ids.h"
 #include "support/app_fixture.h"
 #include "view/clip_line_delegate.h"
 #include "view/clip_list_box.h"
@@ -39,6 +45,27 @@ class ListBoxTest : public testing_support::AppTest {
   }
   static QPoint LineCenter(view::CClipListBox* list, int line) {
     return list->visualRect(list->model()->index(line, 0)).center();
+  }
+  // A mouse event on the list's lines as the window system delivers it; unlike QTest's
+  // moves, a move carries the buttons held.
+  static void Mouse(view::CClipListBox* list, QEvent::Type type, const QPoint& point,
+                    Qt::MouseButton button = Qt::LeftButton,
+                    Qt::MouseButtons held = Qt::LeftButton) {
+    QWidget* viewport = list->viewport();
+    QMouseEvent event(type, point, viewport->mapToGlobal(point), button, held, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+  }
+  static void MoveInSteps(view::CClipListBox* list, QPoint from, const QPoint& to) {
+    for (int step = 1; step <= 4; ++step) {
+      Mouse(list, QEvent::MouseMove, from + (to - from) * step / 4, Qt::NoButton);
+    }
+  }
+  static std::vector<std::string> Lines(view::CTolvaneView* view) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < view->Model()->rowCount(); ++i) {
+      lines.push_back(view->Model()->DisplayText(i).trimmed().toStdString());
+    }
+    return lines;
   }
 };
 
@@ -73,6 +100,175 @@ INSTANTIATE_TEST_SUITE_P(
                     ClickCase{"CtrlOnTheSelectedLine", 1, 1, false, Qt::ControlModifier, 1},
                     ClickCase{"CtrlOnAnotherLine", 1, 2, false, Qt::ControlModifier, 2}),
     [](const testing::TestParamInfo<ClickCase>& info) { return info.param.name; });
+
+// --- Dragging a line ------------------------------------------------------------------
+
+constexpr int kBelowLastLine = -1;
+constexpr int kBesideTheList = -2;  // right of the list
+constexpr int kJiggle = -3;         // a move shorter than the drag distance
+
+struct DragCase {
+  const char* name;
+  int from;
+  int onto;
+  bool escape;  // Esc before the release
+  std::vector<std::string> expected;
+  int selected;
+};
+
+class ListBoxDragTest : public ListBoxTest, public testing::WithParamInterface<DragCase> {};
+
+// The drag runs in a second window of the document; the first follows.
+TEST_P(ListBoxDragTest, DropMovesTheItemAboveTheLineUnderThePointerInEveryView) {
+  const DragCase& c = GetParam();
+  const std::vector<std::string> items{"A", "B", "C", "D", "E", "F"};
+  StartWith(items);
+  view::CTolvaneView* first = ActiveView();
+  ASSERT_TRUE(Run(res::ID_WINDOW_NEW));
+  ProcessEvents();
+  view::CTolvaneView* second = ActiveView();
+  ASSERT_NE(first, second);
+  view::CClipListBox* list = second->ListBox();
+  ASSERT_GT(list->viewport()->height(), LineCenter(list, 5).y() + 20) << "window too small";
+  ActiveDoc()->SetModifiedFlag(false);
+
+  const QPoint start = LineCenter(list, c.from);
+  QPoint end = c.onto >= 0 ? LineCenter(list, c.onto) : start + QPoint(1, 0);
+  if (c.onto == kBelowLastLine) end = LineCenter(list, 5) + QPoint(0, 20);
+  if (c.onto == kBesideTheList) end.setX(list->viewport()->width() + 10);
+  if (c.onto == c.from) end += QPoint(30, 0);  // along the line, beyond the drag distance
+  Mouse(list, QEvent::MouseButtonPress, start, Qt::LeftButton);
+  EXPECT_EQ(list->GetCurSel(), c.from);
+  MoveInSteps(list, start, end);
+
+  const bool dragging = c.onto != kJiggle;
+  EXPECT_EQ(list->IsDragging(), dragging);
+  if (dragging) {
+    EXPECT_EQ(list->InsertionMarker(), std::max(c.onto, -1));
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(),
+              c.onto >= 0 ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+  }
+  if (c.escape) QTest::keyClick(list, Qt::Key_Escape);
+  Mouse(list, QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+  ProcessEvents();
+
+  EXPECT_FALSE(list->IsDragging());
+  EXPECT_EQ(list->InsertionMarker(), -1);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(Items(ActiveDoc()), c.expected);
+  EXPECT_EQ(ActiveDoc()->IsModified(), c.expected != items);
+  EXPECT_EQ(Lines(first), c.expected);
+  EXPECT_EQ(list->GetCurSel(), c.selected);
+  if (c.expected != items) {
+    EXPECT_EQ(first->ListBox()->GetCurSel(), c.selected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ListBox, ListBoxDragTest,
+    testing::Values(
+        DragCase{"DownOntoALaterLine", 2, 5, false, {"A", "B", "D", "E", "C", "F"}, 4},
+        DragCase{"UpOntoAnEarlierLine", 5, 2, false, {"A", "B", "F", "C", "D", "E"}, 2},
+        DragCase{"OntoTheNextLine", 2, 3, false, {"A", "B", "C", "D", "E", "F"}, 2},
+        DragCase{"OntoItself", 2, 2, false, {"A", "B", "C", "D", "E", "F"}, 2},
+        DragCase{"BelowTheLastLine", 2, kBelowLastLine, false, {"A", "B", "C", "D", "E", "F"}, 2},
+        DragCase{"BesideTheList", 2, kBesideTheList, false, {"A", "B", "C", "D", "E", "F"}, 2},
+        DragCase{"CancelledWithEsc", 2, 5, true, {"A", "B", "C", "D", "E", "F"}, 2},
+        DragCase{"ShorterThanTheDragDistance", 2, kJiggle, false, {"A", "B", "C", "D", "E", "F"},
+                 2}),
+    [](const testing::TestParamInfo<DragCase>& info) { return info.param.name; });
+
+// Held below the list, the drag scrolls it line by line; the drop then goes where the
+// pointer is after scrolling.
+TEST_F(ListBoxTest, DragHeldBelowTheListScrollsAndDropsOnTheLineThen) {
+  std::vector<std::string> items;
+  for (int i = 0; i < 100; ++i) items.push_back("item " + std::to_string(i));
+  view::CClipListBox* list = StartWith(items);
+  const QPoint start = LineCenter(list, 0);
+  const QPoint below(start.x(), list->viewport()->height() + 10);
+  Mouse(list, QEvent::MouseButtonPress, start);
+  QElapsedTimer held;
+  held.start();
+  MoveInSteps(list, start, below);
+  EXPECT_EQ(list->InsertionMarker(), -1);
+  // One line per tick of 100 ms.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return list->rowAt(0) >= 3; }, 3000));
+  EXPECT_GE(held.elapsed(), 280);
+  const int top = list->rowAt(0);
+
+  const QPoint inside(start.x(), list->viewport()->height() / 2);
+  const int onto = list->rowAt(inside.y());
+  Mouse(list, QEvent::MouseMove, inside, Qt::NoButton);
+  QTest::qWait(250);
+  EXPECT_EQ(list->rowAt(0), top) << "scrolls only while the pointer is outside";
+  EXPECT_EQ(list->InsertionMarker(), onto);
+  Mouse(list, QEvent::MouseButtonRelease, inside, Qt::LeftButton, Qt::NoButton);
+  ProcessEvents();
+  EXPECT_EQ(ActiveDoc()->GetItemList().GetAt(onto - 1), "item 0");
+  EXPECT_EQ(list->GetCurSel(), onto - 1);
+}
+
+// A capture during a drag shifts the lines: the dragged item is still the one that moves.
+TEST_F(ListBoxTest, CaptureDuringADragMovesTheDraggedItem) {
+  view::CClipListBox* list = StartWith({"A", "B", "C", "D", "E", "F"});
+  const QPoint start = LineCenter(list, 2);
+  const QPoint end = LineCenter(list, 5);
+  Mouse(list, QEvent::MouseButtonPress, start);
+  MoveInSteps(list, start, end);
+  ASSERT_TRUE(list->IsDragging());
+  Frame()->m_strClipText = "X";
+  ActiveDoc()->AddClipboardText();
+  Mouse(list, QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(Items(ActiveDoc()), (std::vector<std::string>{"X", "A", "B", "D", "C", "E", "F"}));
+  EXPECT_EQ(list->GetCurSel(), 4);
+}
+
+// --- The context menu ------------------------------------------------------------------
+
+struct RightClickCase {
+  const char* name;
+  int count;  // lines in the list
+  int line;   // clicked line; -1 below the last
+  int expected;
+};
+
+class ListBoxRightClickTest : public ListBoxTest,
+                              public testing::WithParamInterface<RightClickCase> {};
+
+TEST_P(ListBoxRightClickTest, SelectsTheNearestLineAndEnablesTheMenuWithASelection) {
+  const RightClickCase& c = GetParam();
+  std::vector<std::string> items;
+  for (int i = 0; i < c.count; ++i) items.push_back("line " + std::to_string(i));
+  view::CClipListBox* list = StartWith(items);
+  list->SetCurSel(c.count > 1 ? 1 : -1);
+  const QPoint point = c.line >= 0 ? LineCenter(list, c.line)
+                                   : QPoint(10, c.count * list->rowHeight(0) + 30);
+
+  int selectedWhenShown = -2;
+  std::vector<bool> enabled;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    selectedWhenShown = list->GetCurSel();
+    for (QAction* action : menu->actions()) {
+      if (!action->isSeparator()) enabled.push_back(action->isEnabled());
+    }
+    menu->close();
+  });
+  Mouse(list, QEvent::MouseButtonPress, point, Qt::RightButton, Qt::RightButton);
+  Mouse(list, QEvent::MouseButtonRelease, point, Qt::RightButton, Qt::NoButton);
+
+  EXPECT_EQ(selectedWhenShown, c.expected);
+  EXPECT_EQ(enabled, std::vector<bool>(4, c.expected >= 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ListBox, ListBoxRightClickTest,
+    testing::Values(RightClickCase{"OnALine", 5, 3, 3},
+                    RightClickCase{"BelowTheLastLine", 5, -1, 4},
+                    RightClickCase{"EmptyList", 0, -1, -1}),
+    [](const testing::TestParamInfo<RightClickCase>& info) { return info.param.name; });
 
 TEST_F(ListBoxTest, KeysMoveTheSelectionAsInAListBox) {
   std::vector<std::string> items;
