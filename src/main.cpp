@@ -6,6 +6,7 @@
 #include "app/termination_watch.h"
 #include "platform/qt_clipboard_port.h"
 #include "platform/qt_translations.h"
+#include "platform/single_instance.h"
 
 int main(int argc, char* argv[]) {
   // Before anything that takes time: a termination signal from now on waits for the loop.
@@ -17,8 +18,17 @@ int main(int argc, char* argv[]) {
 
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
+
+  // One program per user: a second start hands its files to the first and ends.
+  platform::SingleInstance instance(platform::InstanceSocketPath());
+  if (const auto request = app::CTolvaneApp::HandOverRequest(arguments)) {
+    if (instance.Start(*request) == platform::SingleInstance::Role::HandedOver) return 0;
+  }
+
   app::CTolvaneApp theApp(std::make_unique<platform::QtClipboardPort>(), arguments);
-  if (!theApp.InitInstance()) return 1;
+  QObject::connect(&instance, &platform::SingleInstance::RequestReceived, &theApp,
+                   &app::CTolvaneApp::OnInstanceRequest);
+  if (!theApp.InitInstance()) return theApp.ExitCode();
 
   // The end of the user's work, or a termination signal, ends the program as Exit does,
   // also while a dialog or message box is open.
