@@ -36,7 +36,7 @@ ToolResult RunTool(const QString& program, const QStringList& arguments,
 // The helper programs the tests drive; the names of those that are not on PATH.
 QStringList MissingTools();
 
-// A private X server for the whole run, on a display number it picks itself.
+// A private X server for the whole run, on the first free display it may use.
 class XvfbServer {
  public:
   XvfbServer() = default;
@@ -44,13 +44,19 @@ class XvfbServer {
   XvfbServer(const XvfbServer&) = delete;
   XvfbServer& operator=(const XvfbServer&) = delete;
 
-  // Starts the server and waits until it accepts clients; on failure `error` says why.
+  static constexpr int kFirstDisplay = 40;
+  static constexpr int kLastDisplay = 49;
+
+  // Starts the server on the first free display of kFirstDisplay..kLastDisplay and waits
+  // until it accepts clients; on failure `error` says why.
   bool Start(QString* error);
   void Stop();
   // ":N".
   QString DisplayName() const { return QStringLiteral(":%1").arg(m_nDisplay); }
 
  private:
+  bool StartOn(int display, QString* error);
+
   pid_t m_pid = -1;
   int m_nDisplay = -1;
 };
