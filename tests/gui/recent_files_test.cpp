@@ -182,14 +182,6 @@ TEST_F(RecentFilesTest, CommandLine) {
   EXPECT_EQ(m_pMessages->LastText(), missing + QStringLiteral(" が見つかりません。"));
 }
 
-TEST_F(RecentFilesTest, CommandLineOpensTheNamedFile) {
-  const QString list = MakeEmptyFile(QStringLiteral("list.tvn"));
-  if (!LoadingWorks()) GTEST_SKIP() << "documents are not read from files in this build";
-  m_arguments = {list};
-  Start();
-  EXPECT_EQ(OpenPaths(), std::vector<QString>{list});
-}
-
 TEST_F(RecentFilesTest, AnotherStartsRequestRaisesTheWindowAndOpensItsFiles) {
   Start();
   Frame()->showMinimized();

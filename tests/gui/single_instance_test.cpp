@@ -1,6 +1,5 @@
 // The socket side of one instance per user: what the running program takes from
 // another start and what it drops.
-#include <QFile>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
@@ -68,19 +67,6 @@ TEST(SingleInstanceTest, AnswersWellFormedRequestsAndDropsTheRest) {
   ASSERT_EQ(Exchange(path, valid), QByteArray("OK\n"));
   QTest::qWait(20);
   EXPECT_EQ(received, std::vector<InstanceRequest>{open});
-}
-
-TEST(SingleInstanceTest, SocketLeftBehindIsReplaced) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("tolvane.sock"));
-  {
-    // A file where the socket should be, as a crash leaves it: nobody answers there.
-    QFile stale(path);
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-  }
-  SingleInstance instance(path);
-  EXPECT_EQ(instance.Start({"open", {}}, 500), SingleInstance::Role::Primary);
-  EXPECT_EQ(Exchange(path, platform::EncodeInstanceRequest({"open", {}})), QByteArray("OK\n"));
 }
 
 }  // namespace

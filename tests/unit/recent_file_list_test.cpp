@@ -113,14 +113,5 @@ TEST_F(RecentFileListProfileTest, ReadClosesGapsAndWriteKeepsOnlyNonEmptyKeys) {
   EXPECT_EQ(Read(), "[Other]\nx=1\n[Recent File List]\nFile1=/b\nFile2=/a\nFile3=/c\n");
 }
 
-TEST_F(RecentFileListProfileTest, EmptyListLeavesAnEmptySection) {
-  Write("[Recent File List]\nFile1=/a\n");
-  platform::ProfileFile profile(m_path.string());
-  CRecentFileList list;
-  list.WriteList(profile);
-  ASSERT_TRUE(profile.Flush());
-  EXPECT_EQ(Read().find("File1"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace fw
