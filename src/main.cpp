@@ -6,6 +6,7 @@
 #include "app/termination_watch.h"
 #include "platform/qt_clipboard_port.h"
 #include "platform/qt_translations.h"
+#include "platform/single_instance.h"
 #include "platform/x11_clipboard_port.h"
 
 int main(int argc, char* argv[]) {
@@ -18,6 +19,13 @@ int main(int argc, char* argv[]) {
 
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
+
+  // One program per user: a second start hands its files to the first and ends.
+  platform::SingleInstance instance(platform::InstanceSocketPath());
+  if (const auto request = app::CTolvaneApp::HandOverRequest(arguments)) {
+    if (instance.Start(*request) == platform::SingleInstance::Role::HandedOver) return 0;
+  }
+
   // On X11 the clipboard is read off the window's thread, so a slow or silent owner
   // never freezes the window; elsewhere QClipboard does it all.
   std::unique_ptr<platform::ClipboardPort> clipboard;
@@ -26,7 +34,9 @@ int main(int argc, char* argv[]) {
   }
   if (!clipboard) clipboard = std::make_unique<platform::QtClipboardPort>();
   app::CTolvaneApp theApp(std::move(clipboard), arguments);
-  if (!theApp.InitInstance()) return 1;
+  QObject::connect(&instance, &platform::SingleInstance::RequestReceived, &theApp,
+                   &app::CTolvaneApp::OnInstanceRequest);
+  if (!theApp.InitInstance()) return theApp.ExitCode();
 
   // The end of the user's work, or a termination signal, ends the program as Exit does,
   // also while a dialog or message box is open.

@@ -16,6 +16,7 @@
 #include "document/text_file_codec.h"
 #include "document/tolvane_doc.h"
 #include "framework/archive.h"
+#include "framework/command_line_info.h"
 #include "framework/doc_manager.h"
 #include "framework/document.h"
 #include "framework/file_loader.h"
@@ -24,6 +25,7 @@
 #include "platform/clipboard_port.h"
 #include "platform/code_page.h"
 #include "platform/file_dialog.h"
+#include "platform/instance_request.h"
 #include "platform/profile_file.h"
 #include "resources/command_ids.h"
 #include "resources/messages.h"
@@ -51,6 +53,20 @@ std::vector<WindowRect> ScreenAreas() {
     areas.push_back({a.left(), a.top(), a.left() + a.width(), a.top() + a.height()});
   }
   return areas;
+}
+
+std::vector<std::string> Utf8Arguments(const QStringList& arguments) {
+  std::vector<std::string> result;
+  for (const QString& argument : arguments) result.push_back(argument.toStdString());
+  return result;
+}
+
+// The names of an open request, first the one the command line opens.
+std::vector<std::string> NamedFiles(const fw::CCommandLineInfo& info) {
+  std::vector<std::string> names;
+  if (!info.m_strFileName.empty()) names.push_back(info.m_strFileName);
+  names.insert(names.end(), info.m_otherFileNames.begin(), info.m_otherFileNames.end());
+  return names;
 }
 
 }  // namespace
@@ -86,6 +102,7 @@ void CTolvaneApp::ApplyCodePageSetting() {
 
 bool CTolvaneApp::InitInstance() {
   ApplyCodePageSetting();
+  LoadStdProfileSettings();
   auto docTemplate = std::make_unique<doc::CClipDocTemplate>(m_capture, m_strNewDocTitle);
   doc::CClipDocTemplate* clipTemplate = docTemplate.get();
   AddDocTemplate(std::move(docTemplate));
@@ -99,10 +116,15 @@ bool CTolvaneApp::InitInstance() {
     return false;
   }
   LoadFrameSettings();
+  m_pFrame->setAcceptDrops(true);
+  DocManager().AttachRecentFileMenu(*m_pFrame->GetCommandBars());
 
-  // The first argument that is not a switch names a file. Opening files comes with the
-  // file commands; until then a named file starts a new document like no file does.
-  if (!DocManager().OpenNewDocument()) return false;
+  const fw::CCommandLineInfo info = fw::ParseCommandLine(Utf8Arguments(m_arguments));
+  if (!ProcessShellCommand(info)) {
+    // A file that could not be opened still leaves the user a window with a new list.
+    if (info.m_nShellCommand != fw::CCommandLineInfo::FileOpen) return false;
+    if (!DocManager().OpenNewDocument()) return false;
+  }
 
   RestoreWindowPlacement();
   CMainFrame* frame = m_pFrame.get();
@@ -179,6 +201,71 @@ void CTolvaneApp::ShowMainWindow() {
       break;
   }
   frame.repaint();
+}
+
+bool CTolvaneApp::ProcessShellCommand(const fw::CCommandLineInfo& info) {
+  using Info = fw::CCommandLineInfo;
+  switch (info.m_nShellCommand) {
+    case Info::FileNew:
+      return DocManager().OpenNewDocument() != nullptr;
+    case Info::FileOpen: {
+      bool opened = false;
+      for (const std::string& name : NamedFiles(info)) {
+        opened = DocManager().OpenDocumentFile(QString::fromStdString(name)) || opened;
+      }
+      return opened;
+    }
+    case Info::FilePrint:
+    case Info::FilePrintTo:
+      // The file is opened (a missing one is reported) while the window is still
+      // hidden; nothing prints, so the program ends without showing it.
+      if (!info.m_strFileName.empty()) {
+        DocManager().OpenDocumentFile(QString::fromStdString(info.m_strFileName));
+      }
+      m_nExitCode = 1;
+      return false;
+    case Info::FileDDE:
+      // The open request follows over the instance socket.
+      return true;
+    case Info::AppUnregister: {
+      const bool removed = UnregisterShellFileTypes();
+      fw::AppMessageBox(removed ? res::IDS_UNREG_DONE : res::IDS_UNREG_FAILURE);
+      m_nExitCode = removed ? 0 : 1;
+      return false;
+    }
+  }
+  return false;
+}
+
+bool CTolvaneApp::UnregisterShellFileTypes() { return true; }
+
+std::optional<platform::InstanceRequest> CTolvaneApp::HandOverRequest(
+    const QStringList& arguments) {
+  using Info = fw::CCommandLineInfo;
+  const Info info = fw::ParseCommandLine(Utf8Arguments(arguments));
+  switch (info.m_nShellCommand) {
+    case Info::FilePrint:
+    case Info::FilePrintTo:
+    case Info::AppUnregister:
+      return std::nullopt;
+    default:
+      break;
+  }
+  platform::InstanceRequest request{std::string(platform::kOpenVerb), {}};
+  for (const std::string& name : NamedFiles(info)) {
+    request.arguments.push_back(
+        QFileInfo(QString::fromStdString(name)).absoluteFilePath().toStdString());
+  }
+  return request;
+}
+
+void CTolvaneApp::OnInstanceRequest(const platform::InstanceRequest& request) {
+  // Other verbs are for clients that may come later; this program only opens.
+  if (request.verb != platform::kOpenVerb || !m_pFrame) return;
+  m_pFrame->ActivateFrame();
+  for (const std::string& path : request.arguments) {
+    DocManager().OpenDocumentFile(QString::fromStdString(path));
+  }
 }
 
 bool CTolvaneApp::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {

@@ -2,9 +2,17 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "document/capture_state.h"
 #include "framework/win_app.h"
+
+namespace fw {
+struct CCommandLineInfo;
+}
+namespace platform {
+struct InstanceRequest;
+}
 
 namespace app {
 
@@ -29,6 +37,17 @@ class CTolvaneApp : public fw::CWinApp {
 
   CMainFrame* MainFrame() const;
 
+  // The exit status when InitInstance returned false: 1 when start-up failed or a print
+  // request could not be carried out, 0 after a successful "Unregister".
+  int ExitCode() const { return m_nExitCode; }
+
+  // What a start with `arguments` hands to an instance that already runs: "open" with
+  // the named files as absolute paths (none: just come to the front). nullopt for the
+  // switches that end the program without a window (print, unregister).
+  static std::optional<platform::InstanceRequest> HandOverRequest(const QStringList& arguments);
+  // A request from another start: the window comes to the front and opens the files.
+  void OnInstanceRequest(const platform::InstanceRequest& request);
+
   QString m_strNewDocTitle;
   // The clipboard text and capture switches that the watcher fills and documents read.
   doc::CaptureState m_capture;
@@ -41,10 +60,14 @@ class CTolvaneApp : public fw::CWinApp {
   void OnFileReadText();
   void ApplyCodePageSetting();
   void ShowMainWindow();
+  bool ProcessShellCommand(const fw::CCommandLineInfo& info);
+  // Removes what start-up registered with the desktop; true when nothing is left.
+  virtual bool UnregisterShellFileTypes();
 
   QStringList m_arguments;
   std::unique_ptr<CMainFrame> m_pFrame;
   int m_nPlacementFlag = 0;
+  int m_nExitCode = 1;
 };
 
 inline constexpr int WPF_RESTORETOMAXIMIZED = 2;

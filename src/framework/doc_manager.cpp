@@ -5,6 +5,7 @@
 #include <exception>
 #include <new>
 
+#include "framework/command_bars.h"
 #include "framework/doc_template.h"
 #include "framework/document.h"
 #include "framework/framework_ids.h"
@@ -68,7 +69,9 @@ CDocument* CDocManager::OpenDocumentFile(const QString& path) {
   // The boundary of every open flow: a failure that escapes the template's own reports
   // ends here with one message, and the program goes on.
   try {
-    return docTemplate->OpenDocumentFile(absolute);
+    CDocument* doc = docTemplate->OpenDocumentFile(absolute);
+    if (doc) AddToRecentFileList(doc->GetPathName());
+    return doc;
   } catch (const std::bad_alloc&) {
     AppMessageBox(ids::IDS_MEMORY_EXCEPTION, platform::MbIcon::Exclamation,
                   platform::MbButtons::Ok, 0, /*systemModal=*/true);
@@ -78,7 +81,44 @@ CDocument* CDocManager::OpenDocumentFile(const QString& path) {
   return nullptr;
 }
 
-void CDocManager::AddToRecentFileList(const QString&) {}
+void CDocManager::AddToRecentFileList(const QString& path) {
+  m_recentFileList.Add(path.toStdString());
+}
+
+CDocument* CDocManager::OpenRecentFile(int index) {
+  if (index < 0 || index >= m_recentFileList.GetSize()) return nullptr;
+  const std::string path = m_recentFileList[index];
+  if (path.empty()) return nullptr;
+  CDocument* doc = OpenDocumentFile(QString::fromStdString(path));
+  if (doc) return doc;
+  // The open flow has told the user why; the entry may have moved meanwhile.
+  for (int i = 0; i < m_recentFileList.GetSize(); ++i) {
+    if (m_recentFileList[i] == path) {
+      m_recentFileList.Remove(i);
+      break;
+    }
+  }
+  return nullptr;
+}
+
+void CDocManager::AttachRecentFileMenu(CommandBars& bars) {
+  bars.AddListProvider(ids::ID_FILE_MRU_FILE1, CommandBars::ListPlacement::ReplaceAnchor,
+                       [this] { return RecentFileMenuEntries(); });
+}
+
+std::vector<MenuListEntry> CDocManager::RecentFileMenuEntries() const {
+  std::vector<MenuListEntry> entries;
+  const std::string currentDirectory = QDir::currentPath().toStdString();
+  for (int i = 0; i < m_recentFileList.GetSize() && !m_recentFileList[i].empty(); ++i) {
+    QString name = QString::fromStdString(m_recentFileList.GetDisplayName(i, currentDirectory));
+    name.replace(QLatin1Char('&'), QLatin1String("&&"));
+    MenuListEntry entry;
+    entry.text = QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(name);
+    entry.id = ids::ID_FILE_MRU_FILE1 + static_cast<unsigned>(i);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
 
 void CDocManager::CloseAllDocuments() {
   for (const auto& docTemplate : m_templates) {

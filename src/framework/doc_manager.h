@@ -4,10 +4,14 @@
 #include <memory>
 #include <vector>
 
+#include "framework/recent_file_list.h"
+
 namespace fw {
 
 class CDocTemplate;
 class CDocument;
+class CommandBars;
+struct MenuListEntry;
 
 // Owns the document templates and answers for the open documents as a whole: the New
 // and Open flows, "the document open at this path" and closing everything. Every way of
@@ -36,8 +40,15 @@ class CDocManager {
   // activated), or a new one read from the file; null after a message.
   CDocument* OpenDocumentFile(const QString& path);
 
-  // A file was opened or saved under `path`.
+  // The recent-file list: OpenDocumentFile adds each file it reads, the save flow the
+  // path it saved to.
+  CRecentFileList& RecentFileList() { return m_recentFileList; }
   void AddToRecentFileList(const QString& path);
+  // Opens recent-file entry `index`; an entry that fails to open leaves the list.
+  CDocument* OpenRecentFile(int index);
+  // Shows the entries in the File menu in place of the recent-file placeholder.
+  void AttachRecentFileMenu(CommandBars& bars);
+  std::vector<MenuListEntry> RecentFileMenuEntries() const;
 
   // Closes every document and its windows, newest first, without asking.
   void CloseAllDocuments();
@@ -46,6 +57,7 @@ class CDocManager {
 
  private:
   std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+  CRecentFileList m_recentFileList;
 };
 
 // The absolute form of a path as documents are known by: relative to the current

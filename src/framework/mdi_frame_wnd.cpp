@@ -1,17 +1,23 @@
 #include "framework/mdi_frame_wnd.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QPointer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QWhatsThis>
 #include <algorithm>
 #include <exception>
 #include <new>
 
 #include "framework/command_bars.h"
+#include "framework/doc_manager.h"
 #include "framework/doc_template.h"
 #include "framework/document.h"
 #include "framework/mdi_child_wnd.h"
@@ -58,6 +64,58 @@ std::vector<MenuListEntry> CMDIFrameWnd::WindowListEntries() {
 }
 
 CMDIFrameWnd::~CMDIFrameWnd() = default;
+
+namespace {
+
+// The local files among the URLs of a drag; other URLs are not ours to open.
+QStringList DroppedFiles(const QMimeData* data) {
+  QStringList paths;
+  if (!data || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths.push_back(url.toLocalFile());
+  }
+  return paths;
+}
+
+}  // namespace
+
+void CMDIFrameWnd::ActivateFrame() {
+  if (isMinimized()) {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  }
+  show();
+  raise();
+  activateWindow();
+}
+
+void CMDIFrameWnd::OnDropFiles(const QStringList& paths) {
+  ActivateFrame();
+  CWinApp* app = CWinApp::Get();
+  if (!app) return;
+  for (const QString& path : paths) app->DocManager().OpenDocumentFile(path);
+}
+
+void CMDIFrameWnd::dragEnterEvent(QDragEnterEvent* event) {
+  if (!acceptDrops() || DroppedFiles(event->mimeData()).isEmpty()) return;
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void CMDIFrameWnd::dragMoveEvent(QDragMoveEvent* event) {
+  if (!acceptDrops() || DroppedFiles(event->mimeData()).isEmpty()) return;
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void CMDIFrameWnd::dropEvent(QDropEvent* event) {
+  const QStringList paths = DroppedFiles(event->mimeData());
+  if (!acceptDrops() || paths.isEmpty()) return;
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  // Opened once the drag is over: an open may show a message box, which must not keep
+  // the program that the files came from waiting.
+  QTimer::singleShot(0, this, [this, paths] { OnDropFiles(paths); });
+}
 
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
   // currentSubWindow: the active one, also while the application itself is inactive.

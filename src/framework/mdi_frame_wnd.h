@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <vector>
 
 #include "framework/cmd_target.h"
@@ -36,6 +37,11 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   void MDITileHorizontally();
   void MDIIconArrange();
 
+  // Shows the window, restores it when minimized, raises and activates it.
+  void ActivateFrame();
+  // Files dropped on the window: activates it and opens each in turn.
+  void OnDropFiles(const QStringList& paths);
+
   // The targets a command is offered to, in order.
   std::vector<CCmdTarget*> GetCommandChain() const;
   bool RouteCommand(unsigned id, CCmdUI* ui) const;
@@ -67,6 +73,9 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   void OnUpdateContextHelp(CCmdUI* ui);
 
   bool event(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   // The bars have no context menu of their own.
   QMenu* createPopupMenu() override { return nullptr; }
 

@@ -16,7 +16,9 @@
 namespace fw {
 namespace {
 CWinApp* g_pApp = nullptr;
-}
+constexpr char kSettingsSection[] = "Settings";
+constexpr char kPreviewPages[] = "PreviewPages";
+}  // namespace
 
 CWinApp::CWinApp(const QString& settingsBaseName,
                  std::unique_ptr<platform::ClipboardPort> clipboard)
@@ -36,6 +38,7 @@ CWinApp::CWinApp(const QString& settingsBaseName,
 }
 
 CWinApp::~CWinApp() {
+  SaveStdProfileSettings();
   // Everything the run wrote into the settings goes to the file once, here at its end.
   m_pProfile->Flush();
   qApp->removeEventFilter(this);
@@ -50,6 +53,23 @@ void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate) {
 }
 
 CDocTemplate* CWinApp::GetDocTemplate() const { return m_pDocManager->GetDocTemplate(); }
+
+void CWinApp::LoadStdProfileSettings(int maxMru) {
+  CRecentFileList& list = m_pDocManager->RecentFileList();
+  list = CRecentFileList(maxMru);
+  list.ReadList(*m_pProfile);
+  m_nNumPreviewPages = m_pProfile->GetInt(kSettingsSection, kPreviewPages, 0);
+  m_bStdProfileLoaded = true;
+}
+
+void CWinApp::SaveStdProfileSettings() {
+  // A run that never read them (start-up failed early) leaves them as they are.
+  if (!m_bStdProfileLoaded) return;
+  m_pDocManager->RecentFileList().WriteList(*m_pProfile);
+  if (m_nNumPreviewPages != 0) {
+    m_pProfile->WriteInt(kSettingsSection, kPreviewPages, m_nNumPreviewPages);
+  }
+}
 
 void CWinApp::RunIdleUpdateNow() {
   m_bIdlePending = false;
@@ -76,6 +96,10 @@ bool CWinApp::OnCmdMsg(unsigned id, CCmdUI* ui) {
       {ids::ID_FILE_NEW, &CWinApp::OnFileNew, nullptr},
       {ids::ID_FILE_OPEN, &CWinApp::OnFileOpen, nullptr},
       {ids::ID_APP_EXIT, &CWinApp::OnAppExit, nullptr},
+      {ids::ID_FILE_MRU_FILE1, &CWinApp::OnFileMruFile1, nullptr},
+      {ids::ID_FILE_MRU_FILE2, &CWinApp::OnFileMruFile2, nullptr},
+      {ids::ID_FILE_MRU_FILE3, &CWinApp::OnFileMruFile3, nullptr},
+      {ids::ID_FILE_MRU_FILE4, &CWinApp::OnFileMruFile4, nullptr},
   };
   return DispatchCommandMap(this, map, id, ui);
 }
@@ -95,6 +119,10 @@ void CWinApp::OnFileOpen() {
     m_pDocManager->OpenDocumentFile(*path);
   }
 }
+void CWinApp::OnFileMruFile1() { m_pDocManager->OpenRecentFile(0); }
+void CWinApp::OnFileMruFile2() { m_pDocManager->OpenRecentFile(1); }
+void CWinApp::OnFileMruFile3() { m_pDocManager->OpenRecentFile(2); }
+void CWinApp::OnFileMruFile4() { m_pDocManager->OpenRecentFile(3); }
 
 void CWinApp::OnAppExit() {
   if (m_pMainWnd) m_pMainWnd->close();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/cmd_target.h"
+#include "framework/recent_file_list.h"
 #include "platform/message_box.h"
 
 namespace platform {
@@ -49,6 +50,13 @@ class CWinApp : public QObject, public CCmdTarget {
   // The launch show state (SW_*).
   int m_nCmdShow = SW_SHOWNORMAL;
 
+  // The framework's settings: the recent-file list (`maxMru` entries) and
+  // "Settings"/"PreviewPages". Read at start-up; written when the application ends,
+  // before the settings file is flushed.
+  void LoadStdProfileSettings(int maxMru = CRecentFileList::kDefaultSize);
+  void SaveStdProfileSettings();
+  int m_nNumPreviewPages = 0;
+
   // Marks the tool bar and status panes for an update when the program next idles.
   void RequestIdleUpdate() { m_bIdlePending = true; }
   void RunIdleUpdateNow();
@@ -59,6 +67,10 @@ class CWinApp : public QObject, public CCmdTarget {
   void OnFileNew();
   void OnFileOpen();
   void OnAppExit();
+  void OnFileMruFile1();
+  void OnFileMruFile2();
+  void OnFileMruFile3();
+  void OnFileMruFile4();
 
   CMDIFrameWnd* m_pMainWnd = nullptr;
 
@@ -69,6 +81,7 @@ class CWinApp : public QObject, public CCmdTarget {
   std::unique_ptr<platform::ProfileFile> m_pProfile;
   std::unique_ptr<CDocManager> m_pDocManager;
   bool m_bIdlePending = true;
+  bool m_bStdProfileLoaded = false;
 };
 
 // The application title: string 57344.

@@ -325,9 +325,12 @@ QImage GrabScreen() {
 // --- The program ---------------------------------------------------------------------
 
 TolvaneProcess::TolvaneProcess(const QString& configHome)
-    : m_strConfigHome(configHome.isEmpty() ? m_configDir.path() : configHome) {
+    : m_strConfigHome(configHome.isEmpty() ? m_configDir.path() : configHome),
+      m_strRuntimeDir(m_runtimeDir.path()) {
+  QFile::setPermissions(m_strRuntimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_strConfigHome);
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_strRuntimeDir);
   env.insert(QStringLiteral("XDG_DATA_HOME"), m_dataDir.path());
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
@@ -343,10 +346,27 @@ void TolvaneProcess::SetDisplay(const QString& display) {
   m_process.setProcessEnvironment(env);
 }
 
-bool TolvaneProcess::Start() {
-  m_process.start(QStringLiteral(TOLVANE_BINARY), {});
+void TolvaneProcess::UseRuntimeDir(const QString& runtimeDir) {
+  m_strRuntimeDir = runtimeDir;
+  QProcessEnvironment env = m_process.processEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_strRuntimeDir);
+  m_process.setProcessEnvironment(env);
+}
+
+bool TolvaneProcess::Start(const QStringList& arguments) {
+  m_process.start(QStringLiteral(TOLVANE_BINARY), arguments);
   return m_process.waitForStarted(kWaitMs);
 }
+
+int TolvaneProcess::WaitForEnd(int timeoutMs) {
+  if (!WaitForExit(m_process, timeoutMs)) {
+    KillAndReap(m_process);
+    return -1;
+  }
+  return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
+void TolvaneProcess::Kill() { KillAndReap(m_process); }
 
 QString TolvaneProcess::WaitForWindow() { return FindWindow(QStringLiteral("^Tolvane")); }
 

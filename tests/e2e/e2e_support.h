@@ -137,13 +137,24 @@ QImage GrabScreen();
 // The built program, started with its own empty settings and data folders.
 class TolvaneProcess {
  public:
-  // `configHome`: the settings folder to use instead of an empty one of its own.
+  // `configHome`: the settings folder to use instead of an empty one of its own. Each
+  // program gets a runtime folder of its own too, so that programs of different tests
+  // never meet through the single-instance socket.
   explicit TolvaneProcess(const QString& configHome = {});
   ~TolvaneProcess();
 
   // Runs it on the X display `display` instead of the run's own; before Start().
   void SetDisplay(const QString& display);
-  bool Start();
+  // Shares another program's runtime folder: the two then meet as one user's programs.
+  void UseRuntimeDir(const QString& runtimeDir);
+  QString RuntimeDir() const { return m_strRuntimeDir; }
+
+  bool Start(const QStringList& arguments = {});
+  // Waits for the program to end by itself; its exit code, or -1 when it crashed or
+  // still ran after the time (it is then killed).
+  int WaitForEnd(int timeoutMs = kWaitMs);
+  // Ends the program with SIGKILL, as a crash would.
+  void Kill();
   // The main window, once it is shown.
   QString WaitForWindow();
   // Sends SIGTERM and waits for the end; the exit code, or -1 when it crashed or had to
@@ -157,7 +168,9 @@ class TolvaneProcess {
  private:
   QTemporaryDir m_configDir;
   QTemporaryDir m_dataDir;
+  QTemporaryDir m_runtimeDir;
   QString m_strConfigHome;
+  QString m_strRuntimeDir;
   QProcess m_process;
   QByteArray m_output;
 };

@@ -357,19 +357,21 @@ class GarbageSettingsTest : public StartupTest, public testing::WithParamInterfa
 const char kOtherBefore[] =
     "garbage without an equals sign\r\n"
     "=no key\n"
-    "[Recent File List]\n"
-    "File1=/tmp/a b.tvn\n"
     "  ; a comment\n"
     "\x01\xff binary\n";
+// The framework's own section, rewritten at exit with the same entries.
+const char kRecentFiles[] =
+    "[Recent File List]\n"
+    "File1=/tmp/a b.tvn\n";
 const char kOtherAfter[] =
     "[Settings]\n"
     "CodePage=UTF-8\n"
     "[Window Sizes]\n"
     "Rect=0100 0100 0600 0600\n";
 
-// The file without the section "Window Size" (from its header to the next one).
-std::string WithoutOwnSection(std::string text) {
-  const std::size_t begin = text.find("[Window Size]");
+// The file without the section `header` (from its header to the next one).
+std::string WithoutSection(std::string text, const std::string& header) {
+  const std::size_t begin = text.find(header);
   if (begin == std::string::npos) return text;
   const std::size_t next = text.find("\n[", begin);
   text.erase(begin, next == std::string::npos ? std::string::npos : next + 1 - begin);
@@ -381,7 +383,7 @@ TEST_P(GarbageSettingsTest, StartsWithDefaultsAndKeepsOtherSections) {
   const GarbageCase& c = GetParam();
   const std::string before = kOtherBefore;
   const std::string after = kOtherAfter;
-  WriteSettings(before + c.section + after);
+  WriteSettings(before + kRecentFiles + c.section + after);
   Start();
   EXPECT_TRUE(Frame()->isVisible());
   EXPECT_EQ(ShowState(), Qt::WindowStates());
@@ -394,7 +396,10 @@ TEST_P(GarbageSettingsTest, StartsWithDefaultsAndKeepsOtherSections) {
   ASSERT_NE(ActiveDoc(), nullptr);
   Exit();
 
-  EXPECT_EQ(WithoutOwnSection(ReadSettings()), before + after);
+  EXPECT_EQ(WithoutSection(WithoutSection(ReadSettings(), "[Window Size]"), "[Recent File List]"),
+            before + after);
+  EXPECT_EQ(platform::ProfileFile(SettingsPath()).GetString("Recent File List", "File1", ""),
+            "/tmp/a b.tvn");
   EXPECT_EQ(Setting("Rect"), "0010 0010 0500 0400");
   EXPECT_EQ(Setting("Min"), "0");
   EXPECT_EQ(Setting("Max"), "0");

@@ -56,7 +56,7 @@ void AppTest::Start(bool expectSuccess) {
   auto clipboard = std::make_unique<FakeClipboardPort>();
   m_pClipboard = clipboard.get();
   if (!m_strStartClipText.empty()) clipboard->SimulateCopy(m_strStartClipText);
-  m_pApp = std::make_unique<app::CTolvaneApp>(std::move(clipboard));
+  m_pApp = std::make_unique<app::CTolvaneApp>(std::move(clipboard), m_arguments);
   const bool started = m_pApp->InitInstance();
   EXPECT_EQ(started, expectSuccess);
   ProcessEvents();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -65,6 +66,8 @@ class AppTest : public ::testing::Test {
   QString ItemCountText() const;
 
   std::string m_strStartClipText;
+  // The command line after the program's name that Start passes on.
+  QStringList m_arguments;
   QTemporaryDir m_configDir;
   QTemporaryDir m_dataDir;
   FakeClipboardPort* m_pClipboard = nullptr;  // owned by the application
