@@ -1,11 +1,13 @@
 #include "app/tolvane_app.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMdiArea>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/desktop_registration.h"
 #include "app/main_frame.h"
 #include "app/window_placement.h"
 #include "app/window_rect_text.h"
@@ -13,6 +15,7 @@
 #include "document/clip_doc_template.h"
 #include "framework/doc_manager.h"
 #include "framework/doc_template.h"
+#include "framework/mdi_child_wnd.h"
 #include "platform/clipboard_port.h"
 #include "platform/code_page.h"
 #include "platform/profile_file.h"
@@ -76,6 +79,7 @@ void CTolvaneApp::ApplyCodePageSetting() {
 
 bool CTolvaneApp::InitInstance() {
   ApplyCodePageSetting();
+  RegisterWithDesktop();
   auto docTemplate = std::make_unique<doc::CClipDocTemplate>(m_capture, m_strNewDocTitle);
   doc::CClipDocTemplate* clipTemplate = docTemplate.get();
   AddDocTemplate(std::move(docTemplate));
@@ -93,6 +97,7 @@ bool CTolvaneApp::InitInstance() {
   // The first argument that is not a switch names a file. Opening files comes with the
   // file commands; until then a named file starts a new document like no file does.
   if (!DocManager().OpenNewDocument()) return false;
+  OpenStartupFile();
 
   RestoreWindowPlacement();
   ShowMainWindow();
@@ -111,6 +116,15 @@ void CTolvaneApp::LoadFrameSettings() {
   if (frame.m_bTopMost) frame.ApplyTopMost();
   frame.m_strStartupFile = profile.GetString(section, CMainFrame::kFile, "");
   frame.m_bAutoPaste = profile.GetInt(section, CMainFrame::kAuto, 1) != 0;
+}
+
+void CTolvaneApp::OpenStartupFile() {
+  if (m_pFrame->m_strStartupFile.empty()) return;
+  const QString path = QFile::decodeName(QByteArray::fromStdString(m_pFrame->m_strStartupFile));
+  fw::CMDIChildWnd* active = m_pFrame->MDIGetActive();
+  // A failure has been reported by the open flow; start-up goes on without the file.
+  DocManager().OpenDocumentFile(path);
+  if (active && m_pFrame->MDIGetActive() != active) m_pFrame->MDIActivate(active);
 }
 
 void CTolvaneApp::RestoreWindowPlacement() {
