@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/desktop_registration.h"
@@ -79,7 +80,7 @@ void CTolvaneApp::ApplyCodePageSetting() {
 
 bool CTolvaneApp::InitInstance() {
   ApplyCodePageSetting();
-  RegisterWithDesktop();
+  QTimer::singleShot(0, this, [] { RegisterWithDesktop(); });  // once the window is up
   auto docTemplate = std::make_unique<doc::CClipDocTemplate>(m_capture, m_strNewDocTitle);
   doc::CClipDocTemplate* clipTemplate = docTemplate.get();
   AddDocTemplate(std::move(docTemplate));
