@@ -43,6 +43,7 @@ double MeasureCapture(int items, int views, CapturePath path) {
   auto port = std::make_unique<testing_support::FakeClipboardPort>();
   testing_support::FakeClipboardPort* clipboard = port.get();
   auto app = std::make_unique<app::CTolvaneApp>(std::move(port));
+  app->m_bRegisterWithDesktop = false;
   app->InitInstance();
   app::CMainFrame* frame = app->MainFrame();
   frame->resize(900, 700);

@@ -54,6 +54,7 @@ void MeasureSize(int items, const QString& folder) {
     auto port = std::make_unique<testing_support::FakeClipboardPort>();
     testing_support::FakeClipboardPort* clipboard = port.get();
     auto app = std::make_unique<app::CTolvaneApp>(std::move(port));
+    app->m_bRegisterWithDesktop = false;
     app->InitInstance();
     app->MainFrame()->resize(900, 700);
     QApplication::processEvents();

@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth xclip xdotool x11-utils openbox
   fonts-ipafont-gothic qt6-translations-l10n
+  dpkg-dev file
 )
 
 missing=()

@@ -1,12 +1,14 @@
 #include "app/main_frame.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QLabel>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "app/frame_placement.h"
 #include "app/window_rect_text.h"
+#include "dialogs/startup_file_dialog.h"
 #include "document/tolvane_doc.h"
 #include "framework/command_bars.h"
 #include "framework/doc_manager.h"
@@ -254,6 +256,7 @@ bool CMainFrame::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
        &CMainFrame::OnUpdateClipAutoPaste},
       {res::ID_CLIP_CLEAR, &CMainFrame::OnClipClear, &CMainFrame::OnUpdateClipClear},
       {res::ID_WINDOW_CLOSE_ALL, &CMainFrame::OnCloseAll, nullptr},
+      {res::ID_VIEW_STARTUP_FILE, &CMainFrame::OnViewStartupFile, nullptr},
   };
   return fw::DispatchCommandMap(this, map, id, ui) || fw::CMDIFrameWnd::OnCmdMsg(id, ui);
 }
@@ -295,6 +298,14 @@ void CMainFrame::OnClipClear() {
 
 void CMainFrame::OnUpdateClipClear(fw::CCmdUI* ui) {
   ui->Enable(fw::CWinApp::Get()->Clipboard().HasAnyFormat());
+}
+
+// The path reaches the settings file with the other settings, at exit.
+void CMainFrame::OnViewStartupFile() {
+  dialogs::CStartupFileDialog dialog(this);
+  dialog.m_strPath = QFile::decodeName(QByteArray::fromStdString(m_strStartupFile));
+  if (dialog.DoModal() != static_cast<int>(res::IDOK)) return;
+  m_strStartupFile = QFile::encodeName(dialog.m_strPath).toStdString();
 }
 
 void CMainFrame::OnCloseAll() {

@@ -93,6 +93,7 @@ class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
   void OnClipClear();
   void OnUpdateClipClear(fw::CCmdUI* ui);
   void OnCloseAll();
+  void OnViewStartupFile();
 
   QToolBar* m_wndToolBar = nullptr;
   QStatusBar* m_wndStatusBar = nullptr;

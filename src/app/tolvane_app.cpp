@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFile>
 #include <QMdiArea>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/frame_placement.h"
+#include "app/desktop_registration.h"
 #include "app/main_frame.h"
 #include "app/window_placement.h"
 #include "app/window_rect_text.h"
@@ -24,6 +27,7 @@
 #include "framework/doc_template.h"
 #include "platform/clipboard_port.h"
 #include "platform/code_page.h"
+#include "platform/desktop_integration.h"
 #include "platform/file_dialog.h"
 #include "platform/instance_request.h"
 #include "platform/profile_file.h"
@@ -103,6 +107,9 @@ void CTolvaneApp::ApplyCodePageSetting() {
 bool CTolvaneApp::InitInstance() {
   ApplyCodePageSetting();
   LoadStdProfileSettings();
+  if (m_bRegisterWithDesktop) {
+    QTimer::singleShot(0, this, [] { RegisterWithDesktop(); });  // once the window is up
+  }
   auto docTemplate = std::make_unique<doc::CClipDocTemplate>(m_capture, m_strNewDocTitle);
   doc::CClipDocTemplate* clipTemplate = docTemplate.get();
   AddDocTemplate(std::move(docTemplate));
@@ -125,6 +132,7 @@ bool CTolvaneApp::InitInstance() {
     if (info.m_nShellCommand != fw::CCommandLineInfo::FileOpen) return false;
     if (!DocManager().OpenNewDocument()) return false;
   }
+  OpenStartupFile();
 
   RestoreWindowPlacement();
   CMainFrame* frame = m_pFrame.get();
@@ -149,6 +157,15 @@ void CTolvaneApp::LoadFrameSettings() {
   if (frame.m_bTopMost) frame.ApplyTopMost();
   frame.m_strStartupFile = profile.GetString(section, CMainFrame::kFile, "");
   frame.m_bAutoPaste = profile.GetInt(section, CMainFrame::kAuto, 1) != 0;
+}
+
+void CTolvaneApp::OpenStartupFile() {
+  if (m_pFrame->m_strStartupFile.empty()) return;
+  const QString path = QFile::decodeName(QByteArray::fromStdString(m_pFrame->m_strStartupFile));
+  fw::CMDIChildWnd* active = m_pFrame->MDIGetActive();
+  // A failure has been reported by the open flow; start-up goes on without the file.
+  DocManager().OpenDocumentFile(path);
+  if (active && m_pFrame->MDIGetActive() != active) m_pFrame->MDIActivate(active);
 }
 
 void CTolvaneApp::RestoreWindowPlacement() {
@@ -237,7 +254,7 @@ bool CTolvaneApp::ProcessShellCommand(const fw::CCommandLineInfo& info) {
   return false;
 }
 
-bool CTolvaneApp::UnregisterShellFileTypes() { return true; }
+bool CTolvaneApp::UnregisterShellFileTypes() { return platform::UnregisterDesktopFiles(); }
 
 std::optional<platform::InstanceRequest> CTolvaneApp::HandOverRequest(
     const QStringList& arguments) {

@@ -34,6 +34,9 @@ class CTolvaneApp : public fw::CWinApp {
   void LoadFrameSettings();
   // Step two, after the command line: rectangle and show state, once per run.
   void RestoreWindowPlacement();
+  // Opens the document named by the start-up file setting, if any, beside what the
+  // command line opened; the command line's window stays the active one.
+  void OpenStartupFile();
 
   CMainFrame* MainFrame() const;
 
@@ -49,6 +52,8 @@ class CTolvaneApp : public fw::CWinApp {
   void OnInstanceRequest(const platform::InstanceRequest& request);
 
   QString m_strNewDocTitle;
+  // Start-up writes the desktop entry, MIME type and icons; widget tests leave them be.
+  bool m_bRegisterWithDesktop = true;
   // The clipboard text and capture switches that the watcher fills and documents read.
   doc::CaptureState m_capture;
 

@@ -5,12 +5,14 @@
 
 #include "dialogs/byte_limited_text_edit.h"
 #include "dialogs/dialog_units.h"
+#include "framework/help.h"
 #include "framework/win_app.h"
 #include "platform/alloc_fault.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
 #include "resources/command_ids.h"
 #include "resources/dialog_layouts.h"
+#include "resources/help_texts.h"
 #include "resources/messages.h"
 
 namespace dialogs {
@@ -66,6 +68,7 @@ CClipEditDialog::CClipEditDialog(QWidget* parent, const std::string& itemText)
   }
   WriteBox();
   m_pTextBox->setFocus();
+  fw::InstallDialogHelp(this, res::IDD_CLIP_EDIT, &res::ControlHelpText);
 }
 
 CClipEditDialog::~CClipEditDialog() = default;

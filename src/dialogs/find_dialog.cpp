@@ -7,9 +7,11 @@
 
 #include "dialogs/byte_limited_line_edit.h"
 #include "dialogs/dialog_units.h"
+#include "framework/help.h"
 #include "platform/code_page.h"
 #include "resources/command_ids.h"
 #include "resources/dialog_layouts.h"
+#include "resources/help_texts.h"
 
 namespace dialogs {
 namespace {
@@ -80,6 +82,7 @@ CFindDialog::CFindDialog(QWidget* parent, const std::string& text, bool down) : 
   connect(m_pTextBox, &QLineEdit::textChanged, this,
           [this](const QString& now) { m_pFindNext->setEnabled(!now.isEmpty()); });
   m_pTextBox->setFocus();
+  fw::InstallDialogHelp(this, res::IDD_FIND, &res::ControlHelpText);
 }
 
 CFindDialog::~CFindDialog() = default;

@@ -5,8 +5,10 @@
 #include <QPushButton>
 
 #include "dialogs/dialog_units.h"
+#include "framework/help.h"
 #include "resources/command_ids.h"
 #include "resources/dialog_layouts.h"
+#include "resources/help_texts.h"
 #include "resources/icons.h"
 
 namespace dialogs {
@@ -30,6 +32,7 @@ CVersionDialog::CVersionDialog(QWidget* parent) : QDialog(parent) {
       case res::ControlKind::DefaultPushButton:
       case res::ControlKind::PushButton: {
         auto* button = new QPushButton(text, this);
+        button->setObjectName(QStringLiteral("Button%1").arg(control.id));
         button->setGeometry(rect);
         button->setDefault(control.kind == res::ControlKind::DefaultPushButton);
         connect(button, &QPushButton::clicked, this, &QDialog::accept);
@@ -42,6 +45,7 @@ CVersionDialog::CVersionDialog(QWidget* parent) : QDialog(parent) {
       }
     }
   }
+  fw::InstallDialogHelp(this, res::IDD_ABOUTBOX, &res::ControlHelpText);
 }
 
 }  // namespace dialogs

@@ -1,11 +1,14 @@
 #include "framework/command_bars.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QToolBar>
 
+#include "framework/help.h"
 #include "framework/mdi_child_wnd.h"
 #include "framework/mdi_frame_wnd.h"
 #include "framework/resource_tables.h"
@@ -46,6 +49,7 @@ QAction* CommandBars::Action(unsigned id) {
   action->setProperty(kCommandProperty, id);
   const UiTables& tables = GetUiTables();
   if (tables.prompt) action->setStatusTip(Utf8(tables.prompt(id)));
+  if (tables.whatsThis) action->setWhatsThis(Utf8(tables.whatsThis(id)));
   // Button images belong to the tool bar; menu items show none.
   action->setIconVisibleInMenu(false);
   connect(action, &QAction::triggered, m_pFrame, [this, id] { m_pFrame->RunCommand(id); });
@@ -79,6 +83,7 @@ void CommandBars::SetMenu(unsigned menuId) {
       popup->addAction(action);
     }
     connect(popup, &QMenu::aboutToShow, this, [this, popup] { UpdateMenu(popup); });
+    popup->installEventFilter(this);
     bar->addMenu(popup);
     m_popups.push_back(popup);
   }
@@ -116,6 +121,7 @@ void CommandBars::FillList(QMenu* menu, const Provider& provider) {
   }
   old.clear();
   const std::vector<MenuListEntry> entries = provider.entries();
+  const UiTables& tables = GetUiTables();
   QAction* anchor = Action(provider.anchorId);
   if (provider.placement == ListPlacement::ReplaceAnchor) anchor->setVisible(entries.empty());
   if (entries.empty()) return;
@@ -139,9 +145,26 @@ void CommandBars::FillList(QMenu* menu, const Provider& provider) {
         run();
       }
     });
+    if (id != 0 && tables.whatsThis) action->setWhatsThis(Utf8(tables.whatsThis(id)));
     menu->insertAction(before, action);
     old.push_back(action);
   }
+}
+
+// F1 on a highlighted menu item: the menus close and the item's topic opens.
+bool CommandBars::eventFilter(QObject* watched, QEvent* event) {
+  auto* menu = qobject_cast<QMenu*>(watched);
+  if (!menu || event->type() != QEvent::KeyPress ||
+      static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) {
+    return QObject::eventFilter(watched, event);
+  }
+  const unsigned id = CommandIdOf(menu->activeAction());
+  if (id == 0) return QObject::eventFilter(watched, event);
+  for (int i = 0; i < 8 && QApplication::activePopupWidget(); ++i) {
+    QApplication::activePopupWidget()->close();
+  }
+  WinHelp(HID_BASE_COMMAND + id);
+  return true;
 }
 
 void CommandBars::InstallAccelerators() {
@@ -206,6 +229,7 @@ QMenu* CommandBars::CreatePopup(unsigned menuId, int popupIndex, QWidget* parent
   const auto popups = tables.menu(menuId);
   if (popupIndex < 0 || popupIndex >= static_cast<int>(popups.size())) return nullptr;
   auto* menu = new QMenu(parent);
+  menu->installEventFilter(this);
   for (const MenuItem& item : popups[popupIndex].items) {
     if (item.id == 0) {
       menu->addSeparator();

@@ -72,6 +72,7 @@ class CommandBars : public QObject {
     ListProvider entries;
   };
 
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void UpdateAction(QAction* action);
   void FillList(QMenu* menu, const Provider& provider);
 

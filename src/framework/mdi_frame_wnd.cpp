@@ -19,6 +19,7 @@
 #include "framework/command_bars.h"
 #include "framework/doc_manager.h"
 #include "framework/doc_template.h"
+#include "framework/help.h"
 #include "framework/document.h"
 #include "framework/mdi_child_wnd.h"
 #include "framework/view.h"
@@ -280,6 +281,9 @@ bool CMDIFrameWnd::OnCmdMsg(unsigned id, CCmdUI* ui) {
       {ids::ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnWindowArrange,
        &CMDIFrameWnd::OnUpdateWindowCommand},
       {ids::ID_CONTEXT_HELP, &CMDIFrameWnd::OnContextHelp, &CMDIFrameWnd::OnUpdateContextHelp},
+      {ids::ID_HELP_FINDER, &CMDIFrameWnd::OnHelpFinder, nullptr},
+      {ids::ID_HELP, &CMDIFrameWnd::OnHelp, nullptr},
+      {ids::ID_DEFAULT_HELP, &CMDIFrameWnd::OnHelpFinder, nullptr},
   };
   return DispatchCommandMap(this, map, id, ui);
 }
@@ -307,6 +311,14 @@ void CMDIFrameWnd::OnContextHelp() {
   }
   QWhatsThis::enterWhatsThisMode();
   if (statusBar()) statusBar()->showMessage(LoadQString(ids::IDS_HELP_MODE_MESSAGE));
+}
+
+void CMDIFrameWnd::OnHelpFinder() { WinHelp(0); }
+
+// F1 outside a menu: the topic of the window in front, a document window or the frame.
+// (F1 on a highlighted menu item is taken by the menu, see CommandBars.)
+void CMDIFrameWnd::OnHelp() {
+  WinHelp(HID_BASE_RESOURCE + (MDIGetActive() ? kDocumentWindowHelpId : kFrameHelpId));
 }
 
 void CMDIFrameWnd::OnUpdateContextHelp(CCmdUI* ui) { ui->SetCheck(QWhatsThis::inWhatsThisMode()); }

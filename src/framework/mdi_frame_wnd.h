@@ -17,6 +17,10 @@ struct MenuListEntry;
 
 // The main window: menus, bars and a client area of document windows. Commands from
 // menus, keys and buttons are routed from here along the active window's chain.
+// Help topics of the main window and of a document window (their resource ids).
+inline constexpr unsigned kFrameHelpId = 128;
+inline constexpr unsigned kDocumentWindowHelpId = 129;
+
 class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   Q_OBJECT
 
@@ -70,6 +74,8 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   void OnUpdateWindowCommand(CCmdUI* ui);
   // Context help: the next item clicked shows its help.
   void OnContextHelp();
+  void OnHelpFinder();
+  void OnHelp();
   void OnUpdateContextHelp(CCmdUI* ui);
 
   bool event(QEvent* event) override;

@@ -32,6 +32,8 @@ struct UiTables {
   // The status-bar prompt and the tool tip of a command's string.
   std::string_view (*prompt)(unsigned id) = nullptr;
   std::string_view (*toolTip)(unsigned id) = nullptr;
+  // What a click on the command's item or button shows in help mode.
+  std::string_view (*whatsThis)(unsigned id) = nullptr;
   std::span<const MenuPopup> (*menu)(unsigned menuId) = nullptr;
   std::span<const Accelerator> (*accelerators)() = nullptr;
   // Commands of the tool-bar buttons, 0 for a separator; their images, left to right.

@@ -1,6 +1,7 @@
 #include "resources/program_tables.h"
 
 #include "resources/accelerators.h"
+#include "resources/help_texts.h"
 #include "resources/icons.h"
 #include "resources/menus.h"
 #include "resources/string_table.h"
@@ -13,6 +14,7 @@ fw::UiTables ProgramUiTables() {
   tables.loadString = &LoadString;
   tables.prompt = &Prompt;
   tables.toolTip = &ToolTip;
+  tables.whatsThis = &WhatsThisText;
   tables.menu = &Menu;
   tables.accelerators = &Accelerators;
   tables.toolBarLayout = &ToolBarLayout;

@@ -57,6 +57,7 @@ void AppTest::Start(bool expectSuccess) {
   m_pClipboard = clipboard.get();
   if (!m_strStartClipText.empty()) clipboard->SimulateCopy(m_strStartClipText);
   m_pApp = std::make_unique<app::CTolvaneApp>(std::move(clipboard), m_arguments);
+  m_pApp->m_bRegisterWithDesktop = m_bRegisterWithDesktop;
   const bool started = m_pApp->InitInstance();
   EXPECT_EQ(started, expectSuccess);
   ProcessEvents();
