@@ -204,6 +204,9 @@ void CMainFrame::LeaveClipboardChain() {
 }
 
 void CMainFrame::OnDrawClipboard() {
+  // The active list's views refill for the new item and every view for its marker: each
+  // view does that work once, at the end.
+  const fw::ViewUpdateBatch batch;
   CaptureClipboardText();
 
   fw::CMDIChildWnd* child = MDIGetActive();

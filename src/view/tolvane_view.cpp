@@ -58,15 +58,31 @@ void CTolvaneView::OnListFocus() {
 }
 
 void CTolvaneView::OnInitialUpdate() {
+  const doc::CTolvaneDoc* doc = GetDocument();
+  const int count = doc ? doc->GetItemList().GetCount() : 0;
+  // The selection the view keeps: the one a waiting update will make, else the current.
   int selection = m_pListBox->GetCurSel();
-  if (selection < 0) {
-    const doc::CTolvaneDoc* doc = GetDocument();
-    selection = doc && !doc->GetItemList().IsEmpty() ? 0 : -1;
-  }
+  if (m_bUpdatePending) selection = m_nPendingHint < count ? m_nPendingHint : -1;
+  if (selection < 0) selection = count > 0 ? 0 : -1;
   OnUpdate(this, selection);
 }
 
-void CTolvaneView::OnUpdate(fw::CView*, int hint) { RefillList(hint); }
+void CTolvaneView::OnUpdate(fw::CView*, int hint) {
+  if (fw::ViewUpdateBatch::IsActive()) {
+    m_bUpdatePending = true;
+    m_nPendingHint = hint;
+    fw::ViewUpdateBatch::Defer(this);
+    return;
+  }
+  m_bUpdatePending = false;
+  RefillList(hint);
+}
+
+void CTolvaneView::FlushPendingUpdate() {
+  if (!m_bUpdatePending) return;
+  m_bUpdatePending = false;
+  RefillList(m_nPendingHint);
+}
 
 void CTolvaneView::RefillList(int hint) {
   const doc::CTolvaneDoc* doc = GetDocument();

@@ -32,6 +32,7 @@ class CTolvaneView : public fw::CView {
 
   void OnInitialUpdate() override;
   void OnUpdate(fw::CView* sender, int hint) override;
+  void FlushPendingUpdate() override;
   // The list gained the focus: the item-count pane shows this view's line count.
   void OnListFocus();
   void OnDblclkClipList();
@@ -68,6 +69,9 @@ class CTolvaneView : public fw::CView {
 
   CClipListBox* m_pListBox;
   ClipListModel* m_pModel;
+  // An update waiting for the end of an update batch, with the line it selects.
+  bool m_bUpdatePending = false;
+  int m_nPendingHint = -1;
 };
 
 }  // namespace view

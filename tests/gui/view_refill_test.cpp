@@ -2,6 +2,7 @@
 // lines that could not be made for lack of memory.
 #include <gtest/gtest.h>
 
+#include "app/main_frame.h"
 #include "app/tolvane_app.h"
 #include "document/tolvane_doc.h"
 #include "platform/alloc_fault.h"
@@ -70,6 +71,35 @@ TEST_F(ViewRefillTest, LineThatCannotBeMadeStopsTheRefillWithAMessage) {
   doc->UpdateAllViews(nullptr, 5);
   EXPECT_EQ(List()->GetCount(), 6);
   EXPECT_EQ(List()->GetCurSel(), 5);
+}
+
+}  // namespace
+
+namespace {
+
+class CaptureRefillTest : public ViewRefillTest {};
+
+// A capture asks the active list's views to refill for the new item and then every view
+// to refill for the marker: each view does it once, and ends on the new head selected.
+TEST_F(CaptureRefillTest, EachViewRefillsOncePerCapture) {
+  StartWith(3);
+  List()->SetCurSel(2);
+  int refills = 0;
+  view::ClipListModel* model = ActiveView()->Model();
+  QObject counting;  // the counting ends with the test
+  QObject::connect(model, &QAbstractItemModel::modelReset, &counting, [&] { ++refills; });
+  QObject::connect(model, &QAbstractItemModel::dataChanged, &counting, [&] { ++refills; });
+  m_pClipboard->SimulateCopy("new head");
+  EXPECT_EQ(refills, 1);
+  EXPECT_EQ(List()->GetCurSel(), 0);
+  EXPECT_EQ(model->DisplayText(0), QStringLiteral("◎new head"));
+
+  // A copy of a text that is not added (auto paste off) refreshes the marker once too.
+  refills = 0;
+  Frame()->m_bAutoPaste = 0;
+  m_pClipboard->SimulateCopy("item 1");
+  EXPECT_EQ(refills, 1);
+  EXPECT_EQ(List()->GetCurSel(), 0);
 }
 
 }  // namespace
