@@ -228,9 +228,12 @@ void CMainFrame::OnDrawClipboard() {
 
 void CMainFrame::CaptureClipboardText() {
   std::string text;
-  switch (fw::CWinApp::Get()->Clipboard().ReadText(text)) {
+  platform::ClipboardPort& clipboard = fw::CWinApp::Get()->Clipboard();
+  m_capture.m_strItemCopy.clear();
+  switch (clipboard.ReadText(text)) {
     case platform::ClipboardStatus::Ok:
       m_strClipText = std::move(text);
+      clipboard.TakeSpareCopy(m_capture.m_strItemCopy);
       break;
     case platform::ClipboardStatus::NoText:
       m_strClipText.clear();

@@ -14,6 +14,8 @@ struct CaptureState {
   // their messages are not shown inside it, so boxes never nest however fast the
   // clipboard changes.
   bool m_bCaptureMessageOpen = false;
+  // Empty, or a copy of m_strClipText made ahead (for a large text) for the list to take.
+  std::string m_strItemCopy;
 };
 
 // Shows a capture's stop message (error beep, system modal) unless one is open already.

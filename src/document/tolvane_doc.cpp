@@ -43,8 +43,15 @@ void CTolvaneDoc::ChangeDone(int hint, bool modified, bool countChanged) {
 
 void CTolvaneDoc::AddClipboardText() {
   if (m_capture.m_strClipText.empty()) return;
-  // A copy: a message box below runs an event loop in which the text may change.
-  std::string text = m_capture.m_strClipText;
+  // A copy: a message box below runs an event loop in which the text may change. A large
+  // text's copy was made ahead, off the window's thread.
+  std::string text;
+  if (m_capture.m_strItemCopy == m_capture.m_strClipText) {
+    text = std::move(m_capture.m_strItemCopy);
+    m_capture.m_strItemCopy.clear();
+  } else {
+    text = m_capture.m_strClipText;
+  }
 
   const int removed = RemoveEqualItem(text);
   if (m_itemList.GetCount() >= kMaxCapturedItems) {

@@ -19,6 +19,12 @@ class ClipboardPort : public QObject {
   // Reads the plain text, converted to the system code page and cut at its first zero.
   // NoText when the clipboard holds no text (empty, only other formats, or a secret).
   virtual ClipboardStatus ReadText(std::string& text) = 0;
+  // A second copy of the text that ReadText gave last, made where copying does not hold
+  // up the window (a large text); false when there is none and the caller copies.
+  virtual bool TakeSpareCopy(std::string& text) {
+    (void)text;
+    return false;
+  }
   // Empties the clipboard and puts `text` on it as its only content.
   // Ok, CannotOpen or NoMemory.
   virtual ClipboardStatus WriteText(const std::string& text) = 0;

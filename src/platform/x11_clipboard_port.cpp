@@ -55,8 +55,12 @@ X11ClipboardPort::~X11ClipboardPort() { m_pReader.reset(); }
 void X11ClipboardPort::OnReaderEvent(SelectionEvent event) {
   try {
     event.textCopy = event.text;
+    // Copying a large text into fresh memory costs milliseconds a megabyte here: the
+    // copy that becomes the list's item is made now too, off the window's thread.
+    if (event.text.size() >= kSpareCopyMinBytes) event.spareCopy = event.text;
   } catch (const std::bad_alloc&) {
     event.textCopy.clear();  // ReadText copies then
+    event.spareCopy.clear();
   }
   {
     std::lock_guard lock(m_firstMutex);
@@ -109,6 +113,7 @@ void X11ClipboardPort::Apply(SelectionEvent event) {
   m_textCodePage = event.codePage;
   Store(event.status, std::move(event.text), event.bHasText, event.bHasAnyFormat);
   m_strTextCopy = std::move(event.textCopy);
+  m_strSpareCopy = std::move(event.spareCopy);
   emit Changed();
 }
 
@@ -117,6 +122,7 @@ void X11ClipboardPort::Store(ClipboardStatus status, std::string text, bool bHas
   m_status = status;
   m_strText = std::move(text);
   m_strTextCopy.clear();
+  m_strSpareCopy.clear();
   m_bHasText = bHasText;
   m_bHasAnyFormat = bHasAnyFormat;
 }
@@ -158,6 +164,16 @@ bool X11ClipboardPort::OwnsSelection() const {
 void X11ClipboardPort::ExpectOwnChange() {
   ++m_nExpectedOwnChanges;
   m_sinceOwnChange.start();
+}
+
+bool X11ClipboardPort::TakeSpareCopy(std::string& text) {
+  if (m_status != ClipboardStatus::Ok || m_textCodePage != SystemCodePage() ||
+      m_strSpareCopy.size() != m_strText.size() || m_strSpareCopy.empty()) {
+    return false;
+  }
+  text = std::move(m_strSpareCopy);
+  m_strSpareCopy.clear();
+  return true;
 }
 
 ClipboardStatus X11ClipboardPort::ReadText(std::string& text) {

@@ -30,6 +30,7 @@ class X11ClipboardPort : public ClipboardPort {
   ~X11ClipboardPort() override;
 
   ClipboardStatus ReadText(std::string& text) override;
+  bool TakeSpareCopy(std::string& text) override;
   ClipboardStatus WriteText(const std::string& text) override;
   bool Clear() override;
   bool HasText() override;
@@ -62,6 +63,9 @@ class X11ClipboardPort : public ClipboardPort {
   // A copy of m_strText for the first ReadText to take without copying: copying a large
   // text into fresh memory takes long enough to freeze the window.
   std::string m_strTextCopy;
+  // For a large text, one more copy made off the window's thread (TakeSpareCopy).
+  std::string m_strSpareCopy;
+  static constexpr std::size_t kSpareCopyMinBytes = 1 << 20;
   CodePage m_textCodePage = CodePage::Utf8;
   bool m_bHasText = false;
   bool m_bHasAnyFormat = false;

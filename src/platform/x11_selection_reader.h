@@ -23,6 +23,7 @@ struct SelectionEvent {
   ClipboardStatus status = ClipboardStatus::NoText;
   std::string text;  // Ok: the text in `codePage`, cut at its first zero
   std::string textCopy;  // empty, or a copy of `text` made off the window's thread
+  std::string spareCopy;  // a large text: one more copy, for the list item
   CodePage codePage = CodePage::Utf8;
   bool bHasText = false;
   bool bHasAnyFormat = false;
