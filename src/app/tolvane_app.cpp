@@ -107,9 +107,6 @@ void CTolvaneApp::ApplyCodePageSetting() {
 bool CTolvaneApp::InitInstance() {
   ApplyCodePageSetting();
   LoadStdProfileSettings();
-  if (m_bRegisterWithDesktop) {
-    QTimer::singleShot(0, this, [] { RegisterWithDesktop(); });  // once the window is up
-  }
   auto docTemplate = std::make_unique<doc::CClipDocTemplate>(m_capture, m_strNewDocTitle);
   doc::CClipDocTemplate* clipTemplate = docTemplate.get();
   AddDocTemplate(std::move(docTemplate));
@@ -144,6 +141,8 @@ bool CTolvaneApp::InitInstance() {
   ShowMainWindow();
   // Cascaded once the client area has its size.
   frame->MDICascade();
+  // Once the window is up, and only for a run that goes on: /Unregister registers nothing.
+  if (m_bRegisterWithDesktop) QTimer::singleShot(0, this, [] { RegisterWithDesktop(); });
   return true;
 }
 

@@ -346,6 +346,13 @@ void TolvaneProcess::SetDisplay(const QString& display) {
   m_process.setProcessEnvironment(env);
 }
 
+void TolvaneProcess::UseDataHome(const QString& dataHome) {
+  m_strDataHome = dataHome;
+  QProcessEnvironment env = m_process.processEnvironment();
+  env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+  m_process.setProcessEnvironment(env);
+}
+
 void TolvaneProcess::UseRuntimeDir(const QString& runtimeDir) {
   m_strRuntimeDir = runtimeDir;
   QProcessEnvironment env = m_process.processEnvironment();

@@ -162,12 +162,16 @@ class TolvaneProcess {
   int Terminate(qint64* elapsedMs = nullptr);
 
   QString ConfigHome() const { return m_strConfigHome; }
+  QString DataHome() const { return m_strDataHome; }
+  // Shares another program's data folder (desktop files) instead of an empty one.
+  void UseDataHome(const QString& dataHome);
   // What the program printed, for failure messages.
   QString Output();
 
  private:
   QTemporaryDir m_configDir;
   QTemporaryDir m_dataDir;
+  QString m_strDataHome = m_dataDir.path();
   QTemporaryDir m_runtimeDir;
   QString m_strConfigHome;
   QString m_strRuntimeDir;

@@ -79,3 +79,31 @@ TEST_F(InstanceE2ETest, SocketLeftByACrashIsReplaced) {
 }
 
 }  // namespace
+
+namespace {
+
+// Start-up writes the desktop files into the data folder; /Unregister removes exactly
+// those, says so, and ends with status 0.
+TEST(DesktopE2ETest, UnregisterRemovesTheDesktopFiles) {
+  e2e::TolvaneProcess program;
+  ASSERT_TRUE(program.Start()) << program.Output().toStdString();
+  ASSERT_FALSE(program.WaitForWindow().isEmpty());
+  const QString entry = program.DataHome() + QStringLiteral("/applications/tolvane.desktop");
+  const QString mime = program.DataHome() + QStringLiteral("/mime/packages/tolvane.xml");
+  ASSERT_TRUE(e2e::WaitUntil([&] { return QFile::exists(entry) && QFile::exists(mime); }));
+  EXPECT_EQ(program.Terminate(), 0);
+
+  e2e::TolvaneProcess unregister;
+  unregister.UseRuntimeDir(program.RuntimeDir());
+  unregister.UseDataHome(program.DataHome());
+  ASSERT_TRUE(unregister.Start({QStringLiteral("/Unregister")}));
+  const QString box = e2e::FindWindow(QStringLiteral("^Tolvane$"));
+  ASSERT_FALSE(box.isEmpty()) << unregister.Output().toStdString();
+  ASSERT_TRUE(e2e::FocusWindow(box));
+  ASSERT_TRUE(e2e::SendKeys({QStringLiteral("Return")}));
+  EXPECT_EQ(unregister.WaitForEnd(), 0);
+  EXPECT_FALSE(QFile::exists(entry));
+  EXPECT_FALSE(QFile::exists(mime));
+}
+
+}  // namespace
