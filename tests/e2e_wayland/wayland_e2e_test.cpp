@@ -1,11 +1,15 @@
 // The Wayland clipboard port against a real compositor (headless sway) and real other
 // programs (wl-copy, wl-paste, our offering_source). The port is driven directly: the
 // compositor offers no way to type into a window, so the program's own commands cannot
-// be reached from outside; the port is the whole of what differs on Wayland.
+// be reached from outside; the port is the whole of what differs on Wayland. The program
+// itself is checked through what the compositor shows of it: its window title.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -93,6 +97,11 @@ class SwayServer {
   }
 
   QString Socket() const { return m_strSocket; }
+  QString IpcSocket() const {
+    const QStringList found = QDir(m_runtimeDir.path())
+                                  .entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
+    return found.isEmpty() ? QString() : QDir(m_runtimeDir.path()).filePath(found.first());
+  }
   QString RuntimeDir() const { return m_runtimeDir.path(); }
 
  private:
@@ -231,6 +240,51 @@ TEST_F(WaylandClipboardE2ETest, FiftyMegabyteTextArrivesWhole) {
   const QByteArray read = ReadUtf8();
   EXPECT_EQ(read.size(), big.size());
   EXPECT_TRUE(read == big);
+}
+
+// The title of the first window of `appId` the compositor shows; empty when none.
+QString WindowTitle(const QJsonObject& node, const QString& appId) {
+  if (node.value(QStringLiteral("app_id")).toString() == appId) {
+    return node.value(QStringLiteral("name")).toString();
+  }
+  for (const char* children : {"nodes", "floating_nodes"}) {
+    for (const QJsonValue child : node.value(QLatin1String(children)).toArray()) {
+      const QString title = WindowTitle(child.toObject(), appId);
+      if (!title.isEmpty()) return title;
+    }
+  }
+  return {};
+}
+
+QString TolvaneTitle() {
+  const Tool tree = RunTool(QStringLiteral("swaymsg"),
+                            {QStringLiteral("-s"), g_sway->IpcSocket(),
+                             QStringLiteral("-t"), QStringLiteral("get_tree")});
+  return WindowTitle(QJsonDocument::fromJson(tree.out).object(), QStringLiteral("tolvane"));
+}
+
+// The program on Wayland with an empty clipboard: its new document is unchanged until
+// another program copies, and the capture marks it changed.
+TEST(WaylandProgramE2ETest, CopyOfAnotherProgramIsCapturedByTheProgram) {
+  if (!g_sway) GTEST_SKIP() << qPrintable(g_skipReason);
+  ASSERT_TRUE(RunTool(QStringLiteral("wl-copy"), {QStringLiteral("--clear")}).bFinished);
+  QTemporaryDir home;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("HOME"), home.path());
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+  env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+  QProcess program;
+  program.setProcessEnvironment(env);
+  program.start(QStringLiteral(TOLVANE_BINARY), {});
+  ASSERT_TRUE(WaitUntil([] { return !TolvaneTitle().isEmpty(); }));
+  const QString unchanged = TolvaneTitle();
+  EXPECT_FALSE(unchanged.endsWith(QLatin1String(" *"))) << qPrintable(unchanged);
+  RunTool(QStringLiteral("wl-copy"), {}, "captured");
+  EXPECT_TRUE(WaitUntil([&] { return TolvaneTitle() == unchanged + QStringLiteral(" *"); }))
+      << qPrintable(TolvaneTitle());
+  program.kill();
+  program.waitForFinished(kWaitMs);
 }
 
 }  // namespace
