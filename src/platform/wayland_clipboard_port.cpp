@@ -39,6 +39,11 @@ void WaylandClipboardPort::OnReaderEvent(WaylandSelectionEvent event) {
       std::string().swap(event.text);
       event.status = ClipboardStatus::NoMemory;
     }
+    try {
+      event.textCopy = event.text;
+    } catch (const std::bad_alloc&) {
+      event.textCopy.clear();  // ReadText copies then
+    }
   }
   {
     std::lock_guard lock(m_firstMutex);
@@ -73,6 +78,7 @@ void WaylandClipboardPort::Apply(WaylandSelectionEvent event) {
   }
   m_textCodePage = SystemCodePage();
   Store(event.status, std::move(event.text), event.bHasText, event.bHasAnyFormat);
+  m_strTextCopy = std::move(event.textCopy);
   emit Changed();
 }
 
@@ -80,6 +86,7 @@ void WaylandClipboardPort::Store(ClipboardStatus status, std::string text, bool 
                                  bool bHasAnyFormat) {
   m_status = status;
   m_strText = std::move(text);
+  m_strTextCopy.clear();
   m_bHasText = bHasText;
   m_bHasAnyFormat = bHasAnyFormat;
 }
@@ -91,8 +98,14 @@ ClipboardStatus WaylandClipboardPort::ReadText(std::string& text) {
     if (m_textCodePage != SystemCodePage()) {
       m_strText = FromUtf8(ToUtf8(m_strText, m_textCodePage), SystemCodePage());
       m_textCodePage = SystemCodePage();
+      m_strTextCopy.clear();
     }
-    text = m_strText;
+    if (m_strTextCopy.size() == m_strText.size() && !m_strText.empty()) {
+      text = std::move(m_strTextCopy);
+      m_strTextCopy.clear();
+    } else {
+      text = m_strText;
+    }
   } catch (const std::bad_alloc&) {
     return ClipboardStatus::NoMemory;
   }

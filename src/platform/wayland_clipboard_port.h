@@ -36,7 +36,7 @@ class WaylandClipboardPort : public ClipboardPort {
  private:
   explicit WaylandClipboardPort(QObject* parent);
 
-  // Worker thread: converts, then hands the event to the window's thread.
+  // Worker thread: converts and copies, then hands the event to the window's thread.
   void OnReaderEvent(WaylandSelectionEvent event);
   void AwaitFirstRead();
   // Window's thread.
@@ -45,6 +45,9 @@ class WaylandClipboardPort : public ClipboardPort {
 
   ClipboardStatus m_status = ClipboardStatus::NoText;
   std::string m_strText;
+  // A copy of m_strText for the first ReadText to take without copying: copying a large
+  // text into fresh memory takes long enough to freeze the window.
+  std::string m_strTextCopy;
   CodePage m_textCodePage = CodePage::Utf8;
   bool m_bHasText = false;
   bool m_bHasAnyFormat = false;

@@ -13,7 +13,8 @@ namespace platform {
 // What the reader reports for one change of the seat's selection by another program.
 struct WaylandSelectionEvent {
   ClipboardStatus status = ClipboardStatus::NoText;
-  std::string text;      // Ok: UTF-8, not cut or converted yet
+  std::string text;      // Ok: UTF-8 from the reader; the port converts it in place
+  std::string textCopy;  // empty, or a copy of `text` made off the window's thread
   bool bHasText = false;
   bool bHasAnyFormat = false;
   // How many of our own selections (writes and clears) the compositor had reported
