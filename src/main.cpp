@@ -7,6 +7,7 @@
 #include "platform/qt_clipboard_port.h"
 #include "platform/qt_translations.h"
 #include "platform/single_instance.h"
+#include "platform/wayland_clipboard_port.h"
 #include "platform/x11_clipboard_port.h"
 
 int main(int argc, char* argv[]) {
@@ -26,11 +27,16 @@ int main(int argc, char* argv[]) {
     if (instance.Start(*request) == platform::SingleInstance::Role::HandedOver) return 0;
   }
 
-  // On X11 the clipboard is read off the window's thread, so a slow or silent owner
-  // never freezes the window; elsewhere QClipboard does it all.
+  // On X11, and on Wayland compositors with the data-control protocol, the clipboard is
+  // read off the window's thread, so a slow or silent owner never freezes the window;
+  // elsewhere QClipboard does it all (on Wayland it sees copies only while a window of
+  // ours has the focus).
   std::unique_ptr<platform::ClipboardPort> clipboard;
-  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+  const QString platformName = QGuiApplication::platformName();
+  if (platformName == QLatin1String("xcb")) {
     clipboard = platform::X11ClipboardPort::Create();
+  } else if (platformName.startsWith(QLatin1String("wayland"))) {
+    clipboard = platform::WaylandClipboardPort::Create();
   }
   if (!clipboard) clipboard = std::make_unique<platform::QtClipboardPort>();
   app::CTolvaneApp theApp(std::move(clipboard), arguments);

@@ -1,0 +1,147 @@
+#include "platform/wayland_clipboard_port.h"
+
+#include <chrono>
+#include <new>
+
+#include "platform/alloc_fault.h"
+#include "platform/selection_text.h"
+
+namespace platform {
+namespace {
+
+// A little more than the reader gives a source that does not answer.
+constexpr auto kFirstReadWait = std::chrono::milliseconds(1200);
+// How long results of other programs wait for the compositor to report our own change.
+constexpr qint64 kOwnChangeWaitMs = 2000;
+
+}  // namespace
+
+std::unique_ptr<WaylandClipboardPort> WaylandClipboardPort::Create(QObject* parent) {
+  std::unique_ptr<WaylandClipboardPort> port(new WaylandClipboardPort(parent));
+  WaylandClipboardPort* target = port.get();
+  port->m_pReader = WaylandSelectionReader::Start(
+      [target](WaylandSelectionEvent event) { target->OnReaderEvent(std::move(event)); });
+  if (!port->m_pReader) return nullptr;
+  port->AwaitFirstRead();
+  return port;
+}
+
+WaylandClipboardPort::WaylandClipboardPort(QObject* parent) : ClipboardPort(parent) {}
+
+WaylandClipboardPort::~WaylandClipboardPort() { m_pReader.reset(); }
+
+void WaylandClipboardPort::OnReaderEvent(WaylandSelectionEvent event) {
+  if (event.status == ClipboardStatus::Ok) {
+    try {
+      event.text = SelectionTextToItem(event.text, SelectionEncoding::Utf8, SystemCodePage());
+      if (event.text.empty()) event.status = ClipboardStatus::NoText;
+    } catch (const std::bad_alloc&) {
+      std::string().swap(event.text);
+      event.status = ClipboardStatus::NoMemory;
+    }
+    try {
+      event.textCopy = event.text;
+    } catch (const std::bad_alloc&) {
+      event.textCopy.clear();  // ReadText copies then
+    }
+  }
+  {
+    std::lock_guard lock(m_firstMutex);
+    if (m_bAwaitingFirst) {
+      m_firstEvent = std::move(event);
+      m_bAwaitingFirst = false;
+      m_firstArrived.notify_one();
+      return;
+    }
+  }
+  QMetaObject::invokeMethod(
+      this, [this, event = std::move(event)]() mutable { Apply(std::move(event)); },
+      Qt::QueuedConnection);
+}
+
+// The watcher reads the clipboard once as it starts watching, so the state at start is
+// taken here; a read that takes longer arrives later as an ordinary change.
+void WaylandClipboardPort::AwaitFirstRead() {
+  std::optional<WaylandSelectionEvent> first;
+  {
+    std::unique_lock lock(m_firstMutex);
+    m_firstArrived.wait_for(lock, kFirstReadWait, [this] { return !m_bAwaitingFirst; });
+    m_bAwaitingFirst = false;
+    first.swap(m_firstEvent);
+  }
+  if (first) Apply(std::move(*first));
+}
+
+void WaylandClipboardPort::Apply(WaylandSelectionEvent event) {
+  if (event.nOwnSeen < m_nOwnChanges && m_sinceOwnChange.elapsed() < kOwnChangeWaitMs) {
+    return;  // read before our own change took the clipboard: out of date
+  }
+  m_textCodePage = SystemCodePage();
+  Store(event.status, std::move(event.text), event.bHasText, event.bHasAnyFormat);
+  m_strTextCopy = std::move(event.textCopy);
+  emit Changed();
+}
+
+void WaylandClipboardPort::Store(ClipboardStatus status, std::string text, bool bHasText,
+                                 bool bHasAnyFormat) {
+  m_status = status;
+  m_strText = std::move(text);
+  m_strTextCopy.clear();
+  m_bHasText = bHasText;
+  m_bHasAnyFormat = bHasAnyFormat;
+}
+
+ClipboardStatus WaylandClipboardPort::ReadText(std::string& text) {
+  if (m_status != ClipboardStatus::Ok) return m_status;
+  try {
+    // The code page setting can change after the text was read (it is read at start-up).
+    if (m_textCodePage != SystemCodePage()) {
+      m_strText = FromUtf8(ToUtf8(m_strText, m_textCodePage), SystemCodePage());
+      m_textCodePage = SystemCodePage();
+      m_strTextCopy.clear();
+    }
+    if (m_strTextCopy.size() == m_strText.size() && !m_strText.empty()) {
+      text = std::move(m_strTextCopy);
+      m_strTextCopy.clear();
+    } else {
+      text = m_strText;
+    }
+  } catch (const std::bad_alloc&) {
+    return ClipboardStatus::NoMemory;
+  }
+  return ClipboardStatus::Ok;
+}
+
+ClipboardStatus WaylandClipboardPort::WriteText(const std::string& text) {
+  try {
+    CheckAllocation();
+    std::string item = text.substr(0, text.find('\0'));
+    if (!m_pReader->SetSelection(ToUtf8(item, SystemCodePage()))) {
+      return ClipboardStatus::CannotOpen;
+    }
+    ++m_nOwnChanges;
+    m_sinceOwnChange.start();
+    m_textCodePage = SystemCodePage();
+    const ClipboardStatus status = item.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok;
+    Store(status, std::move(item), true, true);
+  } catch (const std::bad_alloc&) {
+    return ClipboardStatus::NoMemory;
+  }
+  emit Changed();
+  return ClipboardStatus::Ok;
+}
+
+bool WaylandClipboardPort::Clear() {
+  if (!m_pReader->ClearSelection()) return false;
+  ++m_nOwnChanges;
+  m_sinceOwnChange.start();
+  Store(ClipboardStatus::NoText, {}, false, false);
+  emit Changed();
+  return true;
+}
+
+bool WaylandClipboardPort::HasText() { return m_bHasText; }
+
+bool WaylandClipboardPort::HasAnyFormat() { return m_bHasAnyFormat; }
+
+}  // namespace platform

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "platform/clipboard_port.h"
+#include "platform/code_page.h"
+#include "platform/wayland_selection_reader.h"
+
+namespace platform {
+
+// The real clipboard on Wayland compositors that offer the data-control protocol (wlroots
+// compositors, KDE Plasma): a worker with its own connection reads each new selection,
+// and the window's thread only takes the finished result. ReadText, HasText and
+// HasAnyFormat answer from the last result and never wait for another program. Writes
+// offer the text from the worker and notice at once, inside the call; the compositor's
+// report of our own selection is then swallowed.
+class WaylandClipboardPort : public ClipboardPort {
+  Q_OBJECT
+
+ public:
+  // Null when there is no compositor or it offers no data-control protocol. Waits up to
+  // about a second for the clipboard at start, which ReadText then gives.
+  static std::unique_ptr<WaylandClipboardPort> Create(QObject* parent = nullptr);
+  ~WaylandClipboardPort() override;
+
+  ClipboardStatus ReadText(std::string& text) override;
+  ClipboardStatus WriteText(const std::string& text) override;
+  bool Clear() override;
+  bool HasText() override;
+  bool HasAnyFormat() override;
+
+ private:
+  explicit WaylandClipboardPort(QObject* parent);
+
+  // Worker thread: converts and copies, then hands the event to the window's thread.
+  void OnReaderEvent(WaylandSelectionEvent event);
+  void AwaitFirstRead();
+  // Window's thread.
+  void Apply(WaylandSelectionEvent event);
+  void Store(ClipboardStatus status, std::string text, bool bHasText, bool bHasAnyFormat);
+
+  ClipboardStatus m_status = ClipboardStatus::NoText;
+  std::string m_strText;
+  // A copy of m_strText for the first ReadText to take without copying: copying a large
+  // text into fresh memory takes long enough to freeze the window.
+  std::string m_strTextCopy;
+  CodePage m_textCodePage = CodePage::Utf8;
+  bool m_bHasText = false;
+  bool m_bHasAnyFormat = false;
+
+  // Our own writes and clears so far; a result that has seen fewer of them describes an
+  // older selection. The time limits that wait when the compositor never reports one.
+  int m_nOwnChanges = 0;
+  QElapsedTimer m_sinceOwnChange;
+
+  std::mutex m_firstMutex;
+  std::condition_variable m_firstArrived;
+  bool m_bAwaitingFirst = true;
+  std::optional<WaylandSelectionEvent> m_firstEvent;
+
+  // Last, so that the worker stops before anything it reports to goes away.
+  std::unique_ptr<WaylandSelectionReader> m_pReader;
+};
+
+}  // namespace platform

@@ -1,0 +1,340 @@
+#include "platform/wayland_selection_reader.h"
+
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <new>
+#include <poll.h>
+#include <pthread.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/pipe_transfer.h"
+#include "platform/selection_text.h"
+#include "wlr-data-control-unstable-v1-client-protocol.h"
+
+namespace platform {
+namespace {
+
+const char* const kPasswordHint = "x-kde-passwordManagerHint";
+// The types our own selections offer, text first.
+const char* const kOfferedTypes[] = {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING"};
+
+// A type only our own selections offer: it tells their echo from other programs' copies.
+std::string OwnMarkerType() {
+  return "application/x-tolvane-owner-" + std::to_string(getpid());
+}
+
+}  // namespace
+
+class WaylandSelectionReader::Worker {
+ public:
+  Worker(Sink sink, int giveUpMs, int wakeFd)
+      : m_sink(std::move(sink)), m_nGiveUpMs(giveUpMs), m_nWakeFd(wakeFd) {}
+  ~Worker();
+
+  bool Connect();
+  void Run();
+  bool SetSelection(std::string utf8);
+  bool ClearSelection();
+
+ private:
+  // What one of our own selections offers, alive until the compositor cancels it.
+  struct OwnSource {
+    Worker* worker;
+    std::string utf8;
+  };
+
+  static const wl_registry_listener kRegistryListener;
+  static const zwlr_data_control_device_v1_listener kDeviceListener;
+  static const zwlr_data_control_offer_v1_listener kOfferListener;
+  static const zwlr_data_control_source_v1_listener kSourceListener;
+
+  void OnGlobal(wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
+  void OnDataOffer(zwlr_data_control_offer_v1* offer);
+  void OnSelection(zwlr_data_control_offer_v1* offer);
+  void OnSend(OwnSource* source, const char* type, int fd);
+  void ReadPending();
+  bool Receive(zwlr_data_control_offer_v1* offer, const char* type, std::string& out);
+  void DropOffer(zwlr_data_control_offer_v1* offer);
+
+  Sink m_sink;
+  int m_nGiveUpMs;
+  int m_nWakeFd;
+  wl_display* m_pDisplay = nullptr;
+  wl_registry* m_pRegistry = nullptr;
+  wl_seat* m_pSeat = nullptr;
+  zwlr_data_control_manager_v1* m_pManager = nullptr;
+  zwlr_data_control_device_v1* m_pDevice = nullptr;
+  const std::string m_strMarker = OwnMarkerType();
+
+  // The types of each offer introduced and not destroyed yet.
+  std::unordered_map<zwlr_data_control_offer_v1*, std::vector<std::string>> m_offers;
+  // The newest selection of another program not read yet; bPending with a null offer:
+  // the selection was emptied.
+  bool m_bPending = false;
+  zwlr_data_control_offer_v1* m_pPendingOffer = nullptr;
+  std::atomic<int> m_nOwnSeen{0};
+
+  // Shared with the window's thread.
+  std::mutex m_requestMutex;
+  std::atomic<int> m_nExpectedClears{0};
+  std::atomic<bool> m_bSelectionEmpty{false};
+  bool m_bStop = false;
+
+  friend class WaylandSelectionReader;
+};
+
+const wl_registry_listener WaylandSelectionReader::Worker::kRegistryListener = {
+    [](void* data, wl_registry* registry, uint32_t name, const char* interface,
+       uint32_t version) {
+      static_cast<Worker*>(data)->OnGlobal(registry, name, interface, version);
+    },
+    [](void*, wl_registry*, uint32_t) {},
+};
+
+const zwlr_data_control_device_v1_listener WaylandSelectionReader::Worker::kDeviceListener = {
+    [](void* data, zwlr_data_control_device_v1*, zwlr_data_control_offer_v1* offer) {
+      static_cast<Worker*>(data)->OnDataOffer(offer);
+    },
+    [](void* data, zwlr_data_control_device_v1*, zwlr_data_control_offer_v1* offer) {
+      static_cast<Worker*>(data)->OnSelection(offer);
+    },
+    [](void* data, zwlr_data_control_device_v1*) {
+      static_cast<Worker*>(data)->m_bStop = true;  // the seat is gone
+    },
+    [](void* data, zwlr_data_control_device_v1*, zwlr_data_control_offer_v1* offer) {
+      if (offer) static_cast<Worker*>(data)->DropOffer(offer);
+    },
+};
+
+const zwlr_data_control_offer_v1_listener WaylandSelectionReader::Worker::kOfferListener = {
+    [](void* data, zwlr_data_control_offer_v1* offer, const char* type) {
+      auto* worker = static_cast<Worker*>(data);
+      const auto it = worker->m_offers.find(offer);
+      if (it != worker->m_offers.end()) it->second.emplace_back(type);
+    },
+};
+
+const zwlr_data_control_source_v1_listener WaylandSelectionReader::Worker::kSourceListener = {
+    [](void* data, zwlr_data_control_source_v1*, const char* type, int fd) {
+      auto* source = static_cast<OwnSource*>(data);
+      source->worker->OnSend(source, type, fd);
+    },
+    [](void* data, zwlr_data_control_source_v1* proxy) {
+      delete static_cast<OwnSource*>(data);
+      zwlr_data_control_source_v1_destroy(proxy);
+    },
+};
+
+WaylandSelectionReader::Worker::~Worker() {
+  if (!m_pDisplay) return;
+  for (auto& [offer, types] : m_offers) zwlr_data_control_offer_v1_destroy(offer);
+  if (m_pDevice) zwlr_data_control_device_v1_destroy(m_pDevice);
+  if (m_pManager) zwlr_data_control_manager_v1_destroy(m_pManager);
+  if (m_pSeat) wl_seat_destroy(m_pSeat);
+  if (m_pRegistry) wl_registry_destroy(m_pRegistry);
+  wl_display_disconnect(m_pDisplay);
+}
+
+void WaylandSelectionReader::Worker::OnGlobal(wl_registry* registry, uint32_t name,
+                                             const char* interface, uint32_t) {
+  if (!m_pSeat && std::strcmp(interface, wl_seat_interface.name) == 0) {
+    m_pSeat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+  } else if (std::strcmp(interface, zwlr_data_control_manager_v1_interface.name) == 0) {
+    // Version 1: the regular clipboard only, no primary selection events.
+    m_pManager = static_cast<zwlr_data_control_manager_v1*>(
+        wl_registry_bind(registry, name, &zwlr_data_control_manager_v1_interface, 1));
+  }
+}
+
+bool WaylandSelectionReader::Worker::Connect() {
+  m_pDisplay = wl_display_connect(nullptr);
+  if (!m_pDisplay) return false;
+  m_pRegistry = wl_display_get_registry(m_pDisplay);
+  wl_registry_add_listener(m_pRegistry, &kRegistryListener, this);
+  if (wl_display_roundtrip(m_pDisplay) < 0 || !m_pSeat || !m_pManager) return false;
+  m_pDevice = zwlr_data_control_manager_v1_get_data_device(m_pManager, m_pSeat);
+  zwlr_data_control_device_v1_add_listener(m_pDevice, &kDeviceListener, this);
+  return wl_display_flush(m_pDisplay) >= 0;
+}
+
+void WaylandSelectionReader::Worker::OnDataOffer(zwlr_data_control_offer_v1* offer) {
+  m_offers.emplace(offer, std::vector<std::string>{});
+  zwlr_data_control_offer_v1_add_listener(offer, &kOfferListener, this);
+}
+
+void WaylandSelectionReader::Worker::DropOffer(zwlr_data_control_offer_v1* offer) {
+  m_offers.erase(offer);
+  zwlr_data_control_offer_v1_destroy(offer);
+}
+
+void WaylandSelectionReader::Worker::OnSelection(zwlr_data_control_offer_v1* offer) {
+  m_bSelectionEmpty = offer == nullptr;
+  const bool bOwn = offer ? [&] {
+    const auto& types = m_offers[offer];
+    return std::find(types.begin(), types.end(), m_strMarker) != types.end();
+  }() : m_nExpectedClears > 0;
+  if (m_pPendingOffer) DropOffer(m_pPendingOffer);
+  m_pPendingOffer = nullptr;
+  m_bPending = false;
+  if (bOwn) {
+    // Our own write or clear coming back: counted, never read.
+    if (offer) {
+      DropOffer(offer);
+    } else {
+      --m_nExpectedClears;
+    }
+    ++m_nOwnSeen;
+    return;
+  }
+  m_bPending = true;
+  m_pPendingOffer = offer;
+}
+
+// Takes one type's bytes through a pipe; false when the source gave nothing usable in time.
+bool WaylandSelectionReader::Worker::Receive(zwlr_data_control_offer_v1* offer,
+                                             const char* type, std::string& out) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  zwlr_data_control_offer_v1_receive(offer, type, fds[1]);
+  wl_display_flush(m_pDisplay);
+  close(fds[1]);
+  const TransferResult result = ReadToEnd(fds[0], m_nGiveUpMs, m_nWakeFd, out);
+  close(fds[0]);
+  return result == TransferResult::Done;
+}
+
+void WaylandSelectionReader::Worker::ReadPending() {
+  if (!m_bPending) return;
+  m_bPending = false;
+  zwlr_data_control_offer_v1* offer = m_pPendingOffer;
+  m_pPendingOffer = nullptr;
+  WaylandSelectionEvent event;
+  if (offer) {
+    const std::vector<std::string> types = m_offers[offer];
+    event.bHasAnyFormat = !types.empty();
+    const std::string textType = ChooseTextType(types);
+    try {
+      bool bSecret = false;
+      if (std::find(types.begin(), types.end(), kPasswordHint) != types.end()) {
+        std::string hint;
+        bSecret = Receive(offer, kPasswordHint, hint) && IsSecretHintValue(hint);
+      }
+      if (!bSecret && !textType.empty()) {
+        event.bHasText = true;
+        if (Receive(offer, textType.c_str(), event.text) && !event.text.empty()) {
+          event.status = ClipboardStatus::Ok;
+        } else {
+          event.text.clear();
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      std::string().swap(event.text);
+      event.status = ClipboardStatus::NoMemory;
+    }
+    DropOffer(offer);
+  }
+  event.nOwnSeen = m_nOwnSeen;
+  m_sink(std::move(event));
+}
+
+void WaylandSelectionReader::Worker::OnSend(Worker::OwnSource* source, const char* type, int fd) {
+  if (std::any_of(std::begin(kOfferedTypes), std::end(kOfferedTypes),
+                  [type](const char* offered) { return std::strcmp(type, offered) == 0; })) {
+    WriteAll(fd, source->utf8, m_nGiveUpMs, m_nWakeFd);
+  }
+  close(fd);
+}
+
+bool WaylandSelectionReader::Worker::SetSelection(std::string utf8) {
+  std::lock_guard lock(m_requestMutex);
+  auto* source = new OwnSource{this, std::move(utf8)};
+  zwlr_data_control_source_v1* proxy = zwlr_data_control_manager_v1_create_data_source(m_pManager);
+  zwlr_data_control_source_v1_add_listener(proxy, &kSourceListener, source);
+  for (const char* type : kOfferedTypes) zwlr_data_control_source_v1_offer(proxy, type);
+  zwlr_data_control_source_v1_offer(proxy, m_strMarker.c_str());
+  zwlr_data_control_device_v1_set_selection(m_pDevice, proxy);
+  m_bSelectionEmpty = false;
+  return wl_display_flush(m_pDisplay) >= 0 || errno == EAGAIN;
+}
+
+bool WaylandSelectionReader::Worker::ClearSelection() {
+  std::lock_guard lock(m_requestMutex);
+  // The compositor reports no change when the selection is empty already: nothing will
+  // come back to swallow.
+  if (m_bSelectionEmpty.exchange(true)) {
+    ++m_nOwnSeen;
+    return true;
+  }
+  ++m_nExpectedClears;
+  zwlr_data_control_device_v1_set_selection(m_pDevice, nullptr);
+  return wl_display_flush(m_pDisplay) >= 0 || errno == EAGAIN;
+}
+
+void WaylandSelectionReader::Worker::Run() {
+  // A reader that closes its pipe early makes our write fail, not end the program.
+  sigset_t pipeSignal;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+
+  while (!m_bStop) {
+    while (wl_display_prepare_read(m_pDisplay) != 0) {
+      if (wl_display_dispatch_pending(m_pDisplay) < 0) return;
+    }
+    wl_display_flush(m_pDisplay);
+    pollfd fds[2] = {{wl_display_get_fd(m_pDisplay), POLLIN, 0}, {m_nWakeFd, POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0 && errno != EINTR) {
+      wl_display_cancel_read(m_pDisplay);
+      return;
+    }
+    if (fds[1].revents & POLLIN) {
+      wl_display_cancel_read(m_pDisplay);
+      return;
+    }
+    if (fds[0].revents & POLLIN) {
+      if (wl_display_read_events(m_pDisplay) < 0) return;
+    } else {
+      wl_display_cancel_read(m_pDisplay);
+      if (fds[0].revents & (POLLHUP | POLLERR)) return;
+    }
+    if (wl_display_dispatch_pending(m_pDisplay) < 0) return;
+    ReadPending();
+  }
+}
+
+std::unique_ptr<WaylandSelectionReader> WaylandSelectionReader::Start(Sink sink, int giveUpMs) {
+  std::unique_ptr<WaylandSelectionReader> reader(new WaylandSelectionReader);
+  if (pipe2(reader->m_wakePipe, O_CLOEXEC) != 0) return nullptr;
+  reader->m_pWorker = std::make_unique<Worker>(std::move(sink), giveUpMs, reader->m_wakePipe[0]);
+  if (!reader->m_pWorker->Connect()) return nullptr;
+  reader->m_thread = std::thread([worker = reader->m_pWorker.get()] { worker->Run(); });
+  return reader;
+}
+
+WaylandSelectionReader::~WaylandSelectionReader() {
+  if (m_thread.joinable()) {
+    const char wake = 1;
+    [[maybe_unused]] const ssize_t written = write(m_wakePipe[1], &wake, 1);
+    m_thread.join();
+  }
+  m_pWorker.reset();
+  for (const int fd : m_wakePipe) {
+    if (fd >= 0) close(fd);
+  }
+}
+
+bool WaylandSelectionReader::SetSelection(std::string utf8) {
+  return m_pWorker->SetSelection(std::move(utf8));
+}
+
+bool WaylandSelectionReader::ClearSelection() { return m_pWorker->ClearSelection(); }
+
+}  // namespace platform
