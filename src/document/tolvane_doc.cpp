@@ -42,10 +42,12 @@ void CTolvaneDoc::ChangeDone(int hint, bool modified, bool countChanged) {
 }
 
 void CTolvaneDoc::AddClipboardText() {
-  if (m_capture.m_strClipText.empty()) return;
   // A copy: a message box below runs an event loop in which the text may change.
-  std::string text = m_capture.m_strClipText;
+  AddCapturedText(m_capture.m_strClipText);
+}
 
+void CTolvaneDoc::AddCapturedText(std::string text) {
+  if (text.empty()) return;
   const int removed = RemoveEqualItem(text);
   if (m_itemList.GetCount() >= kMaxCapturedItems) {
     ShowCaptureMessage(m_capture, res::kMsgItemLimit);
