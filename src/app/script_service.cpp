@@ -6,6 +6,7 @@
 #include "app/tolvane_app.h"
 #include "document/tolvane_doc.h"
 #include "framework/mdi_child_wnd.h"
+#include "platform/clipboard_port.h"
 
 namespace app {
 namespace {
