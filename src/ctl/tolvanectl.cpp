@@ -120,6 +120,10 @@ int main(int argc, char* argv[]) {
     request.arguments.push_back(std::move(text));
   } else if (command == "open") {
     request.arguments = {AbsolutePath(rest.front())};
+    // The running program would only say so in a message box.
+    if (::access(request.arguments.front().c_str(), R_OK) != 0) {
+      return Failed("cannot read " + rest.front());
+    }
   }
 
   // A reader that leaves (watch | head -1) ends this program quietly.
