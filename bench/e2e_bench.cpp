@@ -6,6 +6,7 @@
 // Prints: items=N e2e_ms=M cpu_ms_per_capture=C  and  start_ms=S
 // Needs Xvfb, xclip and xdotool. Run: build/bench/e2e_bench [build folder]
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -199,26 +200,44 @@ struct Bench {
     int watchOut = -1;
     const pid_t watch = Spawn({buildDir + "/tolvanectl", "watch"}, nullptr, &watchOut);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    FILE* lines = ::fdopen(watchOut, "r");
+    std::string printed;
+    // Waits until the watcher has printed `line`; false after 10 s of silence.
+    const auto waitForLine = [&](const std::string& line) {
+      for (;;) {
+        const std::size_t end = printed.find('\n');
+        if (end != std::string::npos) {
+          const bool match = printed.compare(0, end, line) == 0 && end == line.size();
+          printed.erase(0, end + 1);
+          if (match) return true;
+          continue;
+        }
+        pollfd ready{watchOut, POLLIN, 0};
+        char buffer[4096];
+        if (::poll(&ready, 1, 10000) <= 0) return false;
+        const ssize_t n = ::read(watchOut, buffer, sizeof buffer);
+        if (n <= 0) return false;
+        printed.append(buffer, static_cast<std::size_t>(n));
+      }
+    };
     std::vector<double> latencies;
     const double cpuBefore = CpuMs(program);
-    char buffer[4096];
-    for (int copy = 0; copy < kCpuCopies; ++copy) {
-      const std::string text = "copied text " + std::to_string(items) + " " + std::to_string(copy);
+    int copies = 0;
+    // Each copy is the item at the tail: the list stays full (a full list refuses new
+    // texts) and the duplicate scan runs through every item before it moves to the head.
+    for (; copies < kCpuCopies; ++copies) {
+      const std::string text = ItemText(items - 1 - copies % items);
       const auto start = Clock::now();
       Spawn({"xclip", "-selection", "clipboard"}, &text);
-      bool seen = false;
-      while (!seen && std::fgets(buffer, sizeof buffer, lines)) seen = text + "\n" == buffer;
-      if (!seen) break;
-      if (copy < kCopies) latencies.push_back(MsSince(start));
+      if (!waitForLine(text)) break;
+      if (copies < kCopies) latencies.push_back(MsSince(start));
       ReapOwners();
     }
-    const double cpuPerCapture = (CpuMs(program) - cpuBefore) / kCpuCopies;
-    std::printf("items=%d e2e_ms=%.2f cpu_ms_per_capture=%.3f (loaded=%d copies=%zu)\n", items,
-                Median(latencies), cpuPerCapture, loaded, latencies.size());
+    const double cpuPerCapture = (CpuMs(program) - cpuBefore) / std::max(copies, 1);
+    std::printf("items=%d e2e_ms=%.2f cpu_ms_per_capture=%.3f (loaded=%d copies=%d)\n", items,
+                Median(latencies), cpuPerCapture, loaded, copies);
     std::fflush(stdout);
     StopProcess(watch);
-    std::fclose(lines);
+    ::close(watchOut);
     StopProcess(program);
     ReapOwners();
   }
@@ -229,7 +248,17 @@ struct Bench {
       FreshHome();
       pid_t program = -1;
       const double ms = Start({}, &program);
-      if (ms >= 0) starts.push_back(ms);
+      if (ms >= 0) {
+        starts.push_back(ms);
+      } else {
+        int status = 0;
+        const bool ended = ::waitpid(program, &status, WNOHANG) == program;
+        std::fprintf(stderr, "e2e_bench: start %d showed no window (%s)\n", i,
+                     !ended ? "still running"
+                     : WIFSIGNALED(status) ? "killed by a signal"
+                                           : ("exit " + std::to_string(WEXITSTATUS(status))).c_str());
+        if (ended) program = -1;
+      }
       StopProcess(program);
     }
     std::printf("start_ms=%.1f (starts=%zu)\n", Median(starts), starts.size());
