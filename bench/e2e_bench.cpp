@@ -255,7 +255,7 @@ struct Bench {
         const bool ended = ::waitpid(program, &status, WNOHANG) == program;
         std::fprintf(stderr, "e2e_bench: start %d showed no window (%s)\n", i,
                      !ended ? "still running"
-                     : WIFSIGNALED(status) ? "killed by a signal"
+                     : WIFSIGNALED(status) ? ("signal " + std::to_string(WTERMSIG(status))).c_str()
                                            : ("exit " + std::to_string(WEXITSTATUS(status))).c_str());
         if (ended) program = -1;
       }

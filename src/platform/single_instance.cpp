@@ -17,6 +17,7 @@ constexpr char kSocketName[] = "tolvane.sock";
 constexpr int kConnectionTimeoutMs = 5000;
 const char kBufferProperty[] = "tolvaneRequest";
 const char kDeadlineName[] = "tolvaneDeadline";
+constexpr qint64 kMaxSubscriberBacklog = 64 * 1024 * 1024;
 
 // A folder of our own that nobody else may enter (or replace with a link).
 bool IsPrivateFolder(const QByteArray& path) {
@@ -63,9 +64,13 @@ void RequestChannel::Answer(AnswerStatus status, std::string_view payload) {
 }
 
 void RequestChannel::Push(std::string_view payload) {
-  if (!m_bAnswered && m_pSocket->state() == QLocalSocket::ConnectedState) {
-    Write(AnswerStatus::Ok, payload);
+  if (m_bAnswered || m_pSocket->state() != QLocalSocket::ConnectedState) return;
+  // A subscriber that stopped reading is dropped rather than buffered for without end.
+  if (m_pSocket->bytesToWrite() > kMaxSubscriberBacklog) {
+    m_pSocket->abort();
+    return;
   }
+  Write(AnswerStatus::Ok, payload);
 }
 
 SingleInstance::SingleInstance(QString socketPath, QObject* parent)
