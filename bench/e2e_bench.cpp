@@ -50,7 +50,7 @@ double Median(std::vector<double> values) {
 // Starts `argv` with `input` (when given) on its standard input and `out` (when given)
 // as the read end of its standard output.
 pid_t Spawn(const std::vector<std::string>& argv, const std::string* input = nullptr,
-            int* out = nullptr) {
+            int* out = nullptr, const std::string& errPath = {}) {
   int in[2] = {-1, -1}, outPipe[2] = {-1, -1};
   if (input && ::pipe(in) != 0) return -1;
   if (out && ::pipe(outPipe) != 0) return -1;
@@ -61,7 +61,8 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string* input = nul
     const int null = ::open("/dev/null", O_RDWR);
     if (!input) ::dup2(null, 0);
     if (!out) ::dup2(null, 1);
-    ::dup2(null, 2);
+    const int err = errPath.empty() ? null : ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(err, 2);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -159,7 +160,7 @@ struct Bench {
     std::vector<std::string> argv = {buildDir + "/tolvane"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     const auto start = Clock::now();
-    *pid = Spawn(argv);
+    *pid = Spawn(argv, nullptr, nullptr, tmp + "/start.err");
     while (MsSince(start) < 30000) {
       if (WindowMapped()) return MsSince(start);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -258,6 +259,8 @@ struct Bench {
                      : WIFSIGNALED(status) ? ("signal " + std::to_string(WTERMSIG(status))).c_str()
                                            : ("exit " + std::to_string(WEXITSTATUS(status))).c_str());
         if (ended) program = -1;
+        std::ifstream err(tmp + "/start.err");
+        std::fprintf(stderr, "%s", std::string(std::istreambuf_iterator<char>(err), {}).c_str());
       }
       StopProcess(program);
     }
@@ -265,24 +268,23 @@ struct Bench {
   }
 };
 
-// A private X server on the first free display from :70; its process id.
+// A private X server on a display it picks itself (so that no other server's number is
+// taken by mistake); its process id.
 pid_t StartXvfb() {
-  for (int display = 70; display < 80; ++display) {
-    const std::string lock = "/tmp/.X" + std::to_string(display) + "-lock";
-    if (::access(lock.c_str(), F_OK) == 0) continue;
-    const std::string name = ":" + std::to_string(display);
-    const pid_t pid = Spawn({"Xvfb", name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-    for (int i = 0; i < 500; ++i) {
-      if (::access(socket.c_str(), F_OK) == 0) {
-        ::setenv("DISPLAY", name.c_str(), 1);
-        return pid;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+  int out = -1;
+  const pid_t pid = Spawn({"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten",
+                           "tcp"},
+                          nullptr, &out);
+  std::string number;
+  char c = 0;
+  while (::read(out, &c, 1) == 1 && c != '\n') number.push_back(c);
+  ::close(out);
+  if (number.empty()) {
     StopProcess(pid);
+    return -1;
   }
-  return -1;
+  ::setenv("DISPLAY", (":" + number).c_str(), 1);
+  return pid;
 }
 
 }  // namespace
