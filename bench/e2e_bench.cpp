@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +57,9 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string* input = nul
   if (out && ::pipe(outPipe) != 0) return -1;
   const pid_t pid = ::fork();
   if (pid == 0) {
+    // Everything started here ends with the benchmark, however that ends.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    ::signal(SIGPIPE, SIG_DFL);
     if (input) ::dup2(in[0], 0), ::close(in[0]), ::close(in[1]);
     if (out) ::dup2(outPipe[1], 1), ::close(outPipe[0]), ::close(outPipe[1]);
     const int null = ::open("/dev/null", O_RDWR);
@@ -290,6 +294,8 @@ pid_t StartXvfb() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // A reader that goes away (e2e_bench | head) must not end the run before it cleans up.
+  ::signal(SIGPIPE, SIG_IGN);
   Bench bench;
   bench.buildDir = argc > 1 ? argv[1] : TOLVANE_BUILD_DIR;
   char folder[] = "/tmp/tolvane-e2e-bench-XXXXXX";
