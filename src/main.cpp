@@ -2,6 +2,7 @@
 #include <clocale>
 
 #include "app/main_frame.h"
+#include "app/script_service.h"
 #include "app/tolvane_app.h"
 #include "app/termination_watch.h"
 #include "platform/qt_clipboard_port.h"
@@ -42,6 +43,10 @@ int main(int argc, char* argv[]) {
   app::CTolvaneApp theApp(std::move(clipboard), arguments);
   QObject::connect(&instance, &platform::SingleInstance::RequestReceived, &theApp,
                    &app::CTolvaneApp::OnInstanceRequest);
+  // tolvanectl's requests are answered against the active list.
+  app::ScriptService scripts(theApp);
+  QObject::connect(&instance, &platform::SingleInstance::ScriptRequestReceived, &scripts,
+                   &app::ScriptService::OnRequest);
   if (!theApp.InitInstance()) return theApp.ExitCode();
 
   // The end of the user's work, or a termination signal, ends the program as Exit does,

@@ -52,7 +52,11 @@ void CTolvaneDoc::AddClipboardText() {
   } else {
     text = m_capture.m_strClipText;
   }
+  AddCapturedText(std::move(text));
+}
 
+void CTolvaneDoc::AddCapturedText(std::string text) {
+  if (text.empty()) return;
   const int removed = RemoveEqualItem(text);
   if (m_itemList.GetCount() >= kMaxCapturedItems) {
     ShowCaptureMessage(m_capture, res::kMsgItemLimit);

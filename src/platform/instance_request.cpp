@@ -85,17 +85,21 @@ bool IsCleanUtf8(std::string_view text) {
 
 }  // namespace
 
+std::size_t MaxRequestSize(std::string_view verb) {
+  return verb == kAddVerb ? kMaxAddRequestSize : kMaxRequestSize;
+}
+
 std::string EncodeInstanceRequest(const InstanceRequest& request) {
   std::string payload;
   AppendU32(payload, static_cast<std::uint32_t>(request.verb.size()));
   payload += request.verb;
   AppendU32(payload, static_cast<std::uint32_t>(request.arguments.size()));
   for (const std::string& argument : request.arguments) {
-    if (argument.size() > kMaxRequestSize) return {};
+    if (argument.size() > MaxRequestSize(request.verb)) return {};
     AppendU32(payload, static_cast<std::uint32_t>(argument.size()));
     payload += argument;
   }
-  if (kHeaderSize + payload.size() > kMaxRequestSize) return {};
+  if (kHeaderSize + payload.size() > MaxRequestSize(request.verb)) return {};
   std::string message(kRequestMagic);
   AppendU32(message, static_cast<std::uint32_t>(payload.size()));
   return message + payload;
@@ -107,7 +111,16 @@ RequestFrame CheckRequestFrame(std::string_view received) {
   if (received.size() < kHeaderSize) return RequestFrame::Incomplete;
   Reader header(received.substr(kRequestMagic.size(), 4));
   const std::uint64_t total = kHeaderSize + static_cast<std::uint64_t>(*header.U32());
-  if (total > kMaxRequestSize || received.size() > total) return RequestFrame::Invalid;
+  if (total > kMaxAddRequestSize || received.size() > total) return RequestFrame::Invalid;
+  if (total > kMaxRequestSize) {
+    // Only an "add" may be this large: wait for its verb, and refuse any other.
+    Reader verb(received.substr(kHeaderSize));
+    const auto verbSize = verb.U32();
+    if (!verbSize) return RequestFrame::Incomplete;
+    if (*verbSize != kAddVerb.size()) return RequestFrame::Invalid;
+    const std::string_view shown = received.substr(kHeaderSize + 4, kAddVerb.size());
+    if (shown != kAddVerb.substr(0, shown.size())) return RequestFrame::Invalid;
+  }
   return received.size() == total ? RequestFrame::Complete : RequestFrame::Incomplete;
 }
 

@@ -17,7 +17,9 @@ namespace platform {
 //
 // Numbers are unsigned 32-bit, most significant byte first. The verb is 1..16 lower-case
 // ASCII letters ("open" with absolute paths; an "open" without paths only brings the
-// window to the front). A message is at most kMaxRequestSize bytes in all.
+// window to the front). A message is at most kMaxRequestSize bytes in all, except an
+// "add", whose one argument is a whole text read from a pipe: it may take up to
+// kMaxAddRequestSize.
 struct InstanceRequest {
   std::string verb;
   std::vector<std::string> arguments;
@@ -27,16 +29,21 @@ struct InstanceRequest {
 
 inline constexpr std::string_view kRequestMagic = "TOLVANE1\n";
 inline constexpr std::size_t kMaxRequestSize = 64 * 1024;
+inline constexpr std::size_t kMaxAddRequestSize = 64 * 1024 * 1024;
 inline constexpr std::string_view kOpenVerb = "open";
-// What the running program answers to a request it took.
-inline constexpr std::string_view kRequestAccepted = "OK\n";
+inline constexpr std::string_view kAddVerb = "add";
+// The running program answers with a framed answer: see instance_answer.h.
 
-// The bytes of `request`; empty when it would be larger than kMaxRequestSize.
+// The largest message allowed for a request with `verb`.
+std::size_t MaxRequestSize(std::string_view verb);
+
+// The bytes of `request`; empty when it would be larger than MaxRequestSize(verb).
 std::string EncodeInstanceRequest(const InstanceRequest& request);
 
 enum class RequestFrame { Incomplete, Complete, Invalid };
 // Whether `received` (the bytes read so far from a connection) holds exactly one whole
 // message, needs more, or can never become one (wrong header, too large, extra bytes).
+// A size above kMaxRequestSize is refused as soon as the verb shows it is not "add".
 RequestFrame CheckRequestFrame(std::string_view received);
 
 // The request in `message`, which must be one whole message; nullopt for anything

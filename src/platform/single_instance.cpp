@@ -16,6 +16,8 @@ namespace {
 constexpr char kSocketName[] = "tolvane.sock";
 constexpr int kConnectionTimeoutMs = 5000;
 const char kBufferProperty[] = "tolvaneRequest";
+const char kDeadlineName[] = "tolvaneDeadline";
+constexpr qint64 kMaxSubscriberBacklog = 64 * 1024 * 1024;
 
 // A folder of our own that nobody else may enter (or replace with a link).
 bool IsPrivateFolder(const QByteArray& path) {
@@ -44,6 +46,31 @@ QString InstanceSocketPath() {
   ::mkdir(fallback.constData(), 0700);
   if (!IsPrivateFolder(fallback)) return {};
   return QString::fromLocal8Bit(fallback) + QLatin1Char('/') + QLatin1String(kSocketName);
+}
+
+RequestChannel::RequestChannel(QLocalSocket* socket) : QObject(socket), m_pSocket(socket) {}
+
+void RequestChannel::Write(AnswerStatus status, std::string_view payload) {
+  std::string bytes = EncodeInstanceAnswer({status, std::string(payload)});
+  if (bytes.empty()) bytes = EncodeInstanceAnswer({AnswerStatus::Failed, "answer too large"});
+  m_pSocket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+void RequestChannel::Answer(AnswerStatus status, std::string_view payload) {
+  if (m_bAnswered) return;
+  m_bAnswered = true;
+  Write(status, payload);
+  m_pSocket->disconnectFromServer();  // after the answer is written
+}
+
+void RequestChannel::Push(std::string_view payload) {
+  if (m_bAnswered || m_pSocket->state() != QLocalSocket::ConnectedState) return;
+  // A subscriber that stopped reading is dropped rather than buffered for without end.
+  if (m_pSocket->bytesToWrite() > kMaxSubscriberBacklog) {
+    m_pSocket->abort();
+    return;
+  }
+  Write(AnswerStatus::Ok, payload);
 }
 
 SingleInstance::SingleInstance(QString socketPath, QObject* parent)
@@ -80,13 +107,14 @@ bool SingleInstance::SendOver(QLocalSocket& socket, const InstanceRequest& reque
   if (message.empty()) return false;
   socket.write(message.data(), static_cast<qint64>(message.size()));
   if (!socket.waitForBytesWritten(timeoutMs)) return false;
-  QByteArray answer;
-  while (answer.size() < static_cast<qsizetype>(kRequestAccepted.size()) &&
+  std::string received;
+  InstanceAnswer answer;
+  AnswerFrame frame = AnswerFrame::Incomplete;
+  while ((frame = TakeInstanceAnswer(received, answer)) == AnswerFrame::Incomplete &&
          socket.waitForReadyRead(timeoutMs)) {
-    answer += socket.readAll();
+    received += socket.readAll().toStdString();
   }
-  return answer.startsWith(QByteArray(kRequestAccepted.data(),
-                                      static_cast<qsizetype>(kRequestAccepted.size())));
+  return frame == AnswerFrame::Complete && answer.status == AnswerStatus::Ok;
 }
 
 bool SingleInstance::Listen() {
@@ -112,7 +140,11 @@ void SingleInstance::OnNewConnection() {
       continue;
     }
     // A peer that never finishes its request is cut off.
-    QTimer::singleShot(kConnectionTimeoutMs, socket, [socket] { socket->abort(); });
+    auto* deadline = new QTimer(socket);
+    deadline->setObjectName(QLatin1String(kDeadlineName));
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, socket, &QLocalSocket::abort);
+    deadline->start(kConnectionTimeoutMs);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
     if (socket->bytesAvailable() > 0) OnReadyRead(socket);
   }
@@ -120,7 +152,9 @@ void SingleInstance::OnNewConnection() {
 
 void SingleInstance::OnReadyRead(QLocalSocket* socket) {
   QByteArray received = socket->property(kBufferProperty).toByteArray();
-  received += socket->read(static_cast<qint64>(kMaxRequestSize) + 1 - received.size());
+  // Dropped from the property first, so that appending does not copy what came before.
+  socket->setProperty(kBufferProperty, QVariant());
+  received += socket->read(static_cast<qint64>(kMaxAddRequestSize) + 1 - received.size());
   socket->setProperty(kBufferProperty, received);
   const std::string_view bytes(received.constData(), static_cast<std::size_t>(received.size()));
   const RequestFrame frame = CheckRequestFrame(bytes);
@@ -132,8 +166,17 @@ void SingleInstance::OnReadyRead(QLocalSocket* socket) {
     socket->deleteLater();
     return;
   }
-  socket->write(kRequestAccepted.data(), static_cast<qint64>(kRequestAccepted.size()));
-  socket->disconnectFromServer();
+  socket->setProperty(kBufferProperty, QVariant());
+  if (auto* deadline = socket->findChild<QTimer*>(QLatin1String(kDeadlineName))) deadline->stop();
+  // The request is whole: whatever the peer sends from now on is not read.
+  disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+  auto* channel = new RequestChannel(socket);
+  if (request->verb != kOpenVerb) {
+    emit ScriptRequestReceived(*request, channel);
+    if (!channel->IsHandled()) channel->Answer(AnswerStatus::Refused, "unknown command");
+    return;
+  }
+  channel->Answer(AnswerStatus::Ok);
   // Handled once this connection is done: opening files may show message boxes.
   QTimer::singleShot(0, this, [this, request = *request] { emit RequestReceived(request); });
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+#include "platform/instance_answer.h"
 #include "platform/instance_request.h"
 
 class QLocalServer;
@@ -15,6 +16,30 @@ namespace platform {
 // $XDG_RUNTIME_DIR/tolvane.sock, or /tmp/tolvane-<uid>/tolvane.sock (a folder only the
 // user may enter). Empty when neither folder can be used safely.
 QString InstanceSocketPath();
+
+// The connection of one request that is answered by the program's own code. Lives as
+// long as the connection; hold it through a QPointer.
+class RequestChannel : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit RequestChannel(QLocalSocket* socket);
+
+  // Sends the one answer and closes the connection once it is written.
+  void Answer(AnswerStatus status, std::string_view payload = {});
+  // Makes the connection a subscription: it stays open for Push() until the peer leaves.
+  void KeepOpen() { m_bKeptOpen = true; }
+  // Sends one event of a subscription.
+  void Push(std::string_view payload);
+  bool IsHandled() const { return m_bAnswered || m_bKeptOpen; }
+
+ private:
+  void Write(AnswerStatus status, std::string_view payload);
+
+  QLocalSocket* m_pSocket;
+  bool m_bAnswered = false;
+  bool m_bKeptOpen = false;
+};
 
 // One running program per user. Start either hands a request to the program that
 // already runs, or makes this one the program that answers such requests.
@@ -39,8 +64,12 @@ class SingleInstance : public QObject {
   static bool Send(const QString& socketPath, const InstanceRequest& request, int timeoutMs);
 
  signals:
-  // A well-formed request from a program of the same user, after it was answered.
+  // A well-formed "open" from a program of the same user, after it was answered.
   void RequestReceived(const platform::InstanceRequest& request);
+  // Any other well-formed verb, to be answered through `channel` right away (or kept
+  // open as a subscription); a request nobody takes is refused as unknown.
+  void ScriptRequestReceived(const platform::InstanceRequest& request,
+                             platform::RequestChannel* channel);
 
  private:
   static bool SendOver(QLocalSocket& socket, const InstanceRequest& request, int timeoutMs);

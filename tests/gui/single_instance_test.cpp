@@ -43,28 +43,43 @@ TEST(SingleInstanceTest, AnswersWellFormedRequestsAndDropsTheRest) {
   QObject::connect(&instance, &SingleInstance::RequestReceived,
                    [&](const InstanceRequest& request) { received.push_back(request); });
 
+  // Other verbs go to whoever answers scripts; one nobody takes is refused as unknown.
+  QObject::connect(&instance, &SingleInstance::ScriptRequestReceived,
+                   [](const InstanceRequest& request, platform::RequestChannel* channel) {
+                     if (request.verb == "count") channel->Answer(platform::AnswerStatus::Ok, "7");
+                   });
+  const auto framed = [](platform::AnswerStatus status, const std::string& payload) {
+    return QByteArray::fromStdString(platform::EncodeInstanceAnswer({status, payload}));
+  };
+  const QByteArray ok = framed(platform::AnswerStatus::Ok, "");
+
   const InstanceRequest open{"open", {"/home/u/list.tvn"}};
   const std::string valid = platform::EncodeInstanceRequest(open);
   const struct {
     const char* what;
     std::string bytes;
     bool accepted;
+    QByteArray answer;
   } cases[] = {
-      {"open with a path", valid, true},
-      {"another program's bytes", "GET / HTTP/1.1\r\n\r\n", false},
-      {"relative path", platform::EncodeInstanceRequest({"open", {"list.tvn"}}), false},
-      {"more than announced", valid + "x", false},
+      {"open with a path", valid, true, ok},
+      {"another program's bytes", "GET / HTTP/1.1\r\n\r\n", false, {}},
+      {"relative path", platform::EncodeInstanceRequest({"open", {"list.tvn"}}), false, {}},
+      {"more than announced", valid + "x", false, {}},
       {"announces more than allowed", std::string(platform::kRequestMagic) + "\x7f\xff\xff\xff",
-       false},
+       false, {}},
+      {"a script's verb", platform::EncodeInstanceRequest({"count", {}}), false,
+       framed(platform::AnswerStatus::Ok, "7")},
+      {"an unknown verb", platform::EncodeInstanceRequest({"frob", {}}), false,
+       framed(platform::AnswerStatus::Refused, "unknown command")},
   };
   for (const auto& c : cases) {
     received.clear();
     const QByteArray answer = Exchange(path, c.bytes);
     QTest::qWait(20);  // the request is handed on once its connection is done
-    EXPECT_EQ(answer, c.accepted ? QByteArray("OK\n") : QByteArray()) << c.what;
+    EXPECT_EQ(answer, c.answer) << c.what;
     EXPECT_EQ(received.size(), c.accepted ? 1u : 0u) << c.what;
   }
-  ASSERT_EQ(Exchange(path, valid), QByteArray("OK\n"));
+  ASSERT_EQ(Exchange(path, valid), ok);
   QTest::qWait(20);
   EXPECT_EQ(received, std::vector<InstanceRequest>{open});
 }

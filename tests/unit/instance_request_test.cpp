@@ -78,8 +78,9 @@ TEST(InstanceRequestTest, SizeLimit) {
   EXPECT_EQ(EncodeInstanceRequest({"open", {"/" + fits.substr(1)}}).size(), kMaxRequestSize);
   EXPECT_TRUE(EncodeInstanceRequest({"open", {"/" + fits}}).empty());
 
-  // A header that announces more than the limit is refused before the bytes arrive.
-  const std::string announced = std::string(kRequestMagic) + U32(kMaxRequestSize);
+  // A header that announces more than the limit is refused before the bytes arrive, as
+  // soon as the verb shows it is not an "add".
+  const std::string announced = std::string(kRequestMagic) + U32(kMaxRequestSize) + Field("open");
   EXPECT_EQ(CheckRequestFrame(announced), RequestFrame::Invalid);
   EXPECT_EQ(CheckRequestFrame("TOLVANE1\r"), RequestFrame::Invalid);
 }

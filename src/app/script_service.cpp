@@ -1,0 +1,129 @@
+#include "app/script_service.h"
+
+#include <algorithm>
+
+#include "app/main_frame.h"
+#include "app/tolvane_app.h"
+#include "document/tolvane_doc.h"
+#include "framework/mdi_child_wnd.h"
+#include "platform/clipboard_port.h"
+
+namespace app {
+namespace {
+
+using platform::AnswerStatus;
+
+constexpr std::string_view kCountVerb = "count";
+constexpr std::string_view kListVerb = "list";
+constexpr std::string_view kReadVerb = "read";
+constexpr std::string_view kCopyVerb = "copy";
+constexpr std::string_view kWatchVerb = "watch";
+
+}  // namespace
+
+int ParseItemNumber(const std::string& text) {
+  if (text.empty() || text.size() > 9) return -1;
+  if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return -1;
+  }
+  return std::stoi(text);
+}
+
+ScriptService::ScriptService(CTolvaneApp& app) : m_app(app) {
+  // Queued: the frame's own handler of the change has captured the text by then.
+  connect(&app.Clipboard(), &platform::ClipboardPort::Changed, this,
+          &ScriptService::OnClipboardChanged, Qt::QueuedConnection);
+}
+
+doc::CTolvaneDoc* ScriptService::ActiveList() const {
+  CMainFrame* frame = m_app.MainFrame();
+  fw::CMDIChildWnd* child = frame ? frame->MDIGetActive() : nullptr;
+  return child ? dynamic_cast<doc::CTolvaneDoc*>(child->GetActiveDocument()) : nullptr;
+}
+
+void ScriptService::OnRequest(const platform::InstanceRequest& request,
+                              platform::RequestChannel* channel) {
+  const std::string_view verb = request.verb;
+  const std::size_t wanted = (verb == kReadVerb || verb == kCopyVerb || verb == platform::kAddVerb)
+                                 ? 1
+                                 : 0;
+  const bool known = verb == kCountVerb || verb == kListVerb || verb == kReadVerb ||
+                     verb == kCopyVerb || verb == platform::kAddVerb || verb == kWatchVerb;
+  if (!known) return;  // refused as unknown by the caller
+  if (request.arguments.size() != wanted) {
+    channel->Answer(AnswerStatus::Refused, "wrong number of arguments");
+    return;
+  }
+  if (verb == kWatchVerb) {
+    channel->KeepOpen();
+    m_watchers.emplace_back(channel);
+    return;
+  }
+  doc::CTolvaneDoc* doc = ActiveList();
+  if (!doc) {
+    channel->Answer(AnswerStatus::Failed, "no active list");
+    return;
+  }
+  const doc::CClipList& items = doc->GetItemList();
+  if (verb == kCountVerb) {
+    channel->Answer(AnswerStatus::Ok, std::to_string(items.GetCount()));
+  } else if (verb == kListVerb) {
+    std::string payload;
+    for (int i = 0; i < items.GetCount(); ++i) {
+      payload += items.GetAt(i);
+      payload.push_back('\0');
+    }
+    channel->Answer(AnswerStatus::Ok, payload);
+  } else if (verb == platform::kAddVerb) {
+    const std::string& text = request.arguments.front();
+    if (text.empty()) {
+      channel->Answer(AnswerStatus::Failed, "empty text");
+    } else if (items.GetCount() >= doc::kMaxCapturedItems && items.Find(text) < 0) {
+      // Answered here rather than by the capture's message box, which would wait for
+      // someone at the screen.
+      channel->Answer(AnswerStatus::Failed, "the list is full");
+    } else {
+      doc->AddCapturedText(text);
+      const bool added = items.GetCount() > 0 && items.GetAt(0) == text;
+      channel->Answer(added ? AnswerStatus::Ok : AnswerStatus::Failed,
+                      added ? "" : "the text was not added");
+      if (added) PushHead(text);
+    }
+  } else {
+    const int number = ParseItemNumber(request.arguments.front());
+    if (number < 0) {
+      channel->Answer(AnswerStatus::Refused, "not an item number");
+      return;
+    }
+    if (number >= items.GetCount()) {
+      channel->Answer(AnswerStatus::Failed, "no such item");
+      return;
+    }
+    // A copy: writing the clipboard causes a capture that reorders the list.
+    const std::string text = items.GetAt(number);
+    if (verb == kReadVerb) {
+      channel->Answer(AnswerStatus::Ok, text);
+    } else if (m_app.Clipboard().WriteText(text) == platform::ClipboardStatus::Ok) {
+      channel->Answer(AnswerStatus::Ok);
+    } else {
+      channel->Answer(AnswerStatus::Failed, "the clipboard could not be written");
+    }
+  }
+}
+
+void ScriptService::OnClipboardChanged() {
+  std::erase_if(m_watchers, [](const auto& watcher) { return watcher.isNull(); });
+  if (m_watchers.empty()) return;
+  const doc::CTolvaneDoc* doc = ActiveList();
+  if (!doc || doc->GetItemList().GetCount() == 0) return;
+  const std::string& head = doc->GetItemList().GetAt(0);
+  if (head == doc->Capture().m_strClipText) PushHead(head);
+}
+
+void ScriptService::PushHead(const std::string& text) {
+  for (const auto& watcher : m_watchers) {
+    if (watcher) watcher->Push(text);
+  }
+}
+
+}  // namespace app

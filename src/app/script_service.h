@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <string>
+#include <vector>
+
+#include "platform/single_instance.h"
+
+namespace doc {
+class CTolvaneDoc;
+}
+
+namespace app {
+
+class CTolvaneApp;
+
+// Answers the requests of tolvanectl against the active list:
+//   count         the number of items
+//   list          every item, each followed by a zero byte
+//   read N        item N's bytes
+//   copy N        item N onto the clipboard, as the Copy command puts it there
+//   add TEXT      TEXT into the list by the rules of a capture
+//   watch         a subscription: each text that reaches the head of the list
+// Items count from 0 at the head. Failures answer Failed with a message in English.
+class ScriptService : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit ScriptService(CTolvaneApp& app);
+
+  void OnRequest(const platform::InstanceRequest& request, platform::RequestChannel* channel);
+
+ private:
+  doc::CTolvaneDoc* ActiveList() const;
+  // Sends the head of the active list to every watcher when a capture just put the
+  // clipboard's text there.
+  void OnClipboardChanged();
+  void PushHead(const std::string& text);
+
+  CTolvaneApp& m_app;
+  std::vector<QPointer<platform::RequestChannel>> m_watchers;
+};
+
+// The item number in `text`: decimal digits only, no sign; -1 otherwise.
+int ParseItemNumber(const std::string& text);
+
+}  // namespace app

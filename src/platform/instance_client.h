@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/instance_answer.h"
+#include "platform/instance_request.h"
+
+namespace platform {
+
+// Where the running program listens, as a client finds it without creating anything:
+// $XDG_RUNTIME_DIR/tolvane.sock, else /tmp/tolvane-<uid>/tolvane.sock when that folder is
+// the user's own and closed to others; empty otherwise.
+std::string ClientSocketPath();
+
+// One connection to the running program, with plain POSIX calls (no event loop needed).
+class InstanceConnection {
+ public:
+  InstanceConnection() = default;
+  ~InstanceConnection();
+  InstanceConnection(const InstanceConnection&) = delete;
+  InstanceConnection& operator=(const InstanceConnection&) = delete;
+
+  // False when nothing listens at `socketPath`.
+  bool Connect(const std::string& socketPath);
+  // Writes the whole request; false when it is too large or the peer went away.
+  bool Send(const InstanceRequest& request);
+  // Waits for the next answer; nullopt when the connection ends first or the bytes are
+  // not an answer (the program dropped the request).
+  std::optional<InstanceAnswer> Receive();
+
+ private:
+  int m_fd = -1;
+  std::string m_received;
+};
+
+}  // namespace platform
