@@ -72,11 +72,8 @@ CDocument* CDocManager::OpenDocumentFile(const QString& path) {
     CDocument* doc = docTemplate->OpenDocumentFile(absolute);
     if (doc) AddToRecentFileList(doc->GetPathName());
     return doc;
-  } catch (const std::bad_alloc&) {
-    AppMessageBox(ids::IDS_MEMORY_EXCEPTION, platform::MbIcon::Exclamation,
-                  platform::MbButtons::Ok, 0, /*systemModal=*/true);
-  } catch (const std::exception&) {
-    AppMessageBox(ids::IDS_FAILED_OPEN_DOC, platform::MbIcon::Exclamation);
+  } catch (...) {
+    ReportEscapedFailure(std::current_exception(), /*inCommand=*/false);
   }
   return nullptr;
 }

@@ -236,11 +236,9 @@ bool CMDIFrameWnd::RunCommand(unsigned id) {
   if (!IsCommandEnabled(id)) return false;
   try {
     RouteCommand(id, nullptr);
-  } catch (const std::bad_alloc&) {
-    AppMessageBox(ids::IDS_MEMORY_EXCEPTION, platform::MbIcon::Exclamation,
-                  platform::MbButtons::Ok, 0, /*systemModal=*/true);
-  } catch (const std::exception&) {
-    AppMessageBox(ids::IDS_COMMAND_FAILURE, platform::MbIcon::Stop);
+  } catch (...) {
+    // The program goes on; the command counts as handled.
+    ReportEscapedFailure(std::current_exception(), /*inCommand=*/true);
   }
   if (CWinApp* app = CWinApp::Get()) app->RequestIdleUpdate();
   return true;

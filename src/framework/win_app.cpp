@@ -5,6 +5,7 @@
 #include <QEvent>
 
 #include "framework/doc_manager.h"
+#include "framework/file_exception.h"
 #include "framework/doc_template.h"
 #include "framework/mdi_frame_wnd.h"
 #include "framework/resource_tables.h"
@@ -150,6 +151,30 @@ int AppMessageBox(const QString& text, platform::MbIcon icon, platform::MbButton
     if (CWinApp* app = CWinApp::Get()) request.owner = app->GetMainWnd();
   }
   return platform::ShowMessageBox(request);
+}
+
+void ReportEscapedFailure(const std::exception_ptr& error, bool inCommand) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    AppMessageBox(ids::IDS_MEMORY_EXCEPTION, platform::MbIcon::Exclamation, platform::MbButtons::Ok,
+                  0, /*systemModal=*/true);
+    return;
+  } catch (const CFileException& e) {
+    QString text = LoadQString(ids::IDS_FILE_ERROR_BASE + static_cast<unsigned>(e.m_cause));
+    const QString file = e.m_strFileName.empty() ? LoadQString(ids::IDS_UNTITLED_FILE)
+                                                 : QString::fromStdString(e.m_strFileName);
+    AppMessageBox(text.replace(QLatin1String("%1"), file), platform::MbIcon::Stop);
+    return;
+  } catch (const CArchiveException& e) {
+    QString text = LoadQString(ids::IDS_ARCHIVE_ERROR_BASE + static_cast<unsigned>(e.m_cause));
+    AppMessageBox(text.replace(QLatin1String("%1"), LoadQString(ids::IDS_UNTITLED_FILE)),
+                  platform::MbIcon::Stop);
+    return;
+  } catch (...) {
+  }
+  AppMessageBox(inCommand ? ids::IDS_COMMAND_FAILURE : ids::IDS_INTERNAL_ERROR,
+                platform::MbIcon::Stop);
 }
 
 int AppMessageBox(unsigned stringId, platform::MbIcon icon, platform::MbButtons buttons,

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -95,6 +96,11 @@ QString LoadQString(unsigned id);
 int AppMessageBox(const QString& text, platform::MbIcon icon = platform::MbIcon::None,
                   platform::MbButtons buttons = platform::MbButtons::Ok, unsigned helpContext = 0,
                   bool systemModal = false);
+// A failure that escaped a handler or a flow: a memory shortage shows 61475 (exclamation,
+// system modal); a file or archive error its own text with its file; anything else 61705
+// when it arose in a menu or key command, 61704 otherwise (stop icon).
+void ReportEscapedFailure(const std::exception_ptr& error, bool inCommand);
+
 int AppMessageBox(unsigned stringId, platform::MbIcon icon = platform::MbIcon::None,
                   platform::MbButtons buttons = platform::MbButtons::Ok, unsigned helpContext = 0,
                   bool systemModal = false);

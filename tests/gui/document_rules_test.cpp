@@ -2,10 +2,16 @@
 // view that records what it is asked to show, and a fake item-count pane.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+
 #include <string>
 #include <vector>
 
 #include "document/tolvane_doc.h"
+#include "framework/file_exception.h"
+#include "framework/win_app.h"
+#include "resources/program_tables.h"
 #include "framework/view.h"
 #include "support/message_recorder.h"
 
@@ -148,6 +154,38 @@ TEST(DocumentCaptureTest, CapturesDuringTheLimitMessageOpenNoSecondBox) {
   f.messages.WhileOpen(nullptr);
   f.doc.AddClipboardText();  // the box is closed: the next refusal shows it again
   EXPECT_EQ(f.messages.Count(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// What a failure that escaped a handler shows: its own text where it has one.
+TEST(EscapedFailureTest, EachKindShowsItsText) {
+  fw::SetUiTables(res::ProgramUiTables());
+  struct Case {
+    std::exception_ptr error;
+    bool inCommand;
+    const char* text;
+    platform::MbIcon icon;
+  } cases[] = {
+      {std::make_exception_ptr(std::bad_alloc()), true, "ﾒﾓﾘが不足しています。",
+       platform::MbIcon::Exclamation},
+      {std::make_exception_ptr(fw::CFileException(fw::FileCause::diskFull, 28, "/x/list.tvn")),
+       true, "/x/list.tvn へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。", platform::MbIcon::Stop},
+      {std::make_exception_ptr(std::runtime_error("?")), true, "ｺﾏﾝﾄﾞの実行に失敗しました。",
+       platform::MbIcon::Stop},
+      {std::make_exception_ptr(std::runtime_error("?")), false, "ｱﾌﾟﾘｹｰｼｮﾝの内部ｴﾗｰです。",
+       platform::MbIcon::Stop},
+  };
+  testing_support::MessageRecorder messages;
+  for (const Case& c : cases) {
+    fw::ReportEscapedFailure(c.error, c.inCommand);
+    ASSERT_GT(messages.Count(), 0);
+    EXPECT_EQ(messages.LastText(), QString::fromUtf8(c.text));
+    EXPECT_EQ(messages.Last().icon, c.icon);
+  }
+  fw::SetUiTables({});
 }
 
 }  // namespace
