@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 #include "platform/clipboard_port.h"
+#include "platform/first_result_handoff.h"
 #include "platform/code_page.h"
 #include "platform/wayland_selection_reader.h"
 
@@ -57,10 +56,7 @@ class WaylandClipboardPort : public ClipboardPort {
   int m_nOwnChanges = 0;
   QElapsedTimer m_sinceOwnChange;
 
-  std::mutex m_firstMutex;
-  std::condition_variable m_firstArrived;
-  bool m_bAwaitingFirst = true;
-  std::optional<WaylandSelectionEvent> m_firstEvent;
+  FirstResultHandoff<WaylandSelectionEvent> m_first;
 
   // Last, so that the worker stops before anything it reports to goes away.
   std::unique_ptr<WaylandSelectionReader> m_pReader;

@@ -62,15 +62,7 @@ void X11ClipboardPort::OnReaderEvent(SelectionEvent event) {
     event.textCopy.clear();  // ReadText copies then
     event.spareCopy.clear();
   }
-  {
-    std::lock_guard lock(m_firstMutex);
-    if (m_bAwaitingFirst) {
-      m_firstEvent = std::move(event);
-      m_bAwaitingFirst = false;
-      m_firstArrived.notify_one();
-      return;
-    }
-  }
+  if (m_first.Offer(event)) return;
   QMetaObject::invokeMethod(
       this, [this, event = std::move(event)]() mutable { Apply(std::move(event)); },
       Qt::QueuedConnection);
@@ -79,13 +71,7 @@ void X11ClipboardPort::OnReaderEvent(SelectionEvent event) {
 // The watcher reads the clipboard once as it starts watching, so the state at start is
 // taken here; a read that takes longer arrives later as an ordinary change.
 void X11ClipboardPort::AwaitFirstRead() {
-  std::optional<SelectionEvent> first;
-  {
-    std::unique_lock lock(m_firstMutex);
-    m_firstArrived.wait_for(lock, kFirstReadWait, [this] { return !m_bAwaitingFirst; });
-    m_bAwaitingFirst = false;
-    first.swap(m_firstEvent);
-  }
+  std::optional<SelectionEvent> first = m_first.Await(kFirstReadWait);
   if (first) Apply(std::move(*first));
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 #include "platform/clipboard_port.h"
+#include "platform/first_result_handoff.h"
 #include "platform/x11_selection_reader.h"
 
 class QClipboard;
@@ -75,10 +74,7 @@ class X11ClipboardPort : public ClipboardPort {
   int m_nExpectedOwnChanges = 0;
   QElapsedTimer m_sinceOwnChange;
 
-  std::mutex m_firstMutex;
-  std::condition_variable m_firstArrived;
-  bool m_bAwaitingFirst = true;
-  std::optional<SelectionEvent> m_firstEvent;
+  FirstResultHandoff<SelectionEvent> m_first;
 
   // Last, so that the worker stops before anything it reports to goes away.
   std::unique_ptr<X11SelectionReader> m_pReader;
