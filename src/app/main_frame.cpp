@@ -218,6 +218,8 @@ void CMainFrame::OnDrawClipboard() {
       doc->AddClipboardText();
     }
   }
+  // Listeners outside the window learn of the text first; redrawing waits for the batch.
+  emit ClipboardHandled();
   // Every view redraws its marker for the new text and keeps its selection.
   for (fw::CDocument* document : fw::CWinApp::Get()->DocManager().GetDocuments()) {
     const std::vector<fw::CView*> views = document->GetViews();

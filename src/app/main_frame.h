@@ -43,6 +43,13 @@ class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
   bool OnCmdMsg(unsigned id, fw::CCmdUI* ui) override;
   void OnIdleUpdate() override;
 
+ signals:
+  // A clipboard notice has been handled: its text is captured into the active list (or
+  // refused by its rules), before any view has redrawn.
+  void ClipboardHandled();
+
+ public:
+
   QToolBar* ToolBar() const { return m_wndToolBar; }
   QStatusBar* StatusBar() const { return m_wndStatusBar; }
   QLabel* ItemCountPane() const { return m_pItemCountPane; }

@@ -29,11 +29,7 @@ int ParseItemNumber(const std::string& text) {
   return std::stoi(text);
 }
 
-ScriptService::ScriptService(CTolvaneApp& app) : m_app(app) {
-  // Queued: the frame's own handler of the change has captured the text by then.
-  connect(&app.Clipboard(), &platform::ClipboardPort::Changed, this,
-          &ScriptService::OnClipboardChanged, Qt::QueuedConnection);
-}
+ScriptService::ScriptService(CTolvaneApp& app) : m_app(app) {}
 
 doc::CTolvaneDoc* ScriptService::ActiveList() const {
   CMainFrame* frame = m_app.MainFrame();
@@ -55,6 +51,14 @@ void ScriptService::OnRequest(const platform::InstanceRequest& request,
     return;
   }
   if (verb == kWatchVerb) {
+    CMainFrame* frame = m_app.MainFrame();
+    if (!frame) {
+      channel->Answer(AnswerStatus::Failed, "no window to watch");
+      return;
+    }
+    // Told as soon as the frame has captured a text, before its views redraw.
+    connect(frame, &CMainFrame::ClipboardHandled, this, &ScriptService::OnClipboardHandled,
+            Qt::UniqueConnection);
     channel->KeepOpen();
     m_watchers.emplace_back(channel);
     return;
@@ -111,7 +115,7 @@ void ScriptService::OnRequest(const platform::InstanceRequest& request,
   }
 }
 
-void ScriptService::OnClipboardChanged() {
+void ScriptService::OnClipboardHandled() {
   std::erase_if(m_watchers, [](const auto& watcher) { return watcher.isNull(); });
   if (m_watchers.empty()) return;
   const doc::CTolvaneDoc* doc = ActiveList();

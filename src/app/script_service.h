@@ -35,7 +35,7 @@ class ScriptService : public QObject {
   doc::CTolvaneDoc* ActiveList() const;
   // Sends the head of the active list to every watcher when a capture just put the
   // clipboard's text there.
-  void OnClipboardChanged();
+  void OnClipboardHandled();
   void PushHead(const std::string& text);
 
   CTolvaneApp& m_app;

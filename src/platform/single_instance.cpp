@@ -54,6 +54,8 @@ void RequestChannel::Write(AnswerStatus status, std::string_view payload) {
   std::string bytes = EncodeInstanceAnswer({status, std::string(payload)});
   if (bytes.empty()) bytes = EncodeInstanceAnswer({AnswerStatus::Failed, "answer too large"});
   m_pSocket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+  // Out now rather than on the next pass of the event loop: a watcher waits for it.
+  m_pSocket->flush();
 }
 
 void RequestChannel::Answer(AnswerStatus status, std::string_view payload) {
