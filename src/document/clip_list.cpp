@@ -1,6 +1,7 @@
 #include "document/clip_list.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/alloc_fault.h"
 
@@ -22,10 +23,37 @@ CClipList::~CClipList() {
   for (TrackedPosition* t : m_tracked) t->m_pList = nullptr;
 }
 
+std::uint32_t CClipList::HashOf(std::string_view text) {
+  return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text));
+}
+
 void CClipList::SetAt(int position, std::string text) {
   ++m_nVersion;
   Entry& entry = m_items[position];
+  const std::uint32_t hash = HashOf(text);
   entry.text = std::move(text);
+  entry.hash = hash;
+  ForgetWidth(entry);
+}
+
+void CClipList::SetCachedWidth(int position, int width) const {
+  const Entry& entry = m_items[position];
+  ForgetWidth(entry);
+  if (width < 0) return;
+  ++m_widthCounts[width];  // first: when this fails for memory, nothing has changed
+  entry.width = width;
+  ++m_nMeasured;
+}
+
+int CClipList::GetWidestCachedWidth() const {
+  return m_widthCounts.empty() ? 0 : m_widthCounts.rbegin()->first;
+}
+
+void CClipList::ForgetWidth(const Entry& entry) const {
+  if (entry.width < 0) return;
+  const auto count = m_widthCounts.find(entry.width);
+  if (count != m_widthCounts.end() && --count->second == 0) m_widthCounts.erase(count);
+  --m_nMeasured;
   entry.width = -1;
 }
 
@@ -34,22 +62,23 @@ void CClipList::AddHead(std::string text) { InsertBefore(0, std::move(text)); }
 void CClipList::AddTail(std::string text) {
   ++m_nVersion;
   platform::CheckAllocation();
-  m_items.push_back(Entry{std::move(text)});
+  m_items.push_back(Entry(std::move(text)));
 }
 
 void CClipList::InsertBefore(int position, std::string text) {
   ++m_nVersion;
   platform::CheckAllocation();
   if (position == 0) {
-    m_items.push_front(Entry{std::move(text)});
+    m_items.push_front(Entry(std::move(text)));
   } else {
-    m_items.insert(m_items.begin() + position, Entry{std::move(text)});
+    m_items.insert(m_items.begin() + position, Entry(std::move(text)));
   }
   ShiftTracked(position, +1);
 }
 
 void CClipList::RemoveAt(int position) {
   ++m_nVersion;
+  ForgetWidth(m_items[position]);
   if (position == 0) {
     m_items.pop_front();
   } else {
@@ -62,13 +91,16 @@ void CClipList::RemoveAt(int position) {
 void CClipList::RemoveAll() {
   ++m_nVersion;
   m_items.clear();
+  m_widthCounts.clear();
+  m_nMeasured = 0;
   for (TrackedPosition* t : m_tracked) t->m_nPosition = -1;
 }
 
 int CClipList::Find(std::string_view text) const {
+  const std::uint32_t hash = HashOf(text);
   int position = 0;
   for (const Entry& entry : m_items) {
-    if (entry.text.size() == text.size() && std::string_view(entry.text) == text) return position;
+    if (entry.hash == hash && std::string_view(entry.text) == text) return position;
     ++position;
   }
   return -1;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,19 +60,32 @@ class CClipList {
   // A measured display width per item, kept by the list so that a view never has to
   // measure an unchanged item twice. -1 means not measured yet.
   int GetCachedWidth(int position) const { return m_items[position].width; }
-  void SetCachedWidth(int position, int width) const { m_items[position].width = width; }
+  void SetCachedWidth(int position, int width) const;
+  // How many items have no measured width, and the widest measured one (0 when none):
+  // kept up to date with every change, so that a view need not look at every item.
+  int GetUnmeasuredCount() const { return GetCount() - m_nMeasured; }
+  int GetWidestCachedWidth() const;
 
  private:
   struct Entry {
+    explicit Entry(std::string t) : text(std::move(t)), hash(HashOf(text)) {}
     std::string text;
     mutable int width = -1;
+    // Compared before the text: a search then reads the texts only where it matches.
+    std::uint32_t hash;
   };
 
+  static std::uint32_t HashOf(std::string_view text);
+  // Takes the entry's width out of the bookkeeping, before it is removed or replaced.
+  void ForgetWidth(const Entry& entry) const;
   void ShiftTracked(int from, int delta);
   void ForgetTracked(int position);
 
   std::deque<Entry> m_items;
   unsigned m_nVersion = 0;
+  // The measured widths and how many items have each, for the widest one.
+  mutable std::map<int, int> m_widthCounts;
+  mutable int m_nMeasured = 0;
   // Bookkeeping of who follows the list, not part of its content.
   mutable std::vector<TrackedPosition*> m_tracked;
 };

@@ -67,15 +67,14 @@ ClipListModel::RefillResult ClipListModel::Refill(const doc::CClipList* list,
     // A refill for the clipboard's marker alone leaves the list as it was: nothing to
     // look at again.
     const bool unchanged = sameList && list->GetVersion() == m_nListVersion && rows == m_nRows;
+    // The list keeps count of its measured widths: after a capture only the new head
+    // is looked for, not every line.
+    const std::size_t waiting = unchanged ? 0 : static_cast<std::size_t>(list->GetUnmeasuredCount());
+    int widest = unchanged ? m_nWidest : list->GetWidestCachedWidth();
     std::vector<int> unmeasured;
-    std::size_t waiting = 0;
-    int widest = unchanged ? m_nWidest : 0;
-    for (int i = unchanged ? count : 0; i < count; ++i) {
-      const int width = list->GetCachedWidth(i);
-      if (width >= 0) {
-        widest = std::max(widest, width);
-      } else if (++waiting <= kMeasureNow || !stillMeasuring) {
-        unmeasured.push_back(i);
+    if (waiting <= kMeasureNow || !stillMeasuring) {
+      for (int i = 0; i < count && unmeasured.size() < waiting; ++i) {
+        if (list->GetCachedWidth(i) < 0) unmeasured.push_back(i);
       }
     }
     if (unchanged && wasMeasuring) m_nMeasureFrom = measureFrom;

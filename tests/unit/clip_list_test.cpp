@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -170,6 +172,38 @@ TEST(ClipListWidthCacheTest, WidthStaysWithItsItemUntilTheTextChanges) {
   list.SetAt(2, "changed");
   EXPECT_EQ(list.GetAt(2), "changed");
   EXPECT_EQ(list.GetCachedWidth(2), -1);
+}
+
+// The counts a view reads instead of every line must agree with the lines themselves
+// through any mix of changes, and a search must find what a plain scan finds.
+TEST(ClipListWidthCacheTest, CountsAndSearchAgreeWithTheItemsThroughAnyChanges) {
+  std::mt19937 random(7);
+  const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  CClipList list;
+  for (int step = 0; step < 5000; ++step) {
+    const std::string text = "t" + std::to_string(pick(40));
+    const int count = list.GetCount();
+    switch (pick(count == 0 ? 2 : 8)) {
+      case 0: list.AddHead(text); break;
+      case 1: list.AddTail(text); break;
+      case 2: list.InsertBefore(pick(count), text); break;
+      case 3: list.SetAt(pick(count), text); break;
+      case 4: list.RemoveAt(pick(count)); break;
+      case 5: if (pick(50) == 0) list.RemoveAll(); break;
+      default: list.SetCachedWidth(pick(count), pick(6) == 0 ? -1 : 10 * pick(30)); break;
+    }
+    int unmeasured = 0, widest = 0;
+    for (int i = 0; i < list.GetCount(); ++i) {
+      const int width = list.GetCachedWidth(i);
+      if (width < 0) ++unmeasured;
+      widest = std::max(widest, width);
+    }
+    ASSERT_EQ(list.GetUnmeasuredCount(), unmeasured) << "step " << step;
+    ASSERT_EQ(list.GetWidestCachedWidth(), widest) << "step " << step;
+    const Texts texts = Contents(list);
+    const auto found = std::find(texts.begin(), texts.end(), text);
+    ASSERT_EQ(list.Find(text), found == texts.end() ? -1 : static_cast<int>(found - texts.begin()));
+  }
 }
 
 }  // namespace
