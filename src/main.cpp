@@ -8,14 +8,17 @@
 #include "platform/qt_clipboard_port.h"
 #include "platform/qt_translations.h"
 #include "platform/single_instance.h"
+#include "platform/startup_warm_up.h"
 #include "platform/wayland_clipboard_port.h"
 #include "platform/x11_clipboard_port.h"
 
 int main(int argc, char* argv[]) {
   // Before anything that takes time: a termination signal from now on waits for the loop.
   app::InstallTerminationHandlers();
+  platform::FontConfigWarmUp fonts;
   std::setlocale(LC_ALL, "");
   QApplication qtApp(argc, argv);
+  fonts.Wait();
   QApplication::setQuitOnLastWindowClosed(true);
   platform::InstallQtTranslations();
 
@@ -27,6 +30,7 @@ int main(int argc, char* argv[]) {
   if (const auto request = app::CTolvaneApp::HandOverRequest(arguments)) {
     if (instance.Start(*request) == platform::SingleInstance::Role::HandedOver) return 0;
   }
+  const platform::SessionBusWarmUp sessionBus;
 
   // On X11, and on Wayland compositors with the data-control protocol, the clipboard is
   // read off the window's thread, so a slow or silent owner never freezes the window;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <thread>
+
+namespace platform {
+
+// Fontconfig reads its configuration and font caches (several milliseconds of files) the
+// first time any text is measured. Started before the application object exists, that
+// happens on another core while the display connection is set up. Wait() before anything
+// measures text; the destructor waits too.
+class FontConfigWarmUp {
+ public:
+  FontConfigWarmUp();
+  void Wait();
+
+ private:
+  std::jthread m_thread;
+};
+
+// The desktop's accessibility bridge opens the session bus, and waits for it, when the
+// first widget gets its text. Opened here on another thread right after the application
+// object exists, the connection is up by the time the window is built. Does nothing on
+// platforms without such a bridge. Must be destroyed before the application object.
+class SessionBusWarmUp {
+ public:
+  SessionBusWarmUp();
+
+ private:
+  std::jthread m_thread;
+};
+
+}  // namespace platform
