@@ -30,7 +30,10 @@ LocalConnection::LocalConnection(int fd, std::size_t readLimit, QObject* parent)
 }
 
 LocalConnection::~LocalConnection() {
-  if (m_fd >= 0) ::close(m_fd);
+  if (m_fd < 0) return;
+  m_pReadNotifier->setEnabled(false);
+  m_pWriteNotifier->setEnabled(false);
+  ::close(m_fd);
 }
 
 void LocalConnection::IgnoreIncoming() {
