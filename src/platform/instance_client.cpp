@@ -1,10 +1,12 @@
 #include "platform/instance_client.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -31,13 +33,20 @@ InstanceConnection::~InstanceConnection() {
   if (m_fd >= 0) ::close(m_fd);
 }
 
-bool InstanceConnection::Connect(const std::string& socketPath) {
+bool InstanceConnection::Connect(const std::string& socketPath, int timeoutMs) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path) return false;
   std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
   m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (m_fd < 0) return false;
+  if (timeoutMs >= 0) {
+    // Zero would mean no limit at all.
+    const int ms = std::max(timeoutMs, 1);
+    const timeval limit{ms / 1000, (ms % 1000) * 1000};
+    ::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  }
   if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     ::close(m_fd);
     m_fd = -1;

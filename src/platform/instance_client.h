@@ -21,8 +21,9 @@ class InstanceConnection {
   InstanceConnection(const InstanceConnection&) = delete;
   InstanceConnection& operator=(const InstanceConnection&) = delete;
 
-  // False when nothing listens at `socketPath`.
-  bool Connect(const std::string& socketPath);
+  // False when nothing listens at `socketPath`. With `timeoutMs` at 0 or more, connecting
+  // and each later wait to send or receive give up after that long.
+  bool Connect(const std::string& socketPath, int timeoutMs = -1);
   // Writes the whole request; false when it is too large or the peer went away.
   bool Send(const InstanceRequest& request);
   // Waits for the next answer; nullopt when the connection ends first or the bytes are

@@ -2,22 +2,28 @@
 
 #include <QByteArray>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include "platform/instance_client.h"
+#include "platform/local_connection.h"
 
 namespace platform {
 namespace {
 
 constexpr char kSocketName[] = "tolvane.sock";
-constexpr int kConnectionTimeoutMs = 5000;
-const char kBufferProperty[] = "tolvaneRequest";
 const char kDeadlineName[] = "tolvaneDeadline";
-constexpr qint64 kMaxSubscriberBacklog = 64 * 1024 * 1024;
+constexpr std::size_t kMaxSubscriberBacklog = 64 * 1024 * 1024;
+// After running out of descriptors, the listener rests this long before it accepts again.
+constexpr int kAcceptPauseMs = 100;
 
 // A folder of our own that nobody else may enter (or replace with a link).
 bool IsPrivateFolder(const QByteArray& path) {
@@ -27,11 +33,10 @@ bool IsPrivateFolder(const QByteArray& path) {
 }
 
 // The peer of a local connection runs as our user.
-bool PeerIsSameUser(const QLocalSocket* socket) {
+bool PeerIsSameUser(int fd) {
   ucred peer{};
   socklen_t size = sizeof peer;
-  const auto fd = static_cast<int>(socket->socketDescriptor());
-  return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+  return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
          size == sizeof peer && peer.uid == ::geteuid();
 }
 
@@ -48,28 +53,28 @@ QString InstanceSocketPath() {
   return QString::fromLocal8Bit(fallback) + QLatin1Char('/') + QLatin1String(kSocketName);
 }
 
-RequestChannel::RequestChannel(QLocalSocket* socket) : QObject(socket), m_pSocket(socket) {}
+RequestChannel::RequestChannel(LocalConnection* connection)
+    : QObject(connection), m_pConnection(connection) {}
 
 void RequestChannel::Write(AnswerStatus status, std::string_view payload) {
   std::string bytes = EncodeInstanceAnswer({status, std::string(payload)});
   if (bytes.empty()) bytes = EncodeInstanceAnswer({AnswerStatus::Failed, "answer too large"});
-  m_pSocket->write(bytes.data(), static_cast<qint64>(bytes.size()));
-  // Out now rather than on the next pass of the event loop: a watcher waits for it.
-  m_pSocket->flush();
+  // Goes out at once as far as the socket takes it: a watcher waits for it.
+  m_pConnection->Write(std::move(bytes));
 }
 
 void RequestChannel::Answer(AnswerStatus status, std::string_view payload) {
   if (m_bAnswered) return;
   m_bAnswered = true;
   Write(status, payload);
-  m_pSocket->disconnectFromServer();  // after the answer is written
+  m_pConnection->CloseAfterWriting();
 }
 
 void RequestChannel::Push(std::string_view payload) {
-  if (m_bAnswered || m_pSocket->state() != QLocalSocket::ConnectedState) return;
+  if (m_bAnswered || !m_pConnection->IsOpen()) return;
   // A subscriber that stopped reading is dropped rather than buffered for without end.
-  if (m_pSocket->bytesToWrite() > kMaxSubscriberBacklog) {
-    m_pSocket->abort();
+  if (m_pConnection->BytesToWrite() > kMaxSubscriberBacklog) {
+    m_pConnection->Abort();
     return;
   }
   Write(AnswerStatus::Ok, payload);
@@ -78,9 +83,7 @@ void RequestChannel::Push(std::string_view payload) {
 SingleInstance::SingleInstance(QString socketPath, QObject* parent)
     : QObject(parent), m_strSocketPath(std::move(socketPath)) {}
 
-SingleInstance::~SingleInstance() {
-  if (m_pServer) m_pServer->close();  // removes the socket file
-}
+SingleInstance::~SingleInstance() { StopListening(); }
 
 SingleInstance::Role SingleInstance::Start(const InstanceRequest& request, int timeoutMs) {
   if (m_strSocketPath.isEmpty()) return Role::Alone;
@@ -88,91 +91,115 @@ SingleInstance::Role SingleInstance::Start(const InstanceRequest& request, int t
   QLockFile lock(m_strSocketPath + QLatin1String(".lock"));
   lock.tryLock(timeoutMs);
 
-  QLocalSocket socket;
-  socket.connectToServer(m_strSocketPath);
-  if (socket.waitForConnected(timeoutMs)) {
-    return SendOver(socket, request, timeoutMs) ? Role::HandedOver : Role::Alone;
+  InstanceConnection connection;
+  if (connection.Connect(QFile::encodeName(m_strSocketPath).toStdString(), timeoutMs)) {
+    return SendOver(connection, request) ? Role::HandedOver : Role::Alone;
   }
   return Listen() ? Role::Primary : Role::Alone;
 }
 
 bool SingleInstance::Send(const QString& socketPath, const InstanceRequest& request,
                           int timeoutMs) {
-  QLocalSocket socket;
-  socket.connectToServer(socketPath);
-  return socket.waitForConnected(timeoutMs) && SendOver(socket, request, timeoutMs);
+  InstanceConnection connection;
+  return connection.Connect(QFile::encodeName(socketPath).toStdString(), timeoutMs) &&
+         SendOver(connection, request);
 }
 
-bool SingleInstance::SendOver(QLocalSocket& socket, const InstanceRequest& request,
-                              int timeoutMs) {
-  const std::string message = EncodeInstanceRequest(request);
-  if (message.empty()) return false;
-  socket.write(message.data(), static_cast<qint64>(message.size()));
-  if (!socket.waitForBytesWritten(timeoutMs)) return false;
-  std::string received;
-  InstanceAnswer answer;
-  AnswerFrame frame = AnswerFrame::Incomplete;
-  while ((frame = TakeInstanceAnswer(received, answer)) == AnswerFrame::Incomplete &&
-         socket.waitForReadyRead(timeoutMs)) {
-    received += socket.readAll().toStdString();
-  }
-  return frame == AnswerFrame::Complete && answer.status == AnswerStatus::Ok;
+bool SingleInstance::SendOver(InstanceConnection& connection, const InstanceRequest& request) {
+  if (!connection.Send(request)) return false;
+  const std::optional<InstanceAnswer> answer = connection.Receive();
+  return answer && answer->status == AnswerStatus::Ok;
 }
 
 bool SingleInstance::Listen() {
-  m_pServer = new QLocalServer(this);
-  m_pServer->setSocketOptions(QLocalServer::UserAccessOption);
+  const QByteArray path = QFile::encodeName(m_strSocketPath);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (static_cast<std::size_t>(path.size()) >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
   // Nobody answered there: what is left is the socket of a program that crashed.
-  QLocalServer::removeServer(m_strSocketPath);
-  if (!m_pServer->listen(m_strSocketPath)) {
-    delete m_pServer;
-    m_pServer = nullptr;
+  ::unlink(path.constData());
+  // Made closed to other users from its first moment rather than narrowed afterwards.
+  const mode_t previousMask = ::umask(077);
+  const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  ::umask(previousMask);
+  struct stat info {};
+  if (!bound || ::listen(fd, SOMAXCONN) != 0 || ::lstat(path.constData(), &info) != 0) {
+    if (bound) ::unlink(path.constData());
+    ::close(fd);
     return false;
   }
-  connect(m_pServer, &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
+  m_listenFd = fd;
+  m_nSocketDevice = info.st_dev;
+  m_nSocketInode = info.st_ino;
+  m_pListenNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  connect(m_pListenNotifier, &QSocketNotifier::activated, this, &SingleInstance::OnNewConnection);
   return true;
 }
 
-void SingleInstance::OnNewConnection() {
-  while (QLocalSocket* socket = m_pServer->nextPendingConnection()) {
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    if (!PeerIsSameUser(socket)) {
-      socket->abort();
-      socket->deleteLater();
-      continue;
-    }
-    // A peer that never finishes its request is cut off.
-    auto* deadline = new QTimer(socket);
-    deadline->setObjectName(QLatin1String(kDeadlineName));
-    deadline->setSingleShot(true);
-    connect(deadline, &QTimer::timeout, socket, &QLocalSocket::abort);
-    deadline->start(kConnectionTimeoutMs);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
-    if (socket->bytesAvailable() > 0) OnReadyRead(socket);
+void SingleInstance::StopListening() {
+  if (m_listenFd < 0) return;
+  m_pListenNotifier->setEnabled(false);
+  ::close(m_listenFd);
+  m_listenFd = -1;
+  // Another program may have put its own socket there meanwhile: that one stays.
+  const QByteArray path = QFile::encodeName(m_strSocketPath);
+  struct stat info {};
+  if (::lstat(path.constData(), &info) == 0 && info.st_dev == m_nSocketDevice &&
+      info.st_ino == m_nSocketInode) {
+    ::unlink(path.constData());
   }
 }
 
-void SingleInstance::OnReadyRead(QLocalSocket* socket) {
-  QByteArray received = socket->property(kBufferProperty).toByteArray();
-  // Dropped from the property first, so that appending does not copy what came before.
-  socket->setProperty(kBufferProperty, QVariant());
-  received += socket->read(static_cast<qint64>(kMaxAddRequestSize) + 1 - received.size());
-  socket->setProperty(kBufferProperty, received);
-  const std::string_view bytes(received.constData(), static_cast<std::size_t>(received.size()));
+void SingleInstance::OnNewConnection() {
+  for (;;) {
+    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+      // Out of descriptors, say: the waiting peer would wake the loop again at once.
+      m_pListenNotifier->setEnabled(false);
+      QTimer::singleShot(kAcceptPauseMs, this, [this] {
+        if (m_listenFd >= 0) m_pListenNotifier->setEnabled(true);
+      });
+      return;
+    }
+    if (!PeerIsSameUser(fd)) {
+      ::close(fd);
+      continue;
+    }
+    auto* connection = new LocalConnection(fd, kMaxAddRequestSize + 1, this);
+    // A peer that never finishes its request is cut off.
+    auto* deadline = new QTimer(connection);
+    deadline->setObjectName(QLatin1String(kDeadlineName));
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, connection, &LocalConnection::Abort);
+    deadline->start(m_nRequestTimeoutMs);
+    connect(connection, &LocalConnection::BytesReceived, this,
+            [this, connection] { OnBytesReceived(connection); });
+  }
+}
+
+void SingleInstance::OnBytesReceived(LocalConnection* connection) {
+  const std::string_view bytes = connection->Received();
   const RequestFrame frame = CheckRequestFrame(bytes);
   if (frame == RequestFrame::Incomplete) return;
   const std::optional<InstanceRequest> request =
       frame == RequestFrame::Complete ? ParseInstanceRequest(bytes) : std::nullopt;
   if (!request) {
-    socket->abort();
-    socket->deleteLater();
+    connection->Abort();
     return;
   }
-  socket->setProperty(kBufferProperty, QVariant());
-  if (auto* deadline = socket->findChild<QTimer*>(QLatin1String(kDeadlineName))) deadline->stop();
-  // The request is whole: whatever the peer sends from now on is not read.
-  disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
-  auto* channel = new RequestChannel(socket);
+  if (auto* deadline = connection->findChild<QTimer*>(QLatin1String(kDeadlineName))) {
+    deadline->stop();
+  }
+  // The request is whole: whatever the peer sends from now on is not taken.
+  disconnect(connection, &LocalConnection::BytesReceived, this, nullptr);
+  connection->IgnoreIncoming();
+  auto* channel = new RequestChannel(connection);
   if (request->verb != kOpenVerb) {
     emit ScriptRequestReceived(*request, channel);
     if (!channel->IsHandled()) channel->Answer(AnswerStatus::Refused, "unknown command");

@@ -7,10 +7,12 @@
 #include "platform/instance_answer.h"
 #include "platform/instance_request.h"
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace platform {
+
+class InstanceConnection;
+class LocalConnection;
 
 // The per-user socket through which a second start of the program reaches the first:
 // $XDG_RUNTIME_DIR/tolvane.sock, or /tmp/tolvane-<uid>/tolvane.sock (a folder only the
@@ -23,7 +25,7 @@ class RequestChannel : public QObject {
   Q_OBJECT
 
  public:
-  explicit RequestChannel(QLocalSocket* socket);
+  explicit RequestChannel(LocalConnection* connection);
 
   // Sends the one answer and closes the connection once it is written.
   void Answer(AnswerStatus status, std::string_view payload = {});
@@ -36,7 +38,7 @@ class RequestChannel : public QObject {
  private:
   void Write(AnswerStatus status, std::string_view payload);
 
-  QLocalSocket* m_pSocket;
+  LocalConnection* m_pConnection;
   bool m_bAnswered = false;
   bool m_bKeptOpen = false;
 };
@@ -63,6 +65,9 @@ class SingleInstance : public QObject {
   // Sends `request` to whatever listens at `socketPath` and waits for its answer.
   static bool Send(const QString& socketPath, const InstanceRequest& request, int timeoutMs);
 
+  // How long a peer may take to send its whole request before it is cut off (5 s).
+  void SetRequestTimeout(int timeoutMs) { m_nRequestTimeoutMs = timeoutMs; }
+
  signals:
   // A well-formed "open" from a program of the same user, after it was answered.
   void RequestReceived(const platform::InstanceRequest& request);
@@ -72,13 +77,19 @@ class SingleInstance : public QObject {
                              platform::RequestChannel* channel);
 
  private:
-  static bool SendOver(QLocalSocket& socket, const InstanceRequest& request, int timeoutMs);
+  static bool SendOver(InstanceConnection& connection, const InstanceRequest& request);
   bool Listen();
+  void StopListening();
   void OnNewConnection();
-  void OnReadyRead(QLocalSocket* socket);
+  void OnBytesReceived(LocalConnection* connection);
 
   QString m_strSocketPath;
-  QLocalServer* m_pServer = nullptr;
+  int m_nRequestTimeoutMs = 5000;
+  int m_listenFd = -1;
+  QSocketNotifier* m_pListenNotifier = nullptr;
+  // The socket file as made by Listen(), so that only that one is removed at the end.
+  unsigned long long m_nSocketDevice = 0;
+  unsigned long long m_nSocketInode = 0;
 };
 
 }  // namespace platform
