@@ -3,11 +3,13 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -31,6 +33,33 @@ bool IsPrivateFolder(const QByteArray& path) {
   return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
          info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
 }
+
+// Held while a start decides whether to hand over or to listen, so that two programs
+// started at once do not both listen. An advisory lock on a file beside the socket: the
+// kernel lets go of it when the process ends, however it ends, and taking it writes
+// nothing to disk. Given up after `timeoutMs`; the start then goes on without it.
+class StartLock {
+ public:
+  StartLock(const QString& path, int timeoutMs)
+      : m_fd(::open(QFile::encodeName(path).constData(),
+                    O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)) {
+    if (m_fd < 0) return;
+    QElapsedTimer waited;
+    waited.start();
+    while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+      if ((errno != EWOULDBLOCK && errno != EINTR) || waited.elapsed() >= timeoutMs) break;
+      ::usleep(2000);
+    }
+  }
+  ~StartLock() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  StartLock(const StartLock&) = delete;
+  StartLock& operator=(const StartLock&) = delete;
+
+ private:
+  int m_fd;
+};
 
 // The peer of a local connection runs as our user.
 bool PeerIsSameUser(int fd) {
@@ -88,8 +117,7 @@ SingleInstance::~SingleInstance() { StopListening(); }
 SingleInstance::Role SingleInstance::Start(const InstanceRequest& request, int timeoutMs) {
   if (m_strSocketPath.isEmpty()) return Role::Alone;
   // Two programs started at once must not both take the socket.
-  QLockFile lock(m_strSocketPath + QLatin1String(".lock"));
-  lock.tryLock(timeoutMs);
+  const StartLock lock(m_strSocketPath + QLatin1String(".lock"), timeoutMs);
 
   InstanceConnection connection;
   if (connection.Connect(QFile::encodeName(m_strSocketPath).toStdString(), timeoutMs)) {

@@ -5,12 +5,15 @@
 #include <QTemporaryDir>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -262,6 +265,26 @@ TEST(SingleInstanceStartTest, HandsOverToARunningProgramElseTakesTheSocket) {
     EXPECT_EQ(received, std::vector<InstanceRequest>{open});
   }
   EXPECT_FALSE(QFile::exists(path)) << "the socket file outlived its program";
+}
+
+TEST(SingleInstanceStartTest, WaitsWhileAnotherStartHoldsTheLock) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("tolvane.sock"));
+  const int held = ::open((path + QStringLiteral(".lock")).toLocal8Bit().constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  std::atomic<bool> done = false;
+  SingleInstance::Role role = SingleInstance::Role::Alone;
+  std::thread start([&] {
+    SingleInstance instance(path);
+    role = instance.Start({"open", {}}, 5000);
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  EXPECT_FALSE(done.load()) << "went on while another start held the lock";
+  ::close(held);
+  start.join();
+  EXPECT_EQ(role, SingleInstance::Role::Primary);
 }
 
 }  // namespace
