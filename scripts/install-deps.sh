@@ -8,7 +8,7 @@ packages=(
   libxcb-damage0-dev libfontconfig-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
-  xvfb xauth xclip xdotool x11-utils openbox
+  xvfb xauth xclip xdotool x11-utils openbox dbus-daemon
   libwayland-dev libwayland-bin wayland-protocols qt6-wayland sway wl-clipboard
   fonts-ipafont-gothic qt6-translations-l10n
   dpkg-dev file

@@ -30,9 +30,8 @@ std::uint32_t CClipList::HashOf(std::string_view text) {
 void CClipList::SetAt(int position, std::string text) {
   ++m_nVersion;
   Entry& entry = m_items[position];
-  const std::uint32_t hash = HashOf(text);
+  m_hashes[position] = HashOf(text);
   entry.text = std::move(text);
-  entry.hash = hash;
   ForgetWidth(entry);
 }
 
@@ -62,16 +61,24 @@ void CClipList::AddHead(std::string text) { InsertBefore(0, std::move(text)); }
 void CClipList::AddTail(std::string text) {
   ++m_nVersion;
   platform::CheckAllocation();
-  m_items.push_back(Entry(std::move(text)));
+  m_hashes.push_back(HashOf(text));
+  try {
+    m_items.push_back(Entry{std::move(text)});
+  } catch (...) {
+    m_hashes.pop_back();
+    throw;
+  }
 }
 
 void CClipList::InsertBefore(int position, std::string text) {
   ++m_nVersion;
   platform::CheckAllocation();
-  if (position == 0) {
-    m_items.push_front(Entry(std::move(text)));
-  } else {
-    m_items.insert(m_items.begin() + position, Entry(std::move(text)));
+  m_hashes.insert(m_hashes.begin() + position, HashOf(text));
+  try {
+    m_items.insert(m_items.begin() + position, Entry{std::move(text)});
+  } catch (...) {
+    m_hashes.erase(m_hashes.begin() + position);
+    throw;
   }
   ShiftTracked(position, +1);
 }
@@ -81,8 +88,10 @@ void CClipList::RemoveAt(int position) {
   ForgetWidth(m_items[position]);
   if (position == 0) {
     m_items.pop_front();
+    m_hashes.pop_front();
   } else {
     m_items.erase(m_items.begin() + position);
+    m_hashes.erase(m_hashes.begin() + position);
   }
   ForgetTracked(position);
   ShiftTracked(position + 1, -1);
@@ -91,6 +100,7 @@ void CClipList::RemoveAt(int position) {
 void CClipList::RemoveAll() {
   ++m_nVersion;
   m_items.clear();
+  m_hashes.clear();
   m_widthCounts.clear();
   m_nMeasured = 0;
   for (TrackedPosition* t : m_tracked) t->m_nPosition = -1;
@@ -98,10 +108,11 @@ void CClipList::RemoveAll() {
 
 int CClipList::Find(std::string_view text) const {
   const std::uint32_t hash = HashOf(text);
-  int position = 0;
-  for (const Entry& entry : m_items) {
-    if (entry.hash == hash && std::string_view(entry.text) == text) return position;
-    ++position;
+  const auto end = m_hashes.end();
+  for (auto found = std::find(m_hashes.begin(), end, hash); found != end;
+       found = std::find(found + 1, end, hash)) {
+    const auto position = static_cast<int>(found - m_hashes.begin());
+    if (m_items[position].text == text) return position;
   }
   return -1;
 }

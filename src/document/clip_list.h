@@ -68,11 +68,8 @@ class CClipList {
 
  private:
   struct Entry {
-    explicit Entry(std::string t) : text(std::move(t)), hash(HashOf(text)) {}
     std::string text;
     mutable int width = -1;
-    // Compared before the text: a search then reads the texts only where it matches.
-    std::uint32_t hash;
   };
 
   static std::uint32_t HashOf(std::string_view text);
@@ -82,6 +79,9 @@ class CClipList {
   void ForgetTracked(int position);
 
   std::deque<Entry> m_items;
+  // A hash of each item's text, in the items' order: a search goes through these few
+  // bytes an item and reads a text only where its hash matches.
+  std::deque<std::uint32_t> m_hashes;
   unsigned m_nVersion = 0;
   // The measured widths and how many items have each, for the widest one.
   mutable std::map<int, int> m_widthCounts;

@@ -69,7 +69,7 @@ ClipListModel::RefillResult ClipListModel::Refill(const doc::CClipList* list,
     const bool unchanged = sameList && list->GetVersion() == m_nListVersion && rows == m_nRows;
     // The list keeps count of its measured widths: after a capture only the new head
     // is looked for, not every line.
-    const std::size_t waiting = unchanged ? 0 : static_cast<std::size_t>(list->GetUnmeasuredCount());
+    const auto waiting = static_cast<std::size_t>(unchanged ? 0 : list->GetUnmeasuredCount());
     int widest = unchanged ? m_nWidest : list->GetWidestCachedWidth();
     std::vector<int> unmeasured;
     if (waiting <= kMeasureNow || !stillMeasuring) {

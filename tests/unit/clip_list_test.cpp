@@ -178,7 +178,9 @@ TEST(ClipListWidthCacheTest, WidthStaysWithItsItemUntilTheTextChanges) {
 // through any mix of changes, and a search must find what a plain scan finds.
 TEST(ClipListWidthCacheTest, CountsAndSearchAgreeWithTheItemsThroughAnyChanges) {
   std::mt19937 random(7);
-  const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const auto pick = [&random](int n) {
+    return static_cast<int>(random() % static_cast<unsigned>(n));
+  };
   CClipList list;
   for (int step = 0; step < 5000; ++step) {
     const std::string text = "t" + std::to_string(pick(40));
@@ -202,7 +204,8 @@ TEST(ClipListWidthCacheTest, CountsAndSearchAgreeWithTheItemsThroughAnyChanges) 
     ASSERT_EQ(list.GetWidestCachedWidth(), widest) << "step " << step;
     const Texts texts = Contents(list);
     const auto found = std::find(texts.begin(), texts.end(), text);
-    ASSERT_EQ(list.Find(text), found == texts.end() ? -1 : static_cast<int>(found - texts.begin()));
+    const int expected = found == texts.end() ? -1 : static_cast<int>(found - texts.begin());
+    ASSERT_EQ(list.Find(text), expected);
   }
 }
 
