@@ -390,41 +390,40 @@ struct Bench {
   }
 };
 
+// Starts a server that prints where to reach it as its first line; that line, and the
+// server's process id (-1 when it printed nothing).
+pid_t StartServer(const std::vector<std::string>& argv, std::string* line) {
+  int out = -1;
+  const pid_t pid = Spawn(argv, nullptr, &out);
+  char c = 0;
+  while (::read(out, &c, 1) == 1 && c != '\n') line->push_back(c);
+  ::close(out);
+  if (!line->empty()) return pid;
+  StopProcess(pid);
+  return -1;
+}
+
 // A private X server on a display it picks itself (so that no other server's number is
 // taken by mistake); its process id.
 pid_t StartXvfb() {
-  int out = -1;
-  const pid_t pid = Spawn({"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten",
-                           "tcp"},
-                          nullptr, &out);
   std::string number;
-  char c = 0;
-  while (::read(out, &c, 1) == 1 && c != '\n') number.push_back(c);
-  ::close(out);
-  if (number.empty()) {
-    StopProcess(pid);
-    return -1;
-  }
-  ::setenv("DISPLAY", (":" + number).c_str(), 1);
+  const pid_t pid = StartServer(
+      {"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, &number);
+  if (pid > 0) ::setenv("DISPLAY", (":" + number).c_str(), 1);
   return pid;
 }
 
 // A private session bus, as every desktop session has one (without it, the program's
 // accessibility bridge tries to launch one at start); its process id, or -1.
 pid_t StartSessionBus() {
-  int out = -1;
-  const pid_t pid = Spawn({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, nullptr,
-                          &out);
   std::string address;
-  char c = 0;
-  while (::read(out, &c, 1) == 1 && c != '\n') address.push_back(c);
-  ::close(out);
-  if (address.empty()) {
-    StopProcess(pid);
+  const pid_t pid =
+      StartServer({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, &address);
+  if (pid > 0) {
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+  } else {
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    return -1;
   }
-  ::setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
   return pid;
 }
 
