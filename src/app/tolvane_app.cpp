@@ -6,7 +6,7 @@
 #include <QMdiArea>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTimer>
+#include <QThreadPool>
 #include <QToolBar>
 
 #include "app/frame_placement.h"
@@ -142,7 +142,10 @@ bool CTolvaneApp::InitInstance() {
   // Cascaded once the client area has its size.
   frame->MDICascade();
   // Once the window is up, and only for a run that goes on: /Unregister registers nothing.
-  if (m_bRegisterWithDesktop) QTimer::singleShot(0, this, [] { RegisterWithDesktop(); });
+  // Off the window's thread: drawing and compressing the icons, which it does to compare
+  // them with what is installed, takes tens of milliseconds. The application object waits
+  // for the pool's work before it goes.
+  if (m_bRegisterWithDesktop) QThreadPool::globalInstance()->start([] { RegisterWithDesktop(); });
   return true;
 }
 
