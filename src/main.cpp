@@ -30,6 +30,7 @@ int main(int argc, char* argv[]) {
   if (const auto request = app::CTolvaneApp::HandOverRequest(arguments)) {
     if (instance.Start(*request) == platform::SingleInstance::Role::HandedOver) return 0;
   }
+  // Only a start that stays: a hand-over has ended above without it.
   const platform::SessionBusWarmUp sessionBus;
 
   // On X11, and on Wayland compositors with the data-control protocol, the clipboard is

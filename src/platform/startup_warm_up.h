@@ -18,9 +18,9 @@ class FontConfigWarmUp {
 };
 
 // The desktop's accessibility bridge opens the session bus, and waits for it, when the
-// first widget gets its text. Opened here on another thread right after the application
-// object exists, the connection is up by the time the window is built. Does nothing on
-// platforms without such a bridge. Must be destroyed before the application object.
+// first widget gets its text. Opened here on another thread while the window is built, the
+// connection is up by then. Needs the application object; does nothing on platforms
+// without such a bridge. Must be destroyed before the application object.
 class SessionBusWarmUp {
  public:
   SessionBusWarmUp();
