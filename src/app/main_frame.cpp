@@ -123,7 +123,10 @@ void CMainFrame::OnActiveChildChanged() {
 }
 
 void CMainFrame::UpdateItemCount(unsigned count) {
-  m_pItemCountPane->setText(QString::asprintf(res::kItemCountFormat, count));
+  const QString text = QString::asprintf(res::kItemCountFormat, count);
+  // A capture that moves an item keeps the count: nothing to draw, let alone at once.
+  if (m_pItemCountPane->text() == text) return;
+  m_pItemCountPane->setText(text);
   m_pItemCountPane->repaint();
 }
 
