@@ -62,41 +62,13 @@ void WaylandClipboardPort::Apply(WaylandSelectionEvent event) {
   if (event.nOwnSeen < m_nOwnChanges && m_sinceOwnChange.elapsed() < kOwnChangeWaitMs) {
     return;  // read before our own change took the clipboard: out of date
   }
-  m_textCodePage = SystemCodePage();
-  Store(event.status, std::move(event.text), event.bHasText, event.bHasAnyFormat);
-  m_strTextCopy = std::move(event.textCopy);
+  m_last.Store(event.status, std::move(event.text), SystemCodePage(), event.bHasText,
+               event.bHasAnyFormat);
+  m_last.KeepCopies(std::move(event.textCopy));
   emit Changed();
 }
 
-void WaylandClipboardPort::Store(ClipboardStatus status, std::string text, bool bHasText,
-                                 bool bHasAnyFormat) {
-  m_status = status;
-  m_strText = std::move(text);
-  m_strTextCopy.clear();
-  m_bHasText = bHasText;
-  m_bHasAnyFormat = bHasAnyFormat;
-}
-
-ClipboardStatus WaylandClipboardPort::ReadText(std::string& text) {
-  if (m_status != ClipboardStatus::Ok) return m_status;
-  try {
-    // The code page setting can change after the text was read (it is read at start-up).
-    if (m_textCodePage != SystemCodePage()) {
-      m_strText = FromUtf8(ToUtf8(m_strText, m_textCodePage), SystemCodePage());
-      m_textCodePage = SystemCodePage();
-      m_strTextCopy.clear();
-    }
-    if (m_strTextCopy.size() == m_strText.size() && !m_strText.empty()) {
-      text = std::move(m_strTextCopy);
-      m_strTextCopy.clear();
-    } else {
-      text = m_strText;
-    }
-  } catch (const std::bad_alloc&) {
-    return ClipboardStatus::NoMemory;
-  }
-  return ClipboardStatus::Ok;
-}
+ClipboardStatus WaylandClipboardPort::ReadText(std::string& text) { return m_last.ReadText(text); }
 
 ClipboardStatus WaylandClipboardPort::WriteText(const std::string& text) {
   try {
@@ -107,9 +79,8 @@ ClipboardStatus WaylandClipboardPort::WriteText(const std::string& text) {
     }
     ++m_nOwnChanges;
     m_sinceOwnChange.start();
-    m_textCodePage = SystemCodePage();
     const ClipboardStatus status = item.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok;
-    Store(status, std::move(item), true, true);
+    m_last.Store(status, std::move(item), SystemCodePage(), true, true);
   } catch (const std::bad_alloc&) {
     return ClipboardStatus::NoMemory;
   }
@@ -121,13 +92,13 @@ bool WaylandClipboardPort::Clear() {
   if (!m_pReader->ClearSelection()) return false;
   ++m_nOwnChanges;
   m_sinceOwnChange.start();
-  Store(ClipboardStatus::NoText, {}, false, false);
+  m_last.Store(ClipboardStatus::NoText, {}, SystemCodePage(), false, false);
   emit Changed();
   return true;
 }
 
-bool WaylandClipboardPort::HasText() { return m_bHasText; }
+bool WaylandClipboardPort::HasText() { return m_last.HasText(); }
 
-bool WaylandClipboardPort::HasAnyFormat() { return m_bHasAnyFormat; }
+bool WaylandClipboardPort::HasAnyFormat() { return m_last.HasAnyFormat(); }
 
 }  // namespace platform

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "platform/clipboard_port.h"
+#include "platform/clipboard_snapshot.h"
 #include "platform/first_result_handoff.h"
-#include "platform/code_page.h"
 #include "platform/wayland_selection_reader.h"
 
 namespace platform {
@@ -40,16 +40,8 @@ class WaylandClipboardPort : public ClipboardPort {
   void AwaitFirstRead();
   // Window's thread.
   void Apply(WaylandSelectionEvent event);
-  void Store(ClipboardStatus status, std::string text, bool bHasText, bool bHasAnyFormat);
 
-  ClipboardStatus m_status = ClipboardStatus::NoText;
-  std::string m_strText;
-  // A copy of m_strText for the first ReadText to take without copying: copying a large
-  // text into fresh memory takes long enough to freeze the window.
-  std::string m_strTextCopy;
-  CodePage m_textCodePage = CodePage::Utf8;
-  bool m_bHasText = false;
-  bool m_bHasAnyFormat = false;
+  ClipboardSnapshot m_last;
 
   // Our own writes and clears so far; a result that has seen fewer of them describes an
   // older selection. The time limits that wait when the compositor never reports one.

@@ -83,7 +83,7 @@ void X11ClipboardPort::Apply(SelectionEvent event) {
     }
     if (event.bOwnerNone) {
       // Another program emptied the clipboard.
-      Store(ClipboardStatus::NoText, {}, false, false);
+      m_last.Store(ClipboardStatus::NoText, {}, SystemCodePage(), false, false);
       emit Changed();
       return;
     }
@@ -96,21 +96,10 @@ void X11ClipboardPort::Apply(SelectionEvent event) {
     if (m_sinceOwnChange.elapsed() < kOwnChangeWaitMs) return;
     m_nExpectedOwnChanges = 0;
   }
-  m_textCodePage = event.codePage;
-  Store(event.status, std::move(event.text), event.bHasText, event.bHasAnyFormat);
-  m_strTextCopy = std::move(event.textCopy);
-  m_strSpareCopy = std::move(event.spareCopy);
+  m_last.Store(event.status, std::move(event.text), event.codePage, event.bHasText,
+               event.bHasAnyFormat);
+  m_last.KeepCopies(std::move(event.textCopy), std::move(event.spareCopy));
   emit Changed();
-}
-
-void X11ClipboardPort::Store(ClipboardStatus status, std::string text, bool bHasText,
-                             bool bHasAnyFormat) {
-  m_status = status;
-  m_strText = std::move(text);
-  m_strTextCopy.clear();
-  m_strSpareCopy.clear();
-  m_bHasText = bHasText;
-  m_bHasAnyFormat = bHasAnyFormat;
 }
 
 // Our own content is at hand in this process: reading it waits for no other program.
@@ -121,16 +110,16 @@ bool X11ClipboardPort::StoreOwnContent() {
   const bool bAnyFormat = !mime->formats().isEmpty();
   try {
     const QByteArray utf8 = mime->text().toUtf8();
-    m_textCodePage = SystemCodePage();
     const std::string_view bytes(utf8.constData(), static_cast<std::size_t>(utf8.size()));
     std::string text;
     if (!IsSecretContent(*mime)) {
-      text = SelectionTextToItem(bytes, SelectionEncoding::Utf8, m_textCodePage);
+      text = SelectionTextToItem(bytes, SelectionEncoding::Utf8, SystemCodePage());
     }
     const ClipboardStatus status = text.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok;
-    Store(status, std::move(text), status == ClipboardStatus::Ok, bAnyFormat);
+    m_last.Store(status, std::move(text), SystemCodePage(), status == ClipboardStatus::Ok,
+                 bAnyFormat);
   } catch (const std::bad_alloc&) {
-    Store(ClipboardStatus::NoMemory, {}, true, bAnyFormat);
+    m_last.Store(ClipboardStatus::NoMemory, {}, SystemCodePage(), true, bAnyFormat);
   }
   return true;
 }
@@ -152,36 +141,9 @@ void X11ClipboardPort::ExpectOwnChange() {
   m_sinceOwnChange.start();
 }
 
-bool X11ClipboardPort::TakeSpareCopy(std::string& text) {
-  if (m_status != ClipboardStatus::Ok || m_textCodePage != SystemCodePage() ||
-      m_strSpareCopy.size() != m_strText.size() || m_strSpareCopy.empty()) {
-    return false;
-  }
-  text = std::move(m_strSpareCopy);
-  m_strSpareCopy.clear();
-  return true;
-}
+bool X11ClipboardPort::TakeSpareCopy(std::string& text) { return m_last.TakeSpareCopy(text); }
 
-ClipboardStatus X11ClipboardPort::ReadText(std::string& text) {
-  if (m_status != ClipboardStatus::Ok) return m_status;
-  try {
-    // The code page setting can change after the text was read (it is read at start-up).
-    if (m_textCodePage != SystemCodePage()) {
-      m_strText = FromUtf8(ToUtf8(m_strText, m_textCodePage), SystemCodePage());
-      m_textCodePage = SystemCodePage();
-      m_strTextCopy.clear();
-    }
-    if (m_strTextCopy.size() == m_strText.size() && !m_strText.empty()) {
-      text = std::move(m_strTextCopy);
-      m_strTextCopy.clear();
-    } else {
-      text = m_strText;
-    }
-  } catch (const std::bad_alloc&) {
-    return ClipboardStatus::NoMemory;
-  }
-  return ClipboardStatus::Ok;
-}
+ClipboardStatus X11ClipboardPort::ReadText(std::string& text) { return m_last.ReadText(text); }
 
 ClipboardStatus X11ClipboardPort::WriteText(const std::string& text) {
   try {
@@ -195,9 +157,8 @@ ClipboardStatus X11ClipboardPort::WriteText(const std::string& text) {
     // clipboard still holds the other program's content and the write failed.
     if (!OwnsSelection()) return ClipboardStatus::CannotOpen;
     ExpectOwnChange();
-    m_textCodePage = SystemCodePage();
     const ClipboardStatus status = item.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok;
-    Store(status, std::move(item), true, true);
+    m_last.Store(status, std::move(item), SystemCodePage(), true, true);
   } catch (const std::bad_alloc&) {
     return ClipboardStatus::NoMemory;
   }
@@ -216,13 +177,13 @@ bool X11ClipboardPort::Clear() {
     xcb_flush(m_pQtConnection);
   }
   ExpectOwnChange();
-  Store(ClipboardStatus::NoText, {}, false, false);
+  m_last.Store(ClipboardStatus::NoText, {}, SystemCodePage(), false, false);
   emit Changed();
   return true;
 }
 
-bool X11ClipboardPort::HasText() { return m_bHasText; }
+bool X11ClipboardPort::HasText() { return m_last.HasText(); }
 
-bool X11ClipboardPort::HasAnyFormat() { return m_bHasAnyFormat; }
+bool X11ClipboardPort::HasAnyFormat() { return m_last.HasAnyFormat(); }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/clipboard_port.h"
+#include "platform/clipboard_snapshot.h"
 #include "platform/first_result_handoff.h"
 #include "platform/x11_selection_reader.h"
 
@@ -43,7 +44,6 @@ class X11ClipboardPort : public ClipboardPort {
   void AwaitFirstRead();
   // Window's thread.
   void Apply(SelectionEvent event);
-  void Store(ClipboardStatus status, std::string text, bool bHasText, bool bHasAnyFormat);
   void ExpectOwnChange();
   // Takes the clipboard's content from QClipboard while this process owns it; false
   // when it no longer does.
@@ -57,17 +57,9 @@ class X11ClipboardPort : public ClipboardPort {
   std::uint32_t m_nOwnBase = 0;
   std::uint32_t m_nOwnMask = 0;
 
-  ClipboardStatus m_status = ClipboardStatus::NoText;
-  std::string m_strText;
-  // A copy of m_strText for the first ReadText to take without copying: copying a large
-  // text into fresh memory takes long enough to freeze the window.
-  std::string m_strTextCopy;
-  // For a large text, one more copy made off the window's thread (TakeSpareCopy).
-  std::string m_strSpareCopy;
+  ClipboardSnapshot m_last;
+  // From this size on, the reader's thread also makes the copy that TakeSpareCopy gives.
   static constexpr std::size_t kSpareCopyMinBytes = 1 << 20;
-  CodePage m_textCodePage = CodePage::Utf8;
-  bool m_bHasText = false;
-  bool m_bHasAnyFormat = false;
 
   // Our own writes whose owner change the reader has not reported yet. Until it does,
   // a reader result describes an older owner and is out of date.
