@@ -7,6 +7,7 @@
 #include "app/tolvane_app.h"
 #include "document/tolvane_doc.h"
 #include "e2e/e2e_support.h"
+#include "e2e/x11_app_fixture.h"
 #include "platform/x11_clipboard_port.h"
 #include "support/app_fixture.h"
 
@@ -15,46 +16,22 @@ namespace {
 using e2e::ClipboardOwner;
 using ItemList = std::vector<std::string>;
 
-// The real widgets on the xcb platform with the real clipboard, through the port the
-// program uses there; xclip is the other program that copies.
-class CaptureE2ETest : public testing_support::AppTest {
+class CaptureE2ETest : public e2e::X11AppTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(m_pMessages->Count(), 0) << m_pMessages->LastText().toStdString();
-    m_pChanges.reset();
-    AppTest::TearDown();
-    ClipboardOwner::KillAll();
-    ProcessEvents();
-  }
-
-  void StartWithRealClipboard() {
-    std::unique_ptr<platform::X11ClipboardPort> port = platform::X11ClipboardPort::Create();
-    ASSERT_NE(port, nullptr);
-    m_pApp = std::make_unique<app::CTolvaneApp>(std::move(port));
-    ASSERT_TRUE(m_pApp->InitInstance());
-    ProcessEvents();
-    ASSERT_NE(ActiveDoc(), nullptr);
-    // Connected after the main frame: when it counts a change, the capture is done.
-    m_pChanges = std::make_unique<QSignalSpy>(&m_pApp->Clipboard(),
-                                              &platform::ClipboardPort::Changed);
-  }
-
   // Another program copies `text`; returns once this program has handled the change.
   void CopyAndWait(const std::string& text) {
-    const qsizetype changesBefore = m_pChanges->count();
+    const qsizetype changesBefore = Notices();
     ASSERT_NE(ClipboardOwner::Copy(QByteArray::fromStdString(text)), nullptr);
     ASSERT_TRUE(e2e::WaitUntil([&] {
-      return m_pChanges->count() > changesBefore && Frame()->m_strClipText == text;
+      return Notices() > changesBefore && Frame()->m_strClipText == text;
     })) << "not captured: " << text;
   }
 
   ItemList ActiveItems() const { return Items(ActiveDoc()); }
-
-  std::unique_ptr<QSignalSpy> m_pChanges;
 };
 
 TEST_F(CaptureE2ETest, CopiedTextLandsAtHeadAndIsNeverDoubled) {
-  StartWithRealClipboard();
+  StartWithX11Clipboard();
   ASSERT_EQ(ActiveItems(), ItemList{});
 
   ASSERT_NO_FATAL_FAILURE(CopyAndWait("alpha"));
@@ -71,13 +48,13 @@ TEST_F(CaptureE2ETest, CopiedTextLandsAtHeadAndIsNeverDoubled) {
 
 TEST_F(CaptureE2ETest, TextOnClipboardAtStartFillsFirstDocument) {
   ASSERT_NE(ClipboardOwner::Copy("present before start"), nullptr);
-  StartWithRealClipboard();
+  StartWithX11Clipboard();
   EXPECT_EQ(ActiveItems(), ItemList{"present before start"});
   EXPECT_EQ(ActiveDoc()->GetTitle(), QStringLiteral("Tlvn1 *"));
 }
 
 TEST_F(CaptureE2ETest, OwnerGoneEmptiesCurrentTextAndKeepsList) {
-  StartWithRealClipboard();
+  StartWithX11Clipboard();
   ASSERT_NO_FATAL_FAILURE(CopyAndWait("short lived"));
   ClipboardOwner::KillAll();
   // X11 keeps no copy once the owning program is gone.
@@ -86,7 +63,7 @@ TEST_F(CaptureE2ETest, OwnerGoneEmptiesCurrentTextAndKeepsList) {
 }
 
 TEST_F(CaptureE2ETest, JapaneseMultiLineTextArrivesByteForByte) {
-  StartWithRealClipboard();
+  StartWithX11Clipboard();
   const std::string text =
       "ｸﾘｯﾌﾟﾎﾞｰﾄﾞ\t消去\r\n"
       "他のｱﾌﾟﾘｹｰｼｮﾝがｸﾘｯﾌﾟﾎﾞｰﾄﾞ使用中\r\n"
@@ -98,7 +75,7 @@ TEST_F(CaptureE2ETest, JapaneseMultiLineTextArrivesByteForByte) {
 }
 
 TEST_F(CaptureE2ETest, TwentyCopiesInARowKeepEachTextOnceNewestFirst) {
-  StartWithRealClipboard();
+  StartWithX11Clipboard();
   // Seven texts in turn: later copies repeat earlier ones, which must move, not double.
   ItemList expected;
   for (int i = 0; i < 20; ++i) {

@@ -12,6 +12,7 @@
 #include "app/tolvane_app.h"
 #include "document/tolvane_doc.h"
 #include "e2e/e2e_support.h"
+#include "e2e/x11_app_fixture.h"
 #include "platform/x11_clipboard_port.h"
 #include "resources/command_ids.h"
 #include "support/app_fixture.h"
@@ -27,28 +28,8 @@ using ItemList = std::vector<std::string>;
 // which lasts a second or more.
 constexpr int kResponsiveMs = 400;
 
-// The application in this process on the X11 port; xclip and our helpers copy.
-class X11ClipboardE2ETest : public testing_support::AppTest {
+class X11ClipboardE2ETest : public e2e::X11AppTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(m_pMessages->Count(), 0) << m_pMessages->LastText().toStdString();
-    m_pChanges.reset();
-    AppTest::TearDown();
-    ClipboardOwner::KillAll();
-    ProcessEvents();
-  }
-
-  void StartWithX11Clipboard() {
-    std::unique_ptr<platform::X11ClipboardPort> port = platform::X11ClipboardPort::Create();
-    ASSERT_NE(port, nullptr);
-    m_pApp = std::make_unique<app::CTolvaneApp>(std::move(port));
-    ASSERT_TRUE(m_pApp->InitInstance());
-    ProcessEvents();
-    ASSERT_NE(ActiveDoc(), nullptr);
-    m_pChanges = std::make_unique<QSignalSpy>(&m_pApp->Clipboard(),
-                                              &platform::ClipboardPort::Changed);
-  }
-
   // Runs the event loop for `ms` and returns the longest gap between two turns of it.
   static qint64 LongestStallDuring(int ms, const std::function<bool()>& done = {}) {
     QElapsedTimer total;
@@ -63,10 +44,7 @@ class X11ClipboardE2ETest : public testing_support::AppTest {
     return longest;
   }
 
-  qsizetype Notices() const { return m_pChanges->count(); }
   ItemList ActiveItems() const { return Items(ActiveDoc()); }
-
-  std::unique_ptr<QSignalSpy> m_pChanges;
 };
 
 TEST_F(X11ClipboardE2ETest, OwnCopyCutAndClearGiveOneNoticeEachAndOthersStillCount) {
