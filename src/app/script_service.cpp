@@ -7,6 +7,8 @@
 #include "document/tolvane_doc.h"
 #include "framework/mdi_child_wnd.h"
 #include "platform/clipboard_port.h"
+#include "platform/code_page.h"
+#include "platform/selection_text.h"
 
 namespace app {
 namespace {
@@ -20,6 +22,20 @@ constexpr std::string_view kCopyVerb = "copy";
 constexpr std::string_view kWatchVerb = "watch";
 
 }  // namespace
+
+std::string ItemForScript(std::string_view item) {
+  // Up to the first zero byte, as the list shows it and Copy puts it on the clipboard.
+  return platform::ToUtf8(item.substr(0, item.find('\0')), platform::SystemCodePage());
+}
+
+std::string ListForScript(const doc::CClipList& items) {
+  std::string payload;
+  for (int i = 0; i < items.GetCount(); ++i) {
+    payload += ItemForScript(items.GetAt(i));
+    payload.push_back('\0');
+  }
+  return payload;
+}
 
 int ParseItemNumber(const std::string& text) {
   if (text.empty() || text.size() > 9) return -1;
@@ -72,14 +88,11 @@ void ScriptService::OnRequest(const platform::InstanceRequest& request,
   if (verb == kCountVerb) {
     channel->Answer(AnswerStatus::Ok, std::to_string(items.GetCount()));
   } else if (verb == kListVerb) {
-    std::string payload;
-    for (int i = 0; i < items.GetCount(); ++i) {
-      payload += items.GetAt(i);
-      payload.push_back('\0');
-    }
-    channel->Answer(AnswerStatus::Ok, payload);
+    channel->Answer(AnswerStatus::Ok, ListForScript(items));
   } else if (verb == platform::kAddVerb) {
-    const std::string& text = request.arguments.front();
+    // Scripts speak UTF-8, as the clipboard does: the text is converted as a capture is.
+    const std::string text = platform::SelectionTextToItem(
+        request.arguments.front(), platform::SelectionEncoding::Utf8, platform::SystemCodePage());
     if (text.empty()) {
       channel->Answer(AnswerStatus::Failed, "empty text");
     } else if (items.GetCount() >= doc::kMaxCapturedItems && items.Find(text) < 0) {
@@ -91,7 +104,7 @@ void ScriptService::OnRequest(const platform::InstanceRequest& request,
       const bool added = items.GetCount() > 0 && items.GetAt(0) == text;
       channel->Answer(added ? AnswerStatus::Ok : AnswerStatus::Failed,
                       added ? "" : "the text was not added");
-      if (added) PushHead(text);
+      if (added) PushHead(ItemForScript(text));
     }
   } else {
     const int number = ParseItemNumber(request.arguments.front());
@@ -106,7 +119,7 @@ void ScriptService::OnRequest(const platform::InstanceRequest& request,
     // A copy: writing the clipboard causes a capture that reorders the list.
     const std::string text = items.GetAt(number);
     if (verb == kReadVerb) {
-      channel->Answer(AnswerStatus::Ok, text);
+      channel->Answer(AnswerStatus::Ok, ItemForScript(text));
     } else if (m_app.Clipboard().WriteText(text) == platform::ClipboardStatus::Ok) {
       channel->Answer(AnswerStatus::Ok);
     } else {
@@ -121,7 +134,7 @@ void ScriptService::OnClipboardHandled() {
   const doc::CTolvaneDoc* doc = ActiveList();
   if (!doc || doc->GetItemList().GetCount() == 0) return;
   const std::string& head = doc->GetItemList().GetAt(0);
-  if (head == doc->Capture().m_strClipText) PushHead(head);
+  if (head == doc->Capture().m_strClipText) PushHead(ItemForScript(head));
 }
 
 void ScriptService::PushHead(const std::string& text) {

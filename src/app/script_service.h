@@ -8,6 +8,7 @@
 #include "platform/single_instance.h"
 
 namespace doc {
+class CClipList;
 class CTolvaneDoc;
 }
 
@@ -22,7 +23,9 @@ class CTolvaneApp;
 //   copy N        item N onto the clipboard, as the Copy command puts it there
 //   add TEXT      TEXT into the list by the rules of a capture
 //   watch         a subscription: each text that reaches the head of the list
-// Items count from 0 at the head. Failures answer Failed with a message in English.
+// Items count from 0 at the head. Texts travel in UTF-8 both ways, converted from and to
+// the items' code page as the clipboard's are. Failures answer Failed with a message in
+// English.
 class ScriptService : public QObject {
   Q_OBJECT
 
@@ -41,6 +44,11 @@ class ScriptService : public QObject {
   CTolvaneApp& m_app;
   std::vector<QPointer<platform::RequestChannel>> m_watchers;
 };
+
+// An item as scripts receive it: up to its first zero byte, in UTF-8. A zero byte can
+// thus never split one item of a list answer in two.
+std::string ItemForScript(std::string_view item);
+std::string ListForScript(const doc::CClipList& items);
 
 // The item number in `text`: decimal digits only, no sign; -1 otherwise.
 int ParseItemNumber(const std::string& text);

@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -114,6 +115,26 @@ TEST(CtlE2ETest, ScriptsReadAndChangeTheActiveList) {
   const CtlResult alone = RunCtl(runtime, {QStringLiteral("count")});
   EXPECT_EQ(alone.exitCode, 1);
   EXPECT_FALSE(alone.err.isEmpty());
+}
+
+// Scripts speak UTF-8 whatever the items' code page: an added text is stored as a capture
+// stores it, and Copy puts it back as it came.
+TEST(CtlE2ETest, ScriptTextsAreConvertedToTheListsCodePage) {
+  TolvaneProcess program;
+  QFile ini(program.ConfigHome() + QStringLiteral("/tolvane.INI"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[Settings]\nCodePage=CP932\n");
+  ini.close();
+  ASSERT_TRUE(program.Start());
+  ASSERT_FALSE(program.WaitForWindow().isEmpty()) << program.Output().toStdString();
+  const QString runtime = program.RuntimeDir();
+  const QByteArray pon = "\xE3\x83\x9D\xE3\x83\xB3";  // "ポン"
+  ASSERT_EQ(RunCtl(runtime, {QStringLiteral("add")}, pon).exitCode, 0);
+  EXPECT_EQ(RunCtl(runtime, {QStringLiteral("read"), QStringLiteral("0")}).out, pon);
+  ASSERT_EQ(RunCtl(runtime, {QStringLiteral("copy"), QStringLiteral("0")}).exitCode, 0);
+  QByteArray last;
+  EXPECT_TRUE(e2e::WaitForClipboardText(pon, &last)) << last.toStdString();
+  EXPECT_EQ(program.Terminate(), 0) << program.Output().toStdString();
 }
 
 }  // namespace

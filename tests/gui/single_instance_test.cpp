@@ -21,6 +21,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/script_service.h"
+#include "document/clip_list.h"
+#include "platform/code_page.h"
 #include "platform/instance_request.h"
 #include "platform/local_connection.h"
 #include "platform/single_instance.h"
@@ -285,6 +288,23 @@ TEST(SingleInstanceStartTest, WaitsWhileAnotherStartHoldsTheLock) {
   ::close(held);
   start.join();
   EXPECT_EQ(role, SingleInstance::Role::Primary);
+}
+
+}  // namespace
+
+namespace {
+
+// Scripts get each item in UTF-8 up to its first zero byte, so that a list answer cannot
+// number the items after a zero byte wrongly.
+TEST(ScriptTextTest, ItemsReachScriptsInUtf8UpToTheirFirstZero) {
+  doc::CClipList items;
+  items.AddTail(std::string("ab\0cd", 5));
+  items.AddTail("\x83\x7C\x83\x93");  // "ポン" in CP932
+  const platform::CodePage before = platform::SystemCodePage();
+  platform::SetSystemCodePage(platform::CodePage::Cp932);
+  const std::string list = app::ListForScript(items);
+  platform::SetSystemCodePage(before);
+  EXPECT_EQ(list, std::string("ab\0ポン\0", 10));
 }
 
 }  // namespace
