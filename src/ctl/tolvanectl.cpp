@@ -128,8 +128,12 @@ int main(int argc, char* argv[]) {
 
   // A reader that leaves (watch | head -1) ends this program quietly.
   std::signal(SIGPIPE, SIG_DFL);
+  const std::string socketPath = platform::ClientSocketPath();
+  if (const std::string problem = platform::UnsafeSocketReason(socketPath); !problem.empty()) {
+    return Failed("refusing to talk through an unsafe socket: " + problem);
+  }
   platform::InstanceConnection connection;
-  if (!connection.Connect(platform::ClientSocketPath())) return Failed("Tolvane is not running");
+  if (!connection.Connect(socketPath)) return Failed("Tolvane is not running");
   if (!connection.Send(request)) return Failed("the request could not be sent");
 
   if (command == "watch") {

@@ -15,18 +15,35 @@ namespace {
 
 constexpr char kSocketName[] = "tolvane.sock";
 
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
 std::string ClientSocketPath() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime && runtime[0] == '/') return std::string(runtime) + '/' + kSocketName;
-  const std::string folder = "/tmp/tolvane-" + std::to_string(::geteuid());
+  return "/tmp/tolvane-" + std::to_string(::geteuid()) + '/' + kSocketName;
+}
+
+std::string UnsafeSocketReason(const std::string& socketPath) {
+  const std::string folder = FolderOf(socketPath);
   struct stat info {};
-  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-      info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
-    return {};
+  if (::lstat(folder.c_str(), &info) != 0) return {};
+  if (!S_ISDIR(info.st_mode)) return folder + " is not a folder";
+  if (info.st_uid != ::geteuid()) {
+    return folder + " belongs to user " + std::to_string(info.st_uid) + ", not to you";
   }
-  return folder + '/' + kSocketName;
+  if ((info.st_mode & 022) != 0) return folder + " may be written by other users";
+  if (::lstat(socketPath.c_str(), &info) != 0) return {};
+  if (!S_ISSOCK(info.st_mode)) return socketPath + " is not a socket";
+  if (info.st_uid != ::geteuid()) {
+    return socketPath + " belongs to user " + std::to_string(info.st_uid) + ", not to you";
+  }
+  return {};
 }
 
 InstanceConnection::~InstanceConnection() {

@@ -9,9 +9,15 @@
 namespace platform {
 
 // Where the running program listens, as a client finds it without creating anything:
-// $XDG_RUNTIME_DIR/tolvane.sock, else /tmp/tolvane-<uid>/tolvane.sock when that folder is
-// the user's own and closed to others; empty otherwise.
+// $XDG_RUNTIME_DIR/tolvane.sock, else /tmp/tolvane-<uid>/tolvane.sock.
 std::string ClientSocketPath();
+
+// Why the socket at `socketPath` may not be trusted with a request, or empty when it may:
+// its folder must be the user's own and writable by nobody else, and the socket, where
+// one is there, the user's own. Another user could otherwise listen there and read what
+// is sent, or answer in the running program's place. A folder that is not there yet is
+// no problem.
+std::string UnsafeSocketReason(const std::string& socketPath);
 
 // One connection to the running program, with plain POSIX calls (no event loop needed).
 class InstanceConnection {

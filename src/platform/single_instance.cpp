@@ -69,6 +69,16 @@ bool PeerIsSameUser(int fd) {
          size == sizeof peer && peer.uid == ::geteuid();
 }
 
+// Says on standard error why the socket at `path` is not used.
+bool IsSafeSocket(const QString& path) {
+  const std::string problem = UnsafeSocketReason(QFile::encodeName(path).toStdString());
+  if (problem.empty()) return true;
+  qWarning("tolvane: %s: running without the socket through which later starts hand over "
+           "their files",
+           problem.c_str());
+  return false;
+}
+
 }  // namespace
 
 QString InstanceSocketPath() {
@@ -78,7 +88,12 @@ QString InstanceSocketPath() {
   }
   const QByteArray fallback = "/tmp/tolvane-" + QByteArray::number(::geteuid());
   ::mkdir(fallback.constData(), 0700);
-  if (!IsPrivateFolder(fallback)) return {};
+  if (!IsPrivateFolder(fallback)) {
+    qWarning("tolvane: %s is not a folder of yours closed to others: running without the "
+             "socket through which later starts hand over their files",
+             fallback.constData());
+    return {};
+  }
   return QString::fromLocal8Bit(fallback) + QLatin1Char('/') + QLatin1String(kSocketName);
 }
 
@@ -116,6 +131,7 @@ SingleInstance::~SingleInstance() { StopListening(); }
 
 SingleInstance::Role SingleInstance::Start(const InstanceRequest& request, int timeoutMs) {
   if (m_strSocketPath.isEmpty()) return Role::Alone;
+  if (!IsSafeSocket(m_strSocketPath)) return Role::Alone;
   // Two programs started at once must not both take the socket.
   const StartLock lock(m_strSocketPath + QLatin1String(".lock"), timeoutMs);
 
@@ -129,7 +145,8 @@ SingleInstance::Role SingleInstance::Start(const InstanceRequest& request, int t
 bool SingleInstance::Send(const QString& socketPath, const InstanceRequest& request,
                           int timeoutMs) {
   InstanceConnection connection;
-  return connection.Connect(QFile::encodeName(socketPath).toStdString(), timeoutMs) &&
+  return IsSafeSocket(socketPath) &&
+         connection.Connect(QFile::encodeName(socketPath).toStdString(), timeoutMs) &&
          SendOver(connection, request);
 }
 

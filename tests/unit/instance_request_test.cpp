@@ -1,9 +1,17 @@
 #include "platform/instance_request.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+
+#include "platform/instance_client.h"
 
 namespace platform {
 namespace {
@@ -83,6 +91,44 @@ TEST(InstanceRequestTest, SizeLimit) {
   const std::string announced = std::string(kRequestMagic) + U32(kMaxRequestSize) + Field("open");
   EXPECT_EQ(CheckRequestFrame(announced), RequestFrame::Invalid);
   EXPECT_EQ(CheckRequestFrame("TOLVANE1\r"), RequestFrame::Invalid);
+}
+
+// A client sends nothing through a socket that another user could have put there.
+TEST(InstanceRequestTest, OnlyASocketOfOurOwnInAFolderOfOurOwnIsTrusted) {
+  char base[] = "/tmp/tolvane-socket-test-XXXXXX";
+  ASSERT_NE(::mkdtemp(base), nullptr);
+  const std::string folder = base;
+  const std::string socketPath = folder + "/tolvane.sock";
+  EXPECT_EQ(UnsafeSocketReason(folder + "/missing/tolvane.sock"), "");
+  EXPECT_EQ(UnsafeSocketReason(socketPath), "");
+
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, socketPath.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  EXPECT_EQ(UnsafeSocketReason(socketPath), "");
+
+  const struct {
+    const char* what;
+    mode_t folderMode;
+    bool otherOwner;
+  } unsafe[] = {
+      {"a folder others may write, sticky or not", 01777, false},
+      {"a folder writable by the group", 0770, false},
+      {"a socket of another user", 0700, true},
+  };
+  for (const auto& row : unsafe) {
+    if (row.otherOwner && ::geteuid() != 0) continue;  // only root can give a file away
+    ASSERT_EQ(::chmod(folder.c_str(), row.folderMode), 0);
+    if (row.otherOwner) ASSERT_EQ(::lchown(socketPath.c_str(), 65534, 65534), 0);
+    EXPECT_NE(UnsafeSocketReason(socketPath), "") << row.what;
+    ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+    ASSERT_EQ(::lchown(socketPath.c_str(), ::geteuid(), ::getegid()), 0);
+  }
+  ::close(fd);
+  ::unlink(socketPath.c_str());
+  ::rmdir(folder.c_str());
 }
 
 }  // namespace
