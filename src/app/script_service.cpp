@@ -37,6 +37,14 @@ std::string ListForScript(const doc::CClipList& items) {
   return payload;
 }
 
+std::string ItemFromScript(std::string text) {
+  // A request's text is well-formed UTF-8 without zero bytes: as items in UTF-8 it stays
+  // as it is, and a large one is not copied.
+  if (platform::SystemCodePage() == platform::CodePage::Utf8) return text;
+  return platform::SelectionTextToItem(text, platform::SelectionEncoding::Utf8,
+                                       platform::SystemCodePage());
+}
+
 int ParseItemNumber(const std::string& text) {
   if (text.empty() || text.size() > 9) return -1;
   if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
@@ -53,7 +61,7 @@ doc::CTolvaneDoc* ScriptService::ActiveList() const {
   return child ? dynamic_cast<doc::CTolvaneDoc*>(child->GetActiveDocument()) : nullptr;
 }
 
-void ScriptService::OnRequest(const platform::InstanceRequest& request,
+void ScriptService::OnRequest(platform::InstanceRequest& request,
                               platform::RequestChannel* channel) {
   const std::string_view verb = request.verb;
   const std::size_t wanted = (verb == kReadVerb || verb == kCopyVerb || verb == platform::kAddVerb)
@@ -90,9 +98,7 @@ void ScriptService::OnRequest(const platform::InstanceRequest& request,
   } else if (verb == kListVerb) {
     channel->Answer(AnswerStatus::Ok, ListForScript(items));
   } else if (verb == platform::kAddVerb) {
-    // Scripts speak UTF-8, as the clipboard does: the text is converted as a capture is.
-    const std::string text = platform::SelectionTextToItem(
-        request.arguments.front(), platform::SelectionEncoding::Utf8, platform::SystemCodePage());
+    std::string text = ItemFromScript(std::move(request.arguments.front()));
     if (text.empty()) {
       channel->Answer(AnswerStatus::Failed, "empty text");
     } else if (items.GetCount() >= doc::kMaxCapturedItems && items.Find(text) < 0) {
@@ -100,11 +106,10 @@ void ScriptService::OnRequest(const platform::InstanceRequest& request,
       // someone at the screen.
       channel->Answer(AnswerStatus::Failed, "the list is full");
     } else {
-      doc->AddCapturedText(text);
-      const bool added = items.GetCount() > 0 && items.GetAt(0) == text;
+      const bool added = doc->AddCapturedText(std::move(text));
       channel->Answer(added ? AnswerStatus::Ok : AnswerStatus::Failed,
                       added ? "" : "the text was not added");
-      if (added) PushHead(ItemForScript(text));
+      if (added) PushHead(items.GetAt(0));
     }
   } else {
     const int number = ParseItemNumber(request.arguments.front());
@@ -134,13 +139,16 @@ void ScriptService::OnClipboardHandled() {
   const doc::CTolvaneDoc* doc = ActiveList();
   if (!doc || doc->GetItemList().GetCount() == 0) return;
   const std::string& head = doc->GetItemList().GetAt(0);
-  if (head == doc->Capture().m_strClipText) PushHead(ItemForScript(head));
+  if (head == doc->Capture().m_strClipText) PushHead(head);
 }
 
-void ScriptService::PushHead(const std::string& text) {
+void ScriptService::PushHead(std::string_view item) {
+  std::vector<platform::RequestChannel*> watchers;
   for (const auto& watcher : m_watchers) {
-    if (watcher) watcher->Push(text);
+    if (watcher) watchers.push_back(watcher);
   }
+  if (watchers.empty()) return;
+  platform::RequestChannel::PushToAll(watchers, ItemForScript(item));
 }
 
 }  // namespace app

@@ -32,14 +32,15 @@ class ScriptService : public QObject {
  public:
   explicit ScriptService(CTolvaneApp& app);
 
-  void OnRequest(const platform::InstanceRequest& request, platform::RequestChannel* channel);
+  // May move the request's arguments away.
+  void OnRequest(platform::InstanceRequest& request, platform::RequestChannel* channel);
 
  private:
   doc::CTolvaneDoc* ActiveList() const;
   // Sends the head of the active list to every watcher when a capture just put the
   // clipboard's text there.
   void OnClipboardHandled();
-  void PushHead(const std::string& text);
+  void PushHead(std::string_view item);
 
   CTolvaneApp& m_app;
   std::vector<QPointer<platform::RequestChannel>> m_watchers;
@@ -49,6 +50,8 @@ class ScriptService : public QObject {
 // thus never split one item of a list answer in two.
 std::string ItemForScript(std::string_view item);
 std::string ListForScript(const doc::CClipList& items);
+// A script's text (UTF-8, no zero byte) as an item, converted as a capture converts.
+std::string ItemFromScript(std::string text);
 
 // The item number in `text`: decimal digits only, no sign; -1 otherwise.
 int ParseItemNumber(const std::string& text);

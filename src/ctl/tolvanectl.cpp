@@ -116,7 +116,9 @@ int main(int argc, char* argv[]) {
   platform::InstanceRequest request{command, rest};
   if (command == "add") {
     std::string text((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-    if (text.size() > platform::kMaxAddRequestSize - 64) return Failed("the text is too large");
+    if (text.size() > platform::kMaxAddTextSize) {
+      return Failed("the text is too large (at most 64 MiB, 67108864 bytes)");
+    }
     request.arguments.push_back(std::move(text));
   } else if (command == "open") {
     request.arguments = {AbsolutePath(rest.front())};
@@ -134,7 +136,12 @@ int main(int argc, char* argv[]) {
   }
   platform::InstanceConnection connection;
   if (!connection.Connect(socketPath)) return Failed("Tolvane is not running");
-  if (!connection.Send(request)) return Failed("the request could not be sent");
+  if (!connection.Send(request)) {
+    // The program may have refused the connection before reading the request.
+    const auto refusal = connection.Receive();
+    if (refusal && refusal->status != platform::AnswerStatus::Ok) return Failed(refusal->payload);
+    return Failed("the request could not be sent");
+  }
 
   if (command == "watch") {
     while (const auto answer = connection.Receive()) {

@@ -55,21 +55,22 @@ void CTolvaneDoc::AddClipboardText() {
   AddCapturedText(std::move(text));
 }
 
-void CTolvaneDoc::AddCapturedText(std::string text) {
-  if (text.empty()) return;
+bool CTolvaneDoc::AddCapturedText(std::string text) {
+  if (text.empty()) return false;
   const int removed = RemoveEqualItem(text);
   if (m_itemList.GetCount() >= kMaxCapturedItems) {
     ShowCaptureMessage(m_capture, res::kMsgItemLimit);
-    return;
+    return false;
   }
   try {
     m_itemList.AddHead(std::move(text));
   } catch (const std::bad_alloc&) {
     KeepViewsInStep(removed);
     ShowCaptureMessage(m_capture, res::kMsgNoMemoryAddText);
-    return;
+    return false;
   }
   ChangeDone(0, true);
+  return true;
 }
 
 void CTolvaneDoc::KeepViewsInStep(int removedPosition) {

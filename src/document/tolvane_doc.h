@@ -29,8 +29,9 @@ class CTolvaneDoc : public fw::CDocument {
   // Adds the current clipboard text at the head (after removing an equal item); refused
   // at 32,767 items. Nothing happens for an empty text.
   void AddClipboardText();
-  // The same for a text that came by another way than the clipboard (a script).
-  void AddCapturedText(std::string text);
+  // The same for a text that came by another way than the clipboard (a script). True
+  // when the text is now at the head.
+  bool AddCapturedText(std::string text);
   // Deletes the item at `position` and remembers it for Undo.
   void DeleteItem(int position);
   // The edit dialog's Update: the item at `position` takes `text`; an equal item elsewhere

@@ -12,15 +12,19 @@ constexpr std::size_t kHeaderSize = kRequestMagic.size() + 4;
 }  // namespace
 
 std::string EncodeInstanceAnswer(const InstanceAnswer& answer) {
-  const std::size_t payloadSize = 1 + answer.payload.size();
+  return EncodeInstanceAnswer(answer.status, answer.payload);
+}
+
+std::string EncodeInstanceAnswer(AnswerStatus status, std::string_view payload) {
+  const std::size_t payloadSize = 1 + payload.size();
   if (kHeaderSize + payloadSize > kMaxAnswerSize) return {};
   std::string message(kRequestMagic);
   message.reserve(kHeaderSize + payloadSize);
   for (int shift = 24; shift >= 0; shift -= 8) {
     message.push_back(static_cast<char>((payloadSize >> shift) & 0xFF));
   }
-  message.push_back(static_cast<char>(answer.status));
-  message += answer.payload;
+  message.push_back(static_cast<char>(status));
+  message += payload;
   return message;
 }
 

@@ -32,6 +32,7 @@ inline constexpr std::size_t kMaxAnswerSize = 512 * 1024 * 1024;
 
 // The bytes of `answer`; empty when they would be larger than kMaxAnswerSize.
 std::string EncodeInstanceAnswer(const InstanceAnswer& answer);
+std::string EncodeInstanceAnswer(AnswerStatus status, std::string_view payload);
 
 enum class AnswerFrame { Incomplete, Complete, Invalid };
 // Takes the first whole answer off the front of `buffer` into `answer`. Incomplete leaves

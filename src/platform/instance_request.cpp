@@ -124,6 +124,17 @@ RequestFrame CheckRequestFrame(std::string_view received) {
   return received.size() == total ? RequestFrame::Complete : RequestFrame::Incomplete;
 }
 
+std::size_t AnnouncedRequestSize(std::string_view received) {
+  if (received.size() < kHeaderSize || received.substr(0, kRequestMagic.size()) != kRequestMagic) {
+    return 0;
+  }
+  std::size_t size = 0;
+  for (std::size_t i = kRequestMagic.size(); i < kHeaderSize; ++i) {
+    size = (size << 8) | static_cast<unsigned char>(received[i]);
+  }
+  return kHeaderSize + size;
+}
+
 std::optional<InstanceRequest> ParseInstanceRequest(std::string_view message) {
   if (CheckRequestFrame(message) != RequestFrame::Complete) return std::nullopt;
   Reader reader(message.substr(kHeaderSize));

@@ -29,7 +29,10 @@ struct InstanceRequest {
 
 inline constexpr std::string_view kRequestMagic = "TOLVANE1\n";
 inline constexpr std::size_t kMaxRequestSize = 64 * 1024;
-inline constexpr std::size_t kMaxAddRequestSize = 64 * 1024 * 1024;
+// The largest text an "add" carries, and the whole message that carries it: the header,
+// the verb's field, the argument count and the text's size field come on top.
+inline constexpr std::size_t kMaxAddTextSize = 64 * 1024 * 1024;
+inline constexpr std::size_t kMaxAddRequestSize = kMaxAddTextSize + 9 + 4 + 4 + 3 + 4 + 4;
 inline constexpr std::string_view kOpenVerb = "open";
 inline constexpr std::string_view kAddVerb = "add";
 // The running program answers with a framed answer: see instance_answer.h.
@@ -39,6 +42,10 @@ std::size_t MaxRequestSize(std::string_view verb);
 
 // The bytes of `request`; empty when it would be larger than MaxRequestSize(verb).
 std::string EncodeInstanceRequest(const InstanceRequest& request);
+
+// The size of the whole message whose first bytes are `received`, as its header
+// announces it; 0 while the header is not complete.
+std::size_t AnnouncedRequestSize(std::string_view received);
 
 enum class RequestFrame { Incomplete, Complete, Invalid };
 // Whether `received` (the bytes read so far from a connection) holds exactly one whole

@@ -76,31 +76,43 @@ void LocalConnection::OnPeerLeft() {
   Abort();
 }
 
+void LocalConnection::ReserveReceived(std::size_t size) {
+  m_received.reserve(std::min(size, m_nReadLimit));
+}
+
 void LocalConnection::Write(std::string bytes) {
-  if (!IsOpen() || m_bCloseWhenWritten || bytes.empty()) return;
-  if (BytesToWrite() == 0) {
-    m_outgoing = std::move(bytes);
-    m_nWritten = 0;
-  } else {
-    // What went out is cut off only now and then, so that a long backlog is not copied
-    // on every write.
-    if (m_nWritten > m_outgoing.size() / 2) {
-      m_outgoing.erase(0, m_nWritten);
-      m_nWritten = 0;
-    }
-    m_outgoing += bytes;
-  }
+  if (bytes.empty()) return;
+  Write(std::make_shared<const std::string>(std::move(bytes)));
+}
+
+void LocalConnection::Write(std::shared_ptr<const std::string> bytes) {
+  if (!IsOpen() || m_bCloseWhenWritten || !bytes || bytes->empty()) return;
+  m_nQueued += bytes->size();
+  m_outgoing.push_back(std::move(bytes));
   SendPending();
+}
+
+void LocalConnection::DropUnstarted() {
+  const std::size_t keep = m_nWritten > 0 ? 1 : 0;
+  while (m_outgoing.size() > keep) {
+    m_nQueued -= m_outgoing.back()->size();
+    m_outgoing.pop_back();
+  }
 }
 
 void LocalConnection::SendPending() {
   if (!IsOpen()) return;
-  while (m_nWritten < m_outgoing.size()) {
+  while (!m_outgoing.empty()) {
+    const std::string& block = *m_outgoing.front();
     // MSG_NOSIGNAL: a peer that went away is an error here, not a SIGPIPE that ends us.
-    const ssize_t n = ::send(m_fd, m_outgoing.data() + m_nWritten,
-                             m_outgoing.size() - m_nWritten, MSG_NOSIGNAL | MSG_DONTWAIT);
+    const ssize_t n = ::send(m_fd, block.data() + m_nWritten, block.size() - m_nWritten,
+                             MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {
       m_nWritten += static_cast<std::size_t>(n);
+      if (m_nWritten < block.size()) continue;
+      m_nQueued -= block.size();
+      m_nWritten = 0;
+      m_outgoing.pop_front();
     } else if (n < 0 && errno == EINTR) {
       continue;
     } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
@@ -111,8 +123,6 @@ void LocalConnection::SendPending() {
       return;
     }
   }
-  std::string().swap(m_outgoing);
-  m_nWritten = 0;
   m_pWriteNotifier->setEnabled(false);
   if (m_bCloseWhenWritten) Abort();
 }
@@ -130,7 +140,8 @@ void LocalConnection::Abort() {
   ::close(m_fd);
   m_fd = -1;
   std::string().swap(m_received);
-  std::string().swap(m_outgoing);
+  m_outgoing.clear();
+  m_nQueued = 0;
   m_nWritten = 0;
   deleteLater();
 }

@@ -2,7 +2,10 @@
 
 #include <QObject>
 #include <cstddef>
+#include <deque>
+#include <memory>
 #include <string>
+#include <utility>
 
 class QSocketNotifier;
 
@@ -25,12 +28,24 @@ class LocalConnection : public QObject {
   bool IsOpen() const { return m_fd >= 0; }
   // What has arrived so far.
   const std::string& Received() const { return m_received; }
+  // Makes room for `size` bytes to arrive, so that a large message is not copied over and
+  // over as it grows; never beyond the read limit.
+  void ReserveReceived(std::size_t size);
+  // Hands over what arrived, leaving nothing behind.
+  std::string TakeReceived() { return std::exchange(m_received, {}); }
   // Forgets what arrived; from now on incoming bytes are read only to be dropped, so that
   // the peer's leaving is still noticed.
   void IgnoreIncoming();
 
   void Write(std::string bytes);
-  std::size_t BytesToWrite() const { return m_outgoing.size() - m_nWritten; }
+  // Queues bytes that other connections may send too: they are shared, not copied.
+  void Write(std::shared_ptr<const std::string> bytes);
+  std::size_t BytesToWrite() const { return m_nQueued - m_nWritten; }
+  // What waits to be written, one shared block per Write().
+  const std::deque<std::shared_ptr<const std::string>>& Queued() const { return m_outgoing; }
+  // Drops every queued block that has not begun to go out; a block half written stays,
+  // so that the peer can still tell where the next message starts.
+  void DropUnstarted();
   // Closes once every written byte has gone out.
   void CloseAfterWriting();
   // Closes at once; what was not written yet is dropped.
@@ -48,8 +63,9 @@ class LocalConnection : public QObject {
   std::size_t m_nReadLimit;
   std::string m_received;
   bool m_bIgnoreIncoming = false;
-  std::string m_outgoing;
-  std::size_t m_nWritten = 0;  // of m_outgoing
+  std::deque<std::shared_ptr<const std::string>> m_outgoing;
+  std::size_t m_nQueued = 0;   // bytes in m_outgoing
+  std::size_t m_nWritten = 0;  // of m_outgoing.front()
   bool m_bCloseWhenWritten = false;
   QSocketNotifier* m_pReadNotifier;
   QSocketNotifier* m_pWriteNotifier;

@@ -4,8 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
+#include <QCoreApplication>
+#include <QPointer>
 #include <QSocketNotifier>
+#include <QThreadPool>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -15,6 +19,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <unordered_set>
+
 #include "platform/instance_client.h"
 #include "platform/local_connection.h"
 
@@ -23,7 +29,11 @@ namespace {
 
 constexpr char kSocketName[] = "tolvane.sock";
 const char kDeadlineName[] = "tolvaneDeadline";
-constexpr std::size_t kMaxSubscriberBacklog = 64 * 1024 * 1024;
+// A request this large is taken apart on another thread, not on the window's.
+constexpr std::size_t kParseOffThreadSize = 1024 * 1024;
+// A subscriber dropped for falling behind has this long to read the rest of the event it
+// was in the middle of, and why it was dropped.
+constexpr int kDroppedGraceMs = 5000;
 // After running out of descriptors, the listener rests this long before it accepts again.
 constexpr int kAcceptPauseMs = 100;
 
@@ -115,13 +125,51 @@ void RequestChannel::Answer(AnswerStatus status, std::string_view payload) {
 }
 
 void RequestChannel::Push(std::string_view payload) {
-  if (m_bAnswered || !m_pConnection->IsOpen()) return;
-  // A subscriber that stopped reading is dropped rather than buffered for without end.
-  if (m_pConnection->BytesToWrite() > kMaxSubscriberBacklog) {
-    m_pConnection->Abort();
-    return;
+  RequestChannel* self = this;
+  PushToAll(std::span(&self, 1), payload);
+}
+
+bool RequestChannel::IsSubscribed() const {
+  return m_bKeptOpen && !m_bAnswered && m_pConnection->IsOpen();
+}
+
+void RequestChannel::DropAsTooSlow() {
+  m_bAnswered = true;
+  m_pConnection->DropUnstarted();
+  Write(AnswerStatus::Failed, "dropped: more than 64 MiB of events waited unread");
+  m_pConnection->CloseAfterWriting();
+  QTimer::singleShot(kDroppedGraceMs, m_pConnection, &LocalConnection::Abort);
+}
+
+void RequestChannel::PushToAll(std::span<RequestChannel* const> channels,
+                               std::string_view payload) {
+  std::vector<RequestChannel*> live;
+  for (RequestChannel* channel : channels) {
+    if (channel && channel->IsSubscribed()) live.push_back(channel);
   }
-  Write(AnswerStatus::Ok, payload);
+  // Events are shared between subscribers: what waits is each distinct event once.
+  const auto backlog = [&live] {
+    std::unordered_set<const std::string*> counted;
+    std::size_t total = 0;
+    for (const RequestChannel* channel : live) {
+      for (const auto& block : channel->m_pConnection->Queued()) {
+        if (counted.insert(block.get()).second) total += block->size();
+      }
+    }
+    return total;
+  };
+  while (!live.empty() && backlog() > kMaxSubscribersBacklog) {
+    const auto slowest = std::max_element(live.begin(), live.end(), [](auto* a, auto* b) {
+      return a->m_pConnection->BytesToWrite() < b->m_pConnection->BytesToWrite();
+    });
+    (*slowest)->DropAsTooSlow();
+    live.erase(slowest);
+  }
+  if (live.empty()) return;
+  std::string bytes = EncodeInstanceAnswer(AnswerStatus::Ok, payload);
+  if (bytes.empty()) bytes = EncodeInstanceAnswer(AnswerStatus::Failed, "answer too large");
+  const auto event = std::make_shared<const std::string>(std::move(bytes));
+  for (RequestChannel* channel : live) channel->m_pConnection->Write(event);
 }
 
 SingleInstance::SingleInstance(QString socketPath, QObject* parent)
@@ -217,6 +265,13 @@ void SingleInstance::OnNewConnection() {
       continue;
     }
     auto* connection = new LocalConnection(fd, kMaxAddRequestSize + 1, this);
+    if (!HasRoomForConnection()) {
+      connection->IgnoreIncoming();
+      connection->Write(EncodeInstanceAnswer(
+          AnswerStatus::Failed, "too many connections to Tolvane at once; try again later"));
+      connection->CloseAfterWriting();
+      continue;
+    }
     // A peer that never finishes its request is cut off.
     auto* deadline = new QTimer(connection);
     deadline->setObjectName(QLatin1String(kDeadlineName));
@@ -228,13 +283,24 @@ void SingleInstance::OnNewConnection() {
   }
 }
 
+bool SingleInstance::HasRoomForConnection() const {
+  int open = 0;
+  for (const LocalConnection* c : findChildren<LocalConnection*>(Qt::FindDirectChildrenOnly)) {
+    if (c->IsOpen()) ++open;
+  }
+  // The connection just accepted counts too.
+  return open <= kMaxConnections;
+}
+
 void SingleInstance::OnBytesReceived(LocalConnection* connection) {
   const std::string_view bytes = connection->Received();
   const RequestFrame frame = CheckRequestFrame(bytes);
-  if (frame == RequestFrame::Incomplete) return;
-  const std::optional<InstanceRequest> request =
-      frame == RequestFrame::Complete ? ParseInstanceRequest(bytes) : std::nullopt;
-  if (!request) {
+  if (frame == RequestFrame::Incomplete) {
+    // Room for the whole message at once, so that a large one is not copied as it grows.
+    connection->ReserveReceived(AnnouncedRequestSize(bytes));
+    return;
+  }
+  if (frame == RequestFrame::Invalid) {
     connection->Abort();
     return;
   }
@@ -243,7 +309,31 @@ void SingleInstance::OnBytesReceived(LocalConnection* connection) {
   }
   // The request is whole: whatever the peer sends from now on is not taken.
   disconnect(connection, &LocalConnection::BytesReceived, this, nullptr);
+  std::string message = connection->TakeReceived();
   connection->IgnoreIncoming();
+  if (message.size() < kParseOffThreadSize) {
+    OnRequest(connection, ParseInstanceRequest(message));
+    return;
+  }
+  // A large text is checked and copied out on another thread; the window's thread only
+  // takes the result, if the connection is still there by then.
+  QThreadPool::globalInstance()->start(
+      [self = QPointer<SingleInstance>(this), peer = QPointer<LocalConnection>(connection),
+       message = std::move(message)]() mutable {
+        auto request = std::make_shared<std::optional<InstanceRequest>>(
+            ParseInstanceRequest(message));
+        std::string().swap(message);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, peer, request] {
+          if (self && peer && peer->IsOpen()) self->OnRequest(peer, std::move(*request));
+        }, Qt::QueuedConnection);
+      });
+}
+
+void SingleInstance::OnRequest(LocalConnection* connection, std::optional<InstanceRequest> request) {
+  if (!request) {
+    connection->Abort();
+    return;
+  }
   auto* channel = new RequestChannel(connection);
   if (request->verb != kOpenVerb) {
     emit ScriptRequestReceived(*request, channel);

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <span>
 
 #include "platform/instance_answer.h"
 #include "platform/instance_request.h"
@@ -33,10 +35,17 @@ class RequestChannel : public QObject {
   void KeepOpen() { m_bKeptOpen = true; }
   // Sends one event of a subscription.
   void Push(std::string_view payload);
+  // Sends one event to each subscription in `channels` as one shared copy, however many
+  // they are. What waits for all subscribers together stays within
+  // kMaxSubscribersBacklog: before the event goes out, those furthest behind are dropped
+  // until the rest fits, and each dropped one is told why.
+  static void PushToAll(std::span<RequestChannel* const> channels, std::string_view payload);
   bool IsHandled() const { return m_bAnswered || m_bKeptOpen; }
 
  private:
   void Write(AnswerStatus status, std::string_view payload);
+  bool IsSubscribed() const;
+  void DropAsTooSlow();
 
   LocalConnection* m_pConnection;
   bool m_bAnswered = false;
@@ -45,6 +54,11 @@ class RequestChannel : public QObject {
 
 // One running program per user. Start either hands a request to the program that
 // already runs, or makes this one the program that answers such requests.
+// All that may wait unread for the subscribers of events, together.
+inline constexpr std::size_t kMaxSubscribersBacklog = 64 * 1024 * 1024;
+// Connections open at once; one more is refused with a message.
+inline constexpr int kMaxConnections = 64;
+
 class SingleInstance : public QObject {
   Q_OBJECT
 
@@ -73,7 +87,8 @@ class SingleInstance : public QObject {
   void RequestReceived(const platform::InstanceRequest& request);
   // Any other well-formed verb, to be answered through `channel` right away (or kept
   // open as a subscription); a request nobody takes is refused as unknown.
-  void ScriptRequestReceived(const platform::InstanceRequest& request,
+  // The receiver may move the request's arguments away.
+  void ScriptRequestReceived(platform::InstanceRequest& request,
                              platform::RequestChannel* channel);
 
  private:
@@ -82,6 +97,8 @@ class SingleInstance : public QObject {
   void StopListening();
   void OnNewConnection();
   void OnBytesReceived(LocalConnection* connection);
+  void OnRequest(LocalConnection* connection, std::optional<InstanceRequest> request);
+  bool HasRoomForConnection() const;
 
   QString m_strSocketPath;
   int m_nRequestTimeoutMs = 5000;

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -134,7 +135,7 @@ TEST_F(SingleInstanceTest, AnswersWellFormedRequestsAndDropsTheRest) {
   const std::string big(8 * 1024 * 1024, 'b');
   // Other verbs go to whoever answers scripts; one nobody takes is refused as unknown.
   QObject::connect(&m_instance, &SingleInstance::ScriptRequestReceived,
-                   [&](const InstanceRequest& request, RequestChannel* channel) {
+                   [&](InstanceRequest& request, RequestChannel* channel) {
                      if (request.verb == "count") channel->Answer(AnswerStatus::Ok, "7");
                      if (request.verb == "big") channel->Answer(AnswerStatus::Ok, big);
                    });
@@ -205,33 +206,71 @@ TEST_F(SingleInstanceTest, PeersThatStallOrLeaveMidRequestAreLetGo) {
 }
 
 TEST_F(SingleInstanceTest, SubscriberThatLeavesOrStopsReadingIsDropped) {
-  QPointer<RequestChannel> watcher;
+  std::vector<QPointer<RequestChannel>> watchers;
   QObject::connect(&m_instance, &SingleInstance::ScriptRequestReceived,
-                   [&](const InstanceRequest&, RequestChannel* channel) {
+                   [&](InstanceRequest&, RequestChannel* channel) {
                      channel->KeepOpen();
-                     watcher = channel;
+                     watchers.emplace_back(channel);
                    });
-  const std::string large(17 * 1024 * 1024, 'x');
-  for (const bool leaves : {true, false}) {
+  const auto pushToAll = [&](const std::string& payload) {
+    std::vector<RequestChannel*> live(watchers.begin(), watchers.end());
+    RequestChannel::PushToAll(live, payload);
+  };
+  {
     Peer peer(m_path);
     ASSERT_TRUE(peer.Write(platform::EncodeInstanceRequest({"watch", {}})));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.isNull(); }, 2000));
-    watcher->Push("one");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watchers.size() == 1; }, 2000));
+    watchers[0]->Push("one");
     const auto event = peer.ReadAnswer();
     ASSERT_TRUE(event);
     EXPECT_EQ(event->payload, "one");
-    if (leaves) {
-      // Pushed before the loop has seen the peer go: an error to drop it, not a signal.
-      peer.Close();
-      watcher->Push("two");
-    } else {
-      // Unread events pile up until the backlog passes 64 MB.
-      for (int i = 0; i < 5 && watcher; ++i) watcher->Push(large);
-    }
-    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.isNull(); }, 2000))
-        << (leaves ? "left" : "stopped reading");
+    // Pushed before the loop has seen the peer go: an error to drop it, not a signal.
+    peer.Close();
+    watchers[0]->Push("two");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watchers[0].isNull(); }, 2000));
     EXPECT_TRUE(NoConnectionLeft(m_instance));
   }
+  // Of two subscribers, the one that stops reading is dropped once the events waiting
+  // for it pass 64 MiB, and is told why; the one that reads gets every event.
+  watchers.clear();
+  Peer stalled(m_path);
+  Peer reading(m_path);
+  ASSERT_TRUE(stalled.Write(platform::EncodeInstanceRequest({"watch", {}})));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return watchers.size() == 1; }, 2000));
+  ASSERT_TRUE(reading.Write(platform::EncodeInstanceRequest({"watch", {}})));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return watchers.size() == 2; }, 2000));
+  const std::string large(17 * 1024 * 1024, 'x');
+  for (int i = 0; i < 5; ++i) {
+    pushToAll(large);
+    const auto event = reading.ReadAnswer();
+    ASSERT_TRUE(event && event->payload.size() == large.size()) << "event " << i;
+  }
+  std::string rest = stalled.ReadUntilClosed(4000);
+  platform::InstanceAnswer answer;
+  int events = 0;
+  while (platform::TakeInstanceAnswer(rest, answer) == platform::AnswerFrame::Complete) {
+    if (answer.status == AnswerStatus::Ok) ++events;
+  }
+  EXPECT_EQ(answer.status, AnswerStatus::Failed) << "dropped without a word";
+  EXPECT_LT(events, 5);
+  EXPECT_TRUE(rest.empty()) << "a torn event";
+  EXPECT_TRUE(watchers[0].isNull());
+  ASSERT_FALSE(watchers[1].isNull()) << "the subscriber that reads was dropped";
+}
+
+TEST_F(SingleInstanceTest, ConnectionsBeyondTheCapAreRefusedWithAReason) {
+  std::vector<std::unique_ptr<Peer>> idle;
+  for (int i = 0; i < platform::kMaxConnections; ++i) {
+    idle.push_back(std::make_unique<Peer>(m_path));
+  }
+  QTest::qWait(50);
+  Peer extra(m_path);
+  std::string answer = extra.ReadUntilClosed();
+  platform::InstanceAnswer refusal;
+  ASSERT_EQ(platform::TakeInstanceAnswer(answer, refusal), platform::AnswerFrame::Complete);
+  EXPECT_EQ(refusal.status, AnswerStatus::Failed);
+  idle.clear();
+  EXPECT_TRUE(NoConnectionLeft(m_instance));
 }
 
 TEST(SingleInstanceStartTest, HandsOverToARunningProgramElseTakesTheSocket) {

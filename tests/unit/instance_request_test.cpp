@@ -85,6 +85,11 @@ TEST(InstanceRequestTest, SizeLimit) {
   const std::string fits(kMaxRequestSize - overhead, 'a');
   EXPECT_EQ(EncodeInstanceRequest({"open", {"/" + fits.substr(1)}}).size(), kMaxRequestSize);
   EXPECT_TRUE(EncodeInstanceRequest({"open", {"/" + fits}}).empty());
+  // An "add" takes a text of exactly 64 MiB, not a byte more.
+  std::string text(kMaxAddTextSize, 'a');
+  EXPECT_EQ(EncodeInstanceRequest({"add", {text}}).size(), kMaxAddRequestSize);
+  text.push_back('a');
+  EXPECT_TRUE(EncodeInstanceRequest({"add", {text}}).empty());
 
   // A header that announces more than the limit is refused before the bytes arrive, as
   // soon as the verb shows it is not an "add".
