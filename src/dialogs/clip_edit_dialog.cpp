@@ -84,12 +84,12 @@ void CClipEditDialog::reject() { done(IDCANCELEDIT); }
 // The raw text, not toPlainText(): that would turn no-break spaces into spaces and the
 // Unicode separators into LF.
 void CClipEditDialog::ReadBox() {
-  m_strEdit = m_boxText.ItemText(m_pTextBox->document()->toRawText());
+  m_strEdit = m_boxText.ItemText(m_pTextBox->document()->toRawText().toUtf8().toStdString());
 }
 
 void CClipEditDialog::WriteBox() {
   m_boxText = EditBoxText(m_strEdit, platform::SystemCodePage(), m_strNewBreak);
-  m_pTextBox->setPlainText(m_boxText.Shown());
+  m_pTextBox->setPlainText(Utf8(m_boxText.Shown()));
 }
 
 void CClipEditDialog::Refuse(const char* text, const char* caption) {
