@@ -122,7 +122,9 @@ std::string EditBoxText::ItemText(std::string_view raw) const {
   const std::vector<std::string_view> neu = SplitParagraphs(raw);
   std::vector<std::string_view> old;
   old.reserve(m_shownLines.size());
-  for (const Span& line : m_shownLines) old.push_back(std::string_view(m_strShown).substr(line.pos, line.size));
+  for (const Span& line : m_shownLines) {
+    old.push_back(std::string_view(m_strShown).substr(line.pos, line.size));
+  }
   const std::size_t n = old.size();
   const std::size_t m = neu.size();
 

@@ -49,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         StepCase{"EmptyTextFindsNothing", kItems, "", -1, true, -1},
         StepCase{"StaleSelectionPastTheEndUp", kItems, "date", 9, false, 4},
         StepCase{"MatchAcrossALineBreak", {"x", "one\r\ntwo"}, "e\r\nt", 0, true, 1},
-        StepCase{"NothingAfterAZeroByteIsFound", {"x", std::string("ab\0cd", 5), "cd"}, "cd", 0, true, 2}),
+        StepCase{"NothingAfterAZeroByteIsFound", {"x", std::string("ab\0cd", 5), "cd"}, "cd", 0,
+                 true, 2}),
     [](const testing::TestParamInfo<StepCase>& info) { return info.param.name; });
 
 struct BoundaryCase {
