@@ -12,8 +12,8 @@ namespace view {
 inline constexpr std::size_t kMaxDisplayBytes = 260;
 inline constexpr std::size_t kCutBytes = 256;
 
-// The part of an item that is shown, found and compared: its bytes up to the first zero
-// byte. An item loaded from a file may hold more; it keeps them, unseen.
+// What of an item is shown, found and compared: its bytes before the first zero byte.
+// An item loaded from a file may hold more; it keeps them, unseen.
 inline std::string_view TextBeforeZero(std::string_view item) {
   return item.substr(0, item.find('\0'));
 }
