@@ -14,6 +14,7 @@
 #include "resources/dialog_layouts.h"
 #include "resources/help_texts.h"
 #include "resources/messages.h"
+#include "view/display_line.h"
 
 namespace dialogs {
 namespace {
@@ -35,7 +36,7 @@ CClipEditDialog::CClipEditDialog(QWidget* parent, const std::string& itemText)
     m_strEdit.clear();
     fw::AppMessageBox(Utf8(res::kMsgNoMemoryEditText), platform::MbIcon::Stop);
   }
-  m_strNewBreak = EditBoxText::BreakFor(itemText);
+  m_strNewBreak = EditBoxText::BreakFor(std::string(view::TextBeforeZero(itemText)));
 
   const res::DialogLayout* layout = res::FindDialogLayout(res::IDD_CLIP_EDIT);
   const DialogUnits units(font());
@@ -84,12 +85,15 @@ void CClipEditDialog::reject() { done(IDCANCELEDIT); }
 // The raw text, not toPlainText(): that would turn no-break spaces into spaces and the
 // Unicode separators into LF.
 void CClipEditDialog::ReadBox() {
-  m_strEdit = m_boxText.ItemText(m_pTextBox->document()->toRawText());
+  m_strEdit = m_boxText.ItemText(m_pTextBox->document()->toRawText().toUtf8().toStdString());
 }
 
+// An item loaded from a file may hold a zero byte: the box shows what the list shows, the
+// text before it.
 void CClipEditDialog::WriteBox() {
-  m_boxText = EditBoxText(m_strEdit, platform::SystemCodePage(), m_strNewBreak);
-  m_pTextBox->setPlainText(m_boxText.Shown());
+  m_boxText = EditBoxText(std::string(view::TextBeforeZero(m_strEdit)), platform::SystemCodePage(),
+                          m_strNewBreak);
+  m_pTextBox->setPlainText(Utf8(m_boxText.Shown()));
 }
 
 void CClipEditDialog::Refuse(const char* text, const char* caption) {
@@ -108,7 +112,7 @@ void CClipEditDialog::EndWithEditedText(int result, const char* sameTextMessage)
     Refuse(res::kMsgEnterText, res::kCaptionNoText);
     return;
   }
-  if (sameTextMessage && m_strEdit == m_strItem) {
+  if (sameTextMessage && view::SameText(m_strEdit, m_strItem)) {
     Refuse(sameTextMessage, res::kCaptionSameText);
     return;
   }

@@ -1,14 +1,20 @@
 #include "dialogs/edit_box_text.h"
 
 #include <algorithm>
-#include <string_view>
+#include <cstdint>
+#include <functional>
 #include <utility>
 
 namespace dialogs {
 namespace {
 
-constexpr QChar kParagraph(0x2029);
 constexpr std::string_view kParagraphUtf8 = "\xE2\x80\xA9";
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// The middle of two texts is matched line by line only while its table stays this small
+// (8 MB, a few milliseconds): beyond it only the common leading and trailing lines are
+// kept. The longest common run is then at most 2,048 lines, which a 16-bit cell holds.
+constexpr std::size_t kMaxMatchCells = std::size_t{1} << 22;
 
 // The length of the line break at `pos` that the box turns into a paragraph break, 0 if
 // there is none. Break bytes are ASCII (never a CP932 trail byte), and U+2029 exists only
@@ -23,13 +29,56 @@ std::size_t BreakLength(std::string_view text, std::size_t pos, platform::CodePa
   return 0;
 }
 
-QString FromBytes(std::string_view bytes, platform::CodePage cp) {
-  const std::string utf8 = platform::ToUtf8(bytes, cp);
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+std::vector<std::string_view> SplitParagraphs(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find(kParagraphUtf8, start)) != std::string_view::npos;) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + kParagraphUtf8.size();
+  }
+  lines.push_back(text.substr(start));
+  return lines;
 }
 
-std::string ToBytes(QStringView text, platform::CodePage cp) {
-  return platform::FromUtf8(text.toUtf8().toStdString(), cp);
+using Match = std::pair<std::size_t, std::size_t>;  // (old line, new line)
+
+// Appends the pairs of a longest common run of lines of old[a0, a1) and neu[b0, b1), in
+// order; appends nothing when the table would be too large.
+void MatchMiddle(const std::vector<std::string_view>& old, std::size_t a0, std::size_t a1,
+                 const std::vector<std::string_view>& neu, std::size_t b0, std::size_t b1,
+                 std::vector<Match>& matches) {
+  const std::size_t rows = a1 - a0;
+  const std::size_t cols = b1 - b0;
+  if (rows == 0 || cols == 0 || (rows + 1) * (cols + 1) > kMaxMatchCells) return;
+  std::vector<std::size_t> oldHash(rows);
+  std::vector<std::size_t> newHash(cols);
+  const std::hash<std::string_view> hash;
+  for (std::size_t i = 0; i < rows; ++i) oldHash[i] = hash(old[a0 + i]);
+  for (std::size_t j = 0; j < cols; ++j) newHash[j] = hash(neu[b0 + j]);
+  const auto same = [&](std::size_t i, std::size_t j) {
+    return oldHash[i] == newHash[j] && old[a0 + i] == neu[b0 + j];
+  };
+
+  // run[i][j]: the longest common run of old lines from i and new lines from j.
+  const std::size_t width = cols + 1;
+  std::vector<std::uint16_t> run((rows + 1) * width, 0);
+  for (std::size_t i = rows; i-- > 0;) {
+    for (std::size_t j = cols; j-- > 0;) {
+      run[i * width + j] = same(i, j) ? static_cast<std::uint16_t>(run[(i + 1) * width + j + 1] + 1)
+                                      : std::max(run[(i + 1) * width + j], run[i * width + j + 1]);
+    }
+  }
+  for (std::size_t i = 0, j = 0; i < rows && j < cols;) {
+    if (same(i, j)) {
+      matches.emplace_back(a0 + i, b0 + j);
+      ++i;
+      ++j;
+    } else if (run[(i + 1) * width + j] >= run[i * width + j + 1]) {
+      ++i;
+    } else {
+      ++j;
+    }
+  }
 }
 
 }  // namespace
@@ -51,9 +100,12 @@ EditBoxText::EditBoxText(std::string text, platform::CodePage cp, std::string ne
   }
   m_lines.push_back({lineStart, all.size() - lineStart});
 
+  m_shownLines.reserve(m_lines.size());
   for (std::size_t i = 0; i < m_lines.size(); ++i) {
-    if (i > 0) m_strShown += kParagraph;
-    m_strShown += FromBytes(all.substr(m_lines[i].pos, m_lines[i].size), cp);
+    if (i > 0) m_strShown += kParagraphUtf8;
+    const std::string line = platform::ToUtf8(all.substr(m_lines[i].pos, m_lines[i].size), cp);
+    m_shownLines.push_back({m_strShown.size(), line.size()});
+    m_strShown += line;
   }
 }
 
@@ -64,52 +116,76 @@ std::string EditBoxText::BreakFor(const std::string& item) {
   return pos + 1 < item.size() && item[pos + 1] == '\n' ? "\r\n" : "\r";
 }
 
-void EditBoxText::AppendSpan(std::string& out, const Span& span) const {
-  out.append(m_strText, span.pos, span.size);
-}
-
-std::string EditBoxText::ItemText(const QString& raw) const {
+std::string EditBoxText::ItemText(std::string_view raw) const {
   if (raw == m_strShown) return m_strText;
 
-  // What lies in the common start or the common end of the shown and the current text is
-  // untouched: its lines and breaks map to the item's, counted from the start or the end.
-  const QString& old = m_strShown;
-  const qsizetype common = std::min(old.size(), raw.size());
-  qsizetype prefix = 0;
-  while (prefix < common && old[prefix] == raw[prefix]) ++prefix;
-  qsizetype suffix = 0;
-  while (suffix < common - prefix && old[old.size() - 1 - suffix] == raw[raw.size() - 1 - suffix]) {
-    ++suffix;
+  const std::vector<std::string_view> neu = SplitParagraphs(raw);
+  std::vector<std::string_view> old;
+  old.reserve(m_shownLines.size());
+  for (const Span& line : m_shownLines) {
+    old.push_back(std::string_view(m_strShown).substr(line.pos, line.size));
   }
-  const qsizetype suffixStart = raw.size() - suffix;
-  const qsizetype rawBreaks = raw.count(kParagraph);
-  const qsizetype oldBreaks = static_cast<qsizetype>(m_breaks.size());
+  const std::size_t n = old.size();
+  const std::size_t m = neu.size();
+
+  // The untouched lines: the common leading and trailing ones, then a longest common run
+  // of the lines between them.
+  const std::size_t common = std::min(n, m);
+  std::size_t lead = 0;
+  while (lead < common && old[lead] == neu[lead]) ++lead;
+  std::size_t trail = 0;
+  while (trail < common - lead && old[n - 1 - trail] == neu[m - 1 - trail]) ++trail;
+  std::vector<Match> matches;
+  for (std::size_t i = 0; i < lead; ++i) matches.emplace_back(i, i);
+  MatchMiddle(old, lead, n - trail, neu, lead, m - trail, matches);
+  for (std::size_t k = trail; k > 0; --k) matches.emplace_back(n - k, m - k);
+
+  // Breaks around the edited stretches. Between two untouched lines (an old line i1 and
+  // i2, new j1 and j2, with the edited lines between them) stand the breaks after i1 ..
+  // after i2 - 1 of the item and after j1 .. after j2 - 1 of the box. The break next to
+  // the untouched line above keeps its bytes, and so do as many of the others as the
+  // stretch's old and new line counts have in common, from its end: a line typed into a
+  // stretch takes the new kind of break. The stretch after the last untouched line is
+  // anchored at the end of the text instead. Positions before the first line and after
+  // the last stand for no break; they only ever pair with each other.
+  std::vector<std::size_t> keptLine(m, kNone);
+  std::vector<std::size_t> keptBreak(m - 1, kNone);
+  const auto keep = [&](std::ptrdiff_t newBreak, std::ptrdiff_t oldBreak) {
+    if (newBreak >= 0 && static_cast<std::size_t>(newBreak) + 1 < m && oldBreak >= 0 &&
+        static_cast<std::size_t>(oldBreak) + 1 < n) {
+      keptBreak[static_cast<std::size_t>(newBreak)] = static_cast<std::size_t>(oldBreak);
+    }
+  };
+  std::ptrdiff_t i1 = -1;
+  std::ptrdiff_t j1 = -1;
+  matches.emplace_back(n, m);
+  for (const auto& [oldLine, newLine] : matches) {
+    const auto i2 = static_cast<std::ptrdiff_t>(oldLine);
+    const auto j2 = static_cast<std::ptrdiff_t>(newLine);
+    const std::ptrdiff_t both = std::min(i2 - i1 - 1, j2 - j1 - 1);
+    if (oldLine < n) {
+      keptLine[newLine] = oldLine;
+      keep(j1, i1);
+      for (std::ptrdiff_t t = 0; t < both; ++t) keep(j2 - 1 - t, i2 - 1 - t);
+    } else {
+      keep(j2 - 1, i2 - 1);
+      for (std::ptrdiff_t t = 0; t < both; ++t) keep(j1 + t, i1 + t);
+    }
+    i1 = i2;
+    j1 = j2;
+  }
 
   std::string out;
-  out.reserve(m_strText.size() + static_cast<std::size_t>(raw.size() - prefix - suffix) * 3);
-  qsizetype line = 0;
-  qsizetype start = 0;
-  while (true) {
-    qsizetype end = raw.indexOf(kParagraph, start);
-    const bool last = end < 0;
-    if (last) end = raw.size();
-    if (!last && end < prefix) {
-      AppendSpan(out, m_lines[static_cast<std::size_t>(line)]);
-    } else if (line > 0 && start - 1 >= suffixStart) {
-      AppendSpan(out, m_lines[static_cast<std::size_t>(oldBreaks - (rawBreaks - line))]);
-    } else {
-      out += ToBytes(QStringView(raw).mid(start, end - start), m_cp);
+  out.reserve(m_strText.size() + raw.size());
+  for (std::size_t j = 0; j < m; ++j) {
+    if (j > 0) {
+      const std::size_t b = keptBreak[j - 1];
+      if (b == kNone) out += m_strNewBreak;
+      else out.append(m_strText, m_breaks[b].pos, m_breaks[b].size);
     }
-    if (last) break;
-    if (end < prefix) {
-      AppendSpan(out, m_breaks[static_cast<std::size_t>(line)]);
-    } else if (end >= suffixStart) {
-      AppendSpan(out, m_breaks[static_cast<std::size_t>(oldBreaks - (rawBreaks - line))]);
-    } else {
-      out += m_strNewBreak;
-    }
-    ++line;
-    start = end + 1;
+    const std::size_t i = keptLine[j];
+    if (i == kNone) out += platform::FromUtf8(neu[j], m_cp);
+    else out.append(m_strText, m_lines[i].pos, m_lines[i].size);
   }
   return out;
 }

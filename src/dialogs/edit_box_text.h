@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -13,8 +13,9 @@ namespace dialogs {
 // The box keeps lines as paragraphs: a lone CR, LF, CRLF and U+2029 all become the same
 // paragraph break there, and Qt's plain-text conversions change no-break spaces and the
 // Unicode separators. So the item's own lines and breaks are kept here, and reading the
-// box back gives every line and break the user did not touch byte for byte; only what
-// was typed or pasted is converted from the box.
+// box back gives every line and break the user did not touch byte for byte, wherever
+// and in how many places the text was edited; only what was typed or pasted is
+// converted from the box. Box texts are UTF-8 with U+2029 between paragraphs.
 class EditBoxText {
  public:
   EditBoxText() = default;
@@ -25,23 +26,23 @@ class EditBoxText {
   static std::string BreakFor(const std::string& item);
 
   // The text to put into the box: the lines, separated by paragraph separators.
-  const QString& Shown() const { return m_strShown; }
-  // The item's bytes for the box's raw text (paragraphs separated by U+2029).
-  std::string ItemText(const QString& raw) const;
+  const std::string& Shown() const { return m_strShown; }
+  // The item's bytes for the box's raw text.
+  std::string ItemText(std::string_view raw) const;
 
  private:
   struct Span {
     std::size_t pos = 0;
     std::size_t size = 0;
   };
-  void AppendSpan(std::string& out, const Span& span) const;
 
   std::string m_strText;
   platform::CodePage m_cp = platform::CodePage::Utf8;
   std::string m_strNewBreak = "\n";
-  std::vector<Span> m_lines;   // m_lines.size() == m_breaks.size() + 1
-  std::vector<Span> m_breaks;
-  QString m_strShown;
+  std::vector<Span> m_lines;   // in m_strText; m_lines.size() == m_breaks.size() + 1
+  std::vector<Span> m_breaks;  // in m_strText
+  std::string m_strShown;
+  std::vector<Span> m_shownLines;  // in m_strShown, one per line
 };
 
 }  // namespace dialogs

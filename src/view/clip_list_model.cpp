@@ -163,7 +163,7 @@ int ClipListModel::rowCount(const QModelIndex& parent) const {
 }
 
 bool ClipListModel::IsMarked(int row) const {
-  return m_pClipText && m_pList->GetAt(row) == *m_pClipText;
+  return m_pClipText && SameText(m_pList->GetAt(row), *m_pClipText);
 }
 
 std::string ClipListModel::DisplayLine(int row) const {

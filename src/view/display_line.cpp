@@ -21,6 +21,7 @@ std::size_t BreakLength(std::string_view text, std::size_t pos) {
 }  // namespace
 
 std::string BuildDisplayLine(std::string_view item, bool marked, platform::CodePage cp) {
+  item = TextBeforeZero(item);
   const std::string_view marker = marked ? platform::MarkerBytes(cp) : kNoMarker;
   const bool whole = item.size() <= kMaxDisplayBytes - kMarkerBytes;
   const std::size_t textBytes =

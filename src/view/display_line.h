@@ -12,7 +12,19 @@ namespace view {
 inline constexpr std::size_t kMaxDisplayBytes = 260;
 inline constexpr std::size_t kCutBytes = 256;
 
-// The list line of an item: the marker "◎" when marked, else two blanks, then the text.
+// What of an item is shown, found and compared: its bytes before the first zero byte.
+// An item loaded from a file may hold more; it keeps them, unseen.
+inline std::string_view TextBeforeZero(std::string_view item) {
+  return item.substr(0, item.find('\0'));
+}
+
+// Text equality: the same bytes up to the first zero byte of each.
+inline bool SameText(std::string_view a, std::string_view b) {
+  return TextBeforeZero(a) == TextBeforeZero(b);
+}
+
+// The list line of an item: the marker "◎" when marked, else two blanks, then the text
+// before its first zero byte.
 // A line longer than kMaxDisplayBytes keeps its first kCutBytes (without splitting a
 // character) followed by "...".
 std::string BuildDisplayLine(std::string_view item, bool marked, platform::CodePage cp);

@@ -8,6 +8,7 @@
 #endif
 
 #include "document/clip_list.h"
+#include "view/display_line.h"
 
 namespace view {
 
@@ -66,13 +67,13 @@ int SearchList(const doc::CClipList& list, std::string_view text, int selected, 
   const ItemMatcher matcher(text, cp);
   if (down) {
     for (int i = std::max(selected + 1, 0); i < count; ++i) {
-      if (matcher.Contains(list.GetAt(i))) return i;
+      if (matcher.Contains(TextBeforeZero(list.GetAt(i)))) return i;
     }
     return -1;
   }
   const int start = selected < 0 || selected > count ? count - 1 : selected - 1;
   for (int i = start; i >= 0; --i) {
-    if (matcher.Contains(list.GetAt(i))) return i;
+    if (matcher.Contains(TextBeforeZero(list.GetAt(i)))) return i;
   }
   return -1;
 }

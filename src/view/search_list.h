@@ -34,7 +34,7 @@ class ItemMatcher {
 // none). Downward the items after the selection are tested in order, from the first item
 // when none is selected; upward the items before it in reverse order, from the last item
 // when none is selected. The selected item itself is never tested and the search does not
-// wrap around.
+// wrap around. An item is searched up to its first zero byte, as far as it is shown.
 int SearchList(const doc::CClipList& list, std::string_view text, int selected, bool down,
                platform::CodePage cp);
 

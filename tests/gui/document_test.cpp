@@ -540,7 +540,7 @@ TEST_F(DocumentTest, LongItemsAreShortenedForDisplay) {
 
 TEST_F(DocumentTest, EveryDuplicateOfTheClipboardTextIsMarked) {
   doc::CTolvaneDoc* doc = ActiveDoc();
-  Fill(doc, {"dup", "other", "dup", "", "dup "});
+  Fill(doc, {"dup", "other", "dup", "", "dup ", std::string("dup\0x", 5)});
   ASSERT_TRUE(Run(res::ID_CLIP_AUTO_PASTE));
   Copy("dup");
   view::CTolvaneView* view = ActiveView();
@@ -549,6 +549,7 @@ TEST_F(DocumentTest, EveryDuplicateOfTheClipboardTextIsMarked) {
   EXPECT_EQ(Line(view, 2), kMarker + "dup");
   EXPECT_EQ(Line(view, 3), "  ");
   EXPECT_EQ(Line(view, 4), "  dup ");
+  EXPECT_EQ(Line(view, 5), kMarker + "dup");
 
   // With no text on the clipboard only an empty item equals it.
   m_pClipboard->SimulateClear();

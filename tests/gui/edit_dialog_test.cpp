@@ -162,7 +162,7 @@ TEST_F(EditDialogTest, UnchangedCrLfItemIsTheSameText) {
 
 struct ExactCase {
   const char* name;
-  const char* item;
+  std::string item;
   QTextCursor::MoveOperation move;  // where the typing starts
   const char* keys;                 // '\n' presses Return, '\b' Backspace
   int button;
@@ -214,6 +214,9 @@ INSTANTIATE_TEST_SUITE_P(
         ExactCase{"ParagraphSeparatorTransfer", "x\u2029y", kEnd, "", kTransfer, CClipEditDialog::IDTRANSFER, "x\u2029y", ""},
         ExactCase{"LoneCrTransfer", "p\rq", kEnd, "", kTransfer, CClipEditDialog::IDTRANSFER, "p\rq", ""},
         ExactCase{"MixedBreaksTransfer", "m1\r\nm2\nm3", kEnd, "", kTransfer, CClipEditDialog::IDTRANSFER, "m1\r\nm2\nm3", ""},
+        // The box holds what the list shows: the text before a zero byte.
+        ExactCase{"ZeroByteTransfer", {"ab\0cd", 5}, kEnd, "", kTransfer, CClipEditDialog::IDTRANSFER, "ab", ""},
+        ExactCase{"ZeroByteUpdateIsTheSameText", {"ab\0cd", 5}, kEnd, "", kUpdate, kRefused, "", kSameUpdate},
         // Edited.
         ExactCase{"NbspAndLineSeparatorEdited", "a\u00A0b\u2028c", kEnd, "d", kUpdate, CClipEditDialog::IDUPDATE, "a\u00A0b\u2028cd", ""},
         ExactCase{"MixedBreaksEditedAtTheStart", "m1\r\nm2\nm3", kStart, "0", kUpdate, CClipEditDialog::IDUPDATE, "0m1\r\nm2\nm3", ""},

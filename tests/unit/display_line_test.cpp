@@ -16,6 +16,10 @@ TEST(DisplayLineTest, ShortItemsStayWhole) {
   EXPECT_EQ(BuildDisplayLine("", false, CodePage::Utf8), "  ");
   EXPECT_EQ(BuildDisplayLine("", true, CodePage::Utf8), kMarkerUtf8);
   EXPECT_EQ(BuildDisplayLine("a\tb\r\nc", true, CodePage::Cp932), kMarkerCp932 + "a\tb\r\nc");
+  // Only the text before a zero byte is shown, and only it counts for the length limit.
+  EXPECT_EQ(BuildDisplayLine(std::string("ab\0cd", 5), false, CodePage::Utf8), "  ab");
+  const std::string zeroThenLong = "x" + std::string(1, '\0') + std::string(300, 'y');
+  EXPECT_EQ(BuildDisplayLine(zeroThenLong, true, CodePage::Cp932), kMarkerCp932 + "x");
 }
 
 struct LimitCase {

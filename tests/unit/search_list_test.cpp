@@ -48,7 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
         StepCase{"FullWidthIsNotHalfWidth", {"x", "ＡＢＣ", "ｶﾅ", "カナ"}, "カナ", 0, true, 3},
         StepCase{"EmptyTextFindsNothing", kItems, "", -1, true, -1},
         StepCase{"StaleSelectionPastTheEndUp", kItems, "date", 9, false, 4},
-        StepCase{"MatchAcrossALineBreak", {"x", "one\r\ntwo"}, "e\r\nt", 0, true, 1}),
+        StepCase{"MatchAcrossALineBreak", {"x", "one\r\ntwo"}, "e\r\nt", 0, true, 1},
+        StepCase{"NothingAfterAZeroByteIsFound", {"x", std::string("ab\0cd", 5), "cd"}, "cd", 0,
+                 true, 2}),
     [](const testing::TestParamInfo<StepCase>& info) { return info.param.name; });
 
 struct BoundaryCase {
