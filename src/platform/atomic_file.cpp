@@ -80,13 +80,34 @@ bool IsOurTempName(std::string_view name, std::string_view targetName) {
 
 }  // namespace
 
+int OpenRegularFile(const std::string& path, int flags) {
+  // O_NONBLOCK keeps open() from waiting for a FIFO's writer or a device; it is cleared
+  // again once the file is known to be a regular one.
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat info {};
+  int error = 0;
+  if (::fstat(fd, &info) != 0) {
+    error = errno;
+  } else if (!S_ISREG(info.st_mode)) {
+    error = S_ISDIR(info.st_mode) ? EISDIR : ENXIO;
+  } else if ((flags & O_NONBLOCK) == 0 &&
+             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    error = errno;
+  }
+  if (error == 0) return fd;
+  ::close(fd);
+  errno = error;
+  return -1;
+}
+
 FileReadResult ReadRegularFile(const std::string& path, std::size_t maxSize,
                                std::string& content) {
   content.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  const int fd = OpenRegularFile(path, O_RDONLY);
   if (fd < 0) return errno == ENOENT ? FileReadResult::Missing : FileReadResult::Failed;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+  if (::fstat(fd, &info) != 0 || info.st_size < 0 ||
       static_cast<unsigned long long>(info.st_size) > maxSize) {
     ::close(fd);
     return FileReadResult::Failed;

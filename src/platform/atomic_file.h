@@ -8,6 +8,12 @@ namespace platform {
 
 enum class FileReadResult { Ok, Missing, Failed };
 
+// Opens `path` with `flags` (O_RDONLY, O_RDWR, ...) without ever blocking on a FIFO or a
+// device, and only when it names a regular file (links followed). Returns the descriptor,
+// or -1 with errno set: EISDIR for a folder, ENXIO for any other file that is not a
+// regular one (a socket's own open fails with ENXIO too).
+int OpenRegularFile(const std::string& path, int flags);
+
 // Reads a regular file of at most maxSize bytes whole. Opening never blocks and nothing
 // but a regular file is read, so a path that names a FIFO or a device (also through a
 // symbolic link) fails at once instead of hanging or reading without end. Missing when

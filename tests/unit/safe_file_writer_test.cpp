@@ -3,7 +3,9 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -166,9 +168,17 @@ TEST(SafeFileWriterLimitsTest, AFullDiskIsReportedAndKeepsTheOldFile) {
   EXPECT_EQ(Entries(fs.Dir()), std::vector<std::string>{"list.tvn"});
 }
 
-TEST_F(SafeFileWriterTest, LoadingReportsMissingFilesFoldersAndEmptyFiles) {
+TEST_F(SafeFileWriterTest, LoadingReadsOnlyRegularFilesAndReportsTheRest) {
   Put(m_dir + "/empty.tvn", "");
   Put(m_dir + "/full.tvn", "abc");
+  ASSERT_EQ(::mkfifo((m_dir + "/fifo.tvn").c_str(), 0600), 0);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = m_dir + "/socket.tvn";
+  ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
   std::string read;
   const auto reader = [&](CArchive& ar) {
     read.resize(ar.BytesLeft());
@@ -177,20 +187,27 @@ TEST_F(SafeFileWriterTest, LoadingReportsMissingFilesFoldersAndEmptyFiles) {
   EXPECT_FALSE(LoadFile(m_dir + "/empty.tvn", reader));
   EXPECT_TRUE(LoadFile(m_dir + "/full.tvn", reader));
   EXPECT_EQ(read, "abc");
-  const std::pair<std::string, FileCause> failures[] = {
-      {m_dir + "/missing.tvn", FileCause::fileNotFound},
-      {m_dir, FileCause::accessDenied},
-      {m_dir + "/full.tvn/x", FileCause::badPath},
+  const auto fileError = [](FileCause cause) { return kFileErrorTextBase + unsigned(cause); };
+  const std::pair<std::string, unsigned> failures[] = {
+      {m_dir + "/missing.tvn", fileError(FileCause::fileNotFound)},
+      {m_dir, fileError(FileCause::accessDenied)},
+      {m_dir + "/full.tvn/x", fileError(FileCause::badPath)},
+      // Nothing that is no regular file holds a list, and opening one must not wait.
+      {m_dir + "/fifo.tvn", kUnexpectedFormatTextId},
+      {socketPath, kUnexpectedFormatTextId},
+      {"/dev/zero", kUnexpectedFormatTextId},
   };
-  for (const auto& [path, cause] : failures) {
+  for (const auto& [path, textId] : failures) {
     try {
       LoadFile(path, reader);
       ADD_FAILURE() << path;
-    } catch (const CFileException& e) {
-      EXPECT_EQ(e.m_cause, cause) << path;
-      EXPECT_EQ(e.m_strFileName, path);
+    } catch (...) {
+      const FailureReport report = ReportForFailure(std::current_exception(), path, 0);
+      EXPECT_EQ(report.textId, textId) << path;
+      EXPECT_EQ(report.path, path);
     }
   }
+  ::close(listener);
 }
 
 }  // namespace
