@@ -101,6 +101,10 @@ int OpenRegularFile(const std::string& path, int flags) {
   return -1;
 }
 
+bool MayWriteFile(const std::string& path) {
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
 FileReadResult ReadRegularFile(const std::string& path, std::size_t maxSize,
                                std::string& content) {
   content.clear();
@@ -162,6 +166,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
 
   struct stat old {};
   const bool hadFile = ::stat(target.c_str(), &old) == 0;
+  if (hadFile && !MayWriteFile(target)) return false;
 
   std::string temp;
   int fd = -1;

@@ -14,6 +14,11 @@ enum class FileReadResult { Ok, Missing, Failed };
 // regular one (a socket's own open fails with ENXIO too).
 int OpenRegularFile(const std::string& path, int flags);
 
+// Whether this process, with its effective ids, may write the existing file at `path`.
+// Renaming a file over another ignores the replaced file's own permission bits; writers
+// ask this first so that a read-only file stays as it is.
+bool MayWriteFile(const std::string& path);
+
 // Reads a regular file of at most maxSize bytes whole. Opening never blocks and nothing
 // but a regular file is read, so a path that names a FIFO or a device (also through a
 // symbolic link) fails at once instead of hanging or reading without end. Missing when
