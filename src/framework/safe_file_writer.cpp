@@ -1,6 +1,7 @@
 #include "framework/safe_file_writer.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +45,9 @@ class TempFile {
       errno = error;
       return false;
     }
+    // The lock tells a cleaner of another run that this file is still being written; it
+    // goes with the process, so the file of a killed save is free to be removed.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
     return true;
   }
   ~TempFile() {
@@ -155,6 +159,12 @@ std::string ResolveSaveTarget(const std::string& path) {
   throw CFileException(FileCause::badPath, ELOOP, path);
 }
 
+int RemoveStaleSaveTempFiles(const std::string& path, int minAgeSeconds) {
+  return platform::RemoveUnlockedOldFiles(
+      DirectoryOf(ResolveSaveTarget(path)),
+      [](std::string_view name) { return name.starts_with(kSaveTempPrefix); }, minAgeSeconds);
+}
+
 void SaveFileSafely(const std::string& path, const std::function<void(CArchive&)>& write) {
   const std::string target = ResolveSaveTarget(path);
   struct stat st;
@@ -162,6 +172,7 @@ void SaveFileSafely(const std::string& path, const std::function<void(CArchive&)
   if (exists && !platform::MayWriteFile(target)) {
     throw CFileException(FileCause::accessDenied, EACCES, path);
   }
+  RemoveStaleSaveTempFiles(target);
   TempFile temp;
   if (!temp.Create(target)) {
     const int error = errno;

@@ -192,18 +192,27 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
 
 int RemoveStaleTempFiles(const std::string& path, int minAgeSeconds) {
   const std::string target = FollowSymbolicLinks(path);
-  const std::string folder = ParentFolder(target);
   const std::string targetName = FileName(target);
+  return RemoveUnlockedOldFiles(
+      ParentFolder(target),
+      [&targetName](std::string_view name) { return IsOurTempName(name, targetName); },
+      minAgeSeconds);
+}
+
+int RemoveUnlockedOldFiles(const std::string& folder,
+                           const std::function<bool(std::string_view name)>& isOurs,
+                           int minAgeSeconds) {
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return 0;
   const std::time_t now = std::time(nullptr);
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
-    if (!IsOurTempName(entry->d_name, targetName)) continue;
+    if (!isOurs(entry->d_name)) continue;
     const std::string temp = folder + "/" + entry->d_name;
     const int fd = ::open(temp.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) continue;
     struct stat info {};
+    // A young file may be one whose writer has not taken its lock yet.
     const bool stale = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
                        now - info.st_mtime >= minAgeSeconds &&
                        ::flock(fd, LOCK_EX | LOCK_NB) == 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -39,5 +40,12 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content);
 // when its writer was killed: our own name pattern only, only files at least minAgeSeconds
 // old and not locked by a writer. Returns how many were removed.
 int RemoveStaleTempFiles(const std::string& path, int minAgeSeconds);
+
+// The rule for every temporary file a killed writer of ours may have left: in `folder`,
+// removes the regular files whose names `isOurs` accepts that are at least minAgeSeconds
+// old and not locked (flock) by a writer that is still at work. Returns how many went.
+int RemoveUnlockedOldFiles(const std::string& folder,
+                           const std::function<bool(std::string_view name)>& isOurs,
+                           int minAgeSeconds);
 
 }  // namespace platform
