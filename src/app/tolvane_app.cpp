@@ -23,6 +23,7 @@
 #include "framework/doc_manager.h"
 #include "framework/document.h"
 #include "framework/file_loader.h"
+#include "framework/safe_file_writer.h"
 #include "framework/mdi_child_wnd.h"
 #include "framework/doc_template.h"
 #include "platform/clipboard_port.h"
@@ -167,6 +168,7 @@ void CTolvaneApp::OpenStartupFile() {
   fw::CMDIChildWnd* active = m_pFrame->MDIGetActive();
   // A failure has been reported by the open flow; start-up goes on without the file.
   DocManager().OpenDocumentFile(path);
+  fw::RemoveStaleSaveTempFiles(m_pFrame->m_strStartupFile);
   if (active && m_pFrame->MDIGetActive() != active) m_pFrame->MDIActivate(active);
 }
 
@@ -231,6 +233,8 @@ bool CTolvaneApp::ProcessShellCommand(const fw::CCommandLineInfo& info) {
       bool opened = false;
       for (const std::string& name : NamedFiles(info)) {
         opened = DocManager().OpenDocumentFile(QString::fromStdString(name)) || opened;
+        // What killed saves of this list left beside it goes now.
+        fw::RemoveStaleSaveTempFiles(name);
       }
       return opened;
     }

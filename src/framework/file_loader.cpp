@@ -1,12 +1,12 @@
 #include "framework/file_loader.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "framework/file_exception.h"
+#include "platform/atomic_file.h"
 
 namespace fw {
 namespace {
@@ -28,11 +28,12 @@ class FileDescriptor {
 }  // namespace
 
 bool LoadFile(const std::string& path, const std::function<void(CArchive&)>& read) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.Get() < 0) throw CFileException::FromErrno(errno, path);
-  struct stat st;
-  if (::fstat(fd.Get(), &st) != 0) throw CFileException::FromErrno(errno, path);
-  if (S_ISDIR(st.st_mode)) throw CFileException::FromErrno(EISDIR, path);
+  FileDescriptor fd(platform::OpenRegularFile(path, O_RDONLY));
+  if (fd.Get() < 0) {
+    // A FIFO, device or socket holds no list: it is refused like a file of the wrong format.
+    if (errno == ENXIO) throw CArchiveException(ArchiveCause::badIndex);
+    throw CFileException::FromErrno(errno, path);
+  }
   CFdStream stream(fd.Get(), path);
   if (stream.Size() == 0) return false;
   CArchive ar(stream, CArchive::load);

@@ -1,6 +1,7 @@
 #include "framework/safe_file_writer.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "framework/file_exception.h"
+#include "platform/atomic_file.h"
 
 namespace fw {
 namespace {
@@ -32,19 +34,25 @@ mode_t NewFileMode() {
 // A temporary file being written; removed unless Commit() renamed it into place.
 class TempFile {
  public:
-  TempFile(const std::string& target, const std::string& pathForErrors) {
+  TempFile() = default;
+  // Creates the file beside `target`; false with errno set when the folder refuses it.
+  bool Create(const std::string& target) {
     m_name = DirectoryOf(target) + "/" + kSaveTempPrefix + "XXXXXX";
-    m_fd = ::mkstemp(m_name.data());
+    m_fd = ::mkostemp(m_name.data(), O_CLOEXEC);
     if (m_fd < 0) {
       const int error = errno;
-      // A folder that is not there is a wrong path, not a missing file.
-      if (error == ENOENT) throw CFileException(FileCause::badPath, error, pathForErrors);
-      throw CFileException::FromErrno(error, pathForErrors);
+      m_name.clear();
+      errno = error;
+      return false;
     }
+    // The lock tells a cleaner of another run that this file is still being written; it
+    // goes with the process, so the file of a killed save is free to be removed.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
+    return true;
   }
   ~TempFile() {
     if (m_fd >= 0) ::close(m_fd);
-    if (!m_bCommitted) ::unlink(m_name.c_str());
+    if (!m_bCommitted && !m_name.empty()) ::unlink(m_name.c_str());
   }
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
@@ -92,6 +100,49 @@ void SyncDirectory(const std::string& directory) {
   ::close(fd);
 }
 
+bool FolderRefusesNewFiles(int error) {
+  return error == EACCES || error == EPERM || error == EROFS;
+}
+
+void WriteAllAt(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                               static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+// Rewrites the existing `target` itself, for a folder where no temporary file can be made.
+// Its old bytes are kept in memory and written back when the new ones cannot be.
+void SaveInPlace(const std::string& target, const std::string& path,
+                 const std::function<void(CArchive&)>& write) {
+  const int fd = platform::OpenRegularFile(target, O_RDWR);
+  if (fd < 0) throw CFileException::FromErrno(errno, path);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  CFdStream stream(fd, path);
+  std::string old(static_cast<std::size_t>(stream.Size()), '\0');
+  old.resize(stream.Read(old.data(), old.size()));
+  try {
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
+      throw CFileException::FromErrno(errno, path);
+    }
+    CArchive ar(stream, CArchive::store);
+    write(ar);
+    ar.Close();
+    if (::fsync(fd) != 0) throw CFileException::FromErrno(errno, path);
+  } catch (...) {
+    if (::ftruncate(fd, 0) == 0) WriteAllAt(fd, old);
+    ::fsync(fd);
+    throw;
+  }
+}
+
 }  // namespace
 
 std::string ResolveSaveTarget(const std::string& path) {
@@ -108,9 +159,28 @@ std::string ResolveSaveTarget(const std::string& path) {
   throw CFileException(FileCause::badPath, ELOOP, path);
 }
 
+int RemoveStaleSaveTempFiles(const std::string& path, int minAgeSeconds) {
+  return platform::RemoveUnlockedOldFiles(
+      DirectoryOf(ResolveSaveTarget(path)),
+      [](std::string_view name) { return name.starts_with(kSaveTempPrefix); }, minAgeSeconds);
+}
+
 void SaveFileSafely(const std::string& path, const std::function<void(CArchive&)>& write) {
   const std::string target = ResolveSaveTarget(path);
-  TempFile temp(target, path);
+  struct stat st;
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && !platform::MayWriteFile(target)) {
+    throw CFileException(FileCause::accessDenied, EACCES, path);
+  }
+  RemoveStaleSaveTempFiles(target);
+  TempFile temp;
+  if (!temp.Create(target)) {
+    const int error = errno;
+    if (exists && FolderRefusesNewFiles(error)) return SaveInPlace(target, path, write);
+    // A folder that is not there is a wrong path, not a missing file.
+    if (error == ENOENT) throw CFileException(FileCause::badPath, error, path);
+    throw CFileException::FromErrno(error, path);
+  }
   GiveModeOf(temp.Fd(), target, path);
   CFdStream stream(temp.Fd(), path);
   CArchive ar(stream, CArchive::store);

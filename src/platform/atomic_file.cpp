@@ -80,13 +80,38 @@ bool IsOurTempName(std::string_view name, std::string_view targetName) {
 
 }  // namespace
 
+int OpenRegularFile(const std::string& path, int flags) {
+  // O_NONBLOCK keeps open() from waiting for a FIFO's writer or a device; it is cleared
+  // again once the file is known to be a regular one.
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat info {};
+  int error = 0;
+  if (::fstat(fd, &info) != 0) {
+    error = errno;
+  } else if (!S_ISREG(info.st_mode)) {
+    error = S_ISDIR(info.st_mode) ? EISDIR : ENXIO;
+  } else if ((flags & O_NONBLOCK) == 0 &&
+             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    error = errno;
+  }
+  if (error == 0) return fd;
+  ::close(fd);
+  errno = error;
+  return -1;
+}
+
+bool MayWriteFile(const std::string& path) {
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
 FileReadResult ReadRegularFile(const std::string& path, std::size_t maxSize,
                                std::string& content) {
   content.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  const int fd = OpenRegularFile(path, O_RDONLY);
   if (fd < 0) return errno == ENOENT ? FileReadResult::Missing : FileReadResult::Failed;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+  if (::fstat(fd, &info) != 0 || info.st_size < 0 ||
       static_cast<unsigned long long>(info.st_size) > maxSize) {
     ::close(fd);
     return FileReadResult::Failed;
@@ -141,6 +166,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
 
   struct stat old {};
   const bool hadFile = ::stat(target.c_str(), &old) == 0;
+  if (hadFile && !MayWriteFile(target)) return false;
 
   std::string temp;
   int fd = -1;
@@ -166,18 +192,27 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
 
 int RemoveStaleTempFiles(const std::string& path, int minAgeSeconds) {
   const std::string target = FollowSymbolicLinks(path);
-  const std::string folder = ParentFolder(target);
   const std::string targetName = FileName(target);
+  return RemoveUnlockedOldFiles(
+      ParentFolder(target),
+      [&targetName](std::string_view name) { return IsOurTempName(name, targetName); },
+      minAgeSeconds);
+}
+
+int RemoveUnlockedOldFiles(const std::string& folder,
+                           const std::function<bool(std::string_view name)>& isOurs,
+                           int minAgeSeconds) {
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return 0;
   const std::time_t now = std::time(nullptr);
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
-    if (!IsOurTempName(entry->d_name, targetName)) continue;
+    if (!isOurs(entry->d_name)) continue;
     const std::string temp = folder + "/" + entry->d_name;
     const int fd = ::open(temp.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) continue;
     struct stat info {};
+    // A young file may be one whose writer has not taken its lock yet.
     const bool stale = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
                        now - info.st_mtime >= minAgeSeconds &&
                        ::flock(fd, LOCK_EX | LOCK_NB) == 0;

@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -173,9 +175,15 @@ TEST_F(RecentFilesTest, CommandLine) {
     }
     Exit();
   }
-  // A missing file is reported, and the program goes on with a new list.
+  // A missing file is reported, and the program goes on with a new list; what killed
+  // saves left in its folder goes.
+  const std::string stale = FilePath(QStringLiteral(".tolvane-save-k1LLed")).toStdString();
+  std::ofstream(stale) << "half";
+  std::filesystem::last_write_time(stale, std::filesystem::file_time_type::clock::now() -
+                                              std::chrono::minutes(2));
   m_arguments = {missing};
   Start();
+  EXPECT_FALSE(std::filesystem::exists(stale));
   ASSERT_NE(ActiveDoc(), nullptr);
   EXPECT_EQ(ActiveDoc()->GetTitle(), QStringLiteral("Tlvn1"));
   if (!LoadingWorks()) GTEST_SKIP() << "documents are not read from files in this build";

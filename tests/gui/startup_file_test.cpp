@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "app/main_frame.h"
@@ -159,8 +161,14 @@ TEST_F(StartupFileOpenTest, FileOpensBesideTheCommandLinesDocument) {
       GTEST_SKIP() << "documents are not read from files in this build";
     }
   }
+  // A killed save of this list left its temporary file two minutes ago.
+  const std::string stale = dir.filePath(".tolvane-save-k1LLed").toStdString();
+  std::ofstream(stale) << "half";
+  std::filesystem::last_write_time(stale, std::filesystem::file_time_type::clock::now() -
+                                              std::chrono::minutes(2));
   WriteSettings("[Window Size]\nFile=" + path + "\n");
   Start();
+  EXPECT_FALSE(std::filesystem::exists(stale));
   const std::vector<fw::CDocument*> docs = fw::CWinApp::Get()->DocManager().GetDocuments();
   ASSERT_EQ(docs.size(), 2u);
   EXPECT_EQ(docs[1]->GetPathName().toStdString(), path);

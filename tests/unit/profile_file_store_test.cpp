@@ -13,6 +13,7 @@
 #include <sstream>
 #include <thread>
 
+#include "framework/safe_file_writer.h"
 #include "platform/atomic_file.h"
 #include "platform/profile_file.h"
 
@@ -193,7 +194,9 @@ TEST_P(StaleTempTest, OnlyOldUnlockedFilesOfOursGo) {
   // The lock is per open file, so a child process must see it as held by another writer.
   const pid_t child = ::fork();
   if (child == 0) {
+    // The settings file is read at start and a list is saved into the same folder.
     ProfileFile file(m_path);
+    fw::SaveFileSafely((m_dir / "list.tvn").string(), [](fw::CArchive&) {});
     ::_exit(0);
   }
   int status = 0;
@@ -209,7 +212,11 @@ INSTANTIATE_TEST_SUITE_P(
                     TempCase{"OldLocked", "tolvane.INI.tmp123-4", 60, true, false},
                     TempCase{"OtherName", "tolvane.INI.tmpx-0", 60, false, false},
                     TempCase{"OtherFile", "other.INI.tmp123-0", 60, false, false},
-                    TempCase{"NoAttempt", "tolvane.INI.tmp123-", 60, false, false}),
+                    TempCase{"NoAttempt", "tolvane.INI.tmp123-", 60, false, false},
+                    TempCase{"OldSave", ".tolvane-save-a1B2c3", 60, false, true},
+                    TempCase{"YoungSave", ".tolvane-save-a1B2c3", 30, false, false},
+                    TempCase{"OldLockedSave", ".tolvane-save-a1B2c3", 60, true, false},
+                    TempCase{"OtherHidden", ".tolvane-saved", 60, false, false}),
     [](const testing::TestParamInfo<TempCase>& info) { return info.param.name; });
 
 // A writer killed at any moment leaves the old or the new file, never a mix.

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/ordinary_user.h"
+
 namespace platform {
 namespace {
 
@@ -214,17 +216,34 @@ TEST_F(ProfileFileTest, FailedWriteReturnsFalse) {
   EXPECT_EQ(ReadFile(), "[S]\nk=1\n");
 }
 
-TEST_F(ProfileFileTest, WriteIntoReadOnlyFolderKeepsOldFile) {
-  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
-  WriteFile("[S]\nk=1\n");
-  fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
-  ProfileFile file(m_path);
-  EXPECT_TRUE(file.WriteInt("S", "k", 2));
-  EXPECT_TRUE(file.DeleteSection("S"));
-  EXPECT_FALSE(file.Flush());
-  EXPECT_TRUE(file.HasPendingChanges());
-  EXPECT_EQ(ProfileFile(m_path).GetInt("S", "k", 0), 1);
-  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"tolvane.INI"});
+// The settings written at exit leave a folder or a file the user may not write as it was.
+TEST_F(ProfileFileTest, WriteIntoReadOnlyFolderOrFileKeepsOldFile) {
+  using fs::perms;
+  const struct {
+    const char* name;
+    perms folder;
+    perms file;
+  } cases[] = {
+      {"read-only folder", perms::owner_read | perms::owner_exec,
+       perms::owner_read | perms::owner_write},
+      {"read-only file", perms::owner_all, perms::owner_read},
+  };
+  for (const auto& c : cases) {
+    fs::permissions(m_dir, perms::owner_all);
+    fs::remove(m_path);
+    WriteFile("[S]\nk=1\n");
+    fs::permissions(m_path, c.file);
+    fs::permissions(m_dir, c.folder);
+    const int result = testing_support::AsOrdinaryUser(m_dir.string(), [&] {
+      ProfileFile file(m_path);
+      const bool queued = file.WriteInt("S", "k", 2) && file.DeleteSection("S");
+      return queued && !file.Flush() && file.HasPendingChanges() ? 0 : 1;
+    });
+    if (result == testing_support::kCannotSwitch) GTEST_SKIP() << "cannot become an ordinary user";
+    EXPECT_EQ(result, 0) << c.name;
+    EXPECT_EQ(ReadFile(), "[S]\nk=1\n") << c.name;
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"tolvane.INI"}) << c.name;
+  }
 }
 
 TEST_F(ProfileFileTest, WriteKeepsPermissionsAndFollowsSymbolicLink) {

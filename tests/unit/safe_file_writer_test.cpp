@@ -3,7 +3,9 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 
 #include "framework/file_exception.h"
 #include "framework/file_loader.h"
+#include "support/ordinary_user.h"
 
 namespace fw {
 namespace {
@@ -90,6 +93,7 @@ class SafeFileWriterTest : public testing::Test {
  protected:
   void SetUp() override { m_dir = MakeTempDir(); }
   void TearDown() override {
+    ::chmod(m_dir.c_str(), 0700);
     for (const std::string& name : Entries(m_dir)) ::unlink((m_dir + "/" + name).c_str());
     ::rmdir(m_dir.c_str());
   }
@@ -128,8 +132,11 @@ TEST_F(SafeFileWriterTest, SavingThroughALinkReplacesItsTarget) {
 TEST_F(SafeFileWriterTest, AFailingWriterLeavesTheOldFileAndNoTemporaryFile) {
   const std::string path = m_dir + "/list.tvn";
   Put(path, "old");
-  EXPECT_THROW(SaveFileSafely(path, [](CArchive& ar) {
+  EXPECT_THROW(SaveFileSafely(path, [&](CArchive& ar) {
                  ar.Write(std::string(10000, 'x'));
+                 // Locked while written: no cleanup, whatever age it asks for, takes it.
+                 EXPECT_EQ(RemoveStaleSaveTempFiles(path, 0), 0);
+                 EXPECT_EQ(Entries(m_dir).size(), 2u);
                  throw CArchiveException(ArchiveCause::generic);
                }),
                CArchiveException);
@@ -166,9 +173,69 @@ TEST(SafeFileWriterLimitsTest, AFullDiskIsReportedAndKeepsTheOldFile) {
   EXPECT_EQ(Entries(fs.Dir()), std::vector<std::string>{"list.tvn"});
 }
 
-TEST_F(SafeFileWriterTest, LoadingReportsMissingFilesFoldersAndEmptyFiles) {
+// Permission bits as an ordinary user sees them: a file that may not be written is never
+// replaced, and a folder that takes no new file is saved into by rewriting the file itself.
+TEST_F(SafeFileWriterTest, SavingHonoursTheFileAndFolderPermissions) {
+  constexpr int kWriterFailed = 98;
+  const struct {
+    const char* name;
+    bool hasFile;
+    mode_t fileMode;
+    mode_t folderMode;
+    bool writerFails;
+    int result;  // a FileCause, or kWriterFailed
+    const char* content;
+  } cases[] = {
+      {"read-only file", true, 0444, 0700, false, int(FileCause::accessDenied), "old"},
+      {"read-only file and folder", true, 0444, 0500, false, int(FileCause::accessDenied), "old"},
+      {"new file in a read-only folder", false, 0, 0500, false, int(FileCause::accessDenied),
+       "<none>"},
+      {"file in a read-only folder", true, 0644, 0500, false, int(FileCause::none), "new"},
+      {"failed write in a read-only folder", true, 0644, 0500, true, kWriterFailed, "old"},
+  };
+  const std::string path = m_dir + "/list.tvn";
+  for (const auto& c : cases) {
+    ::chmod(m_dir.c_str(), 0700);
+    ::unlink(path.c_str());
+    if (c.hasFile) {
+      Put(path, "old");
+      ASSERT_EQ(::chmod(path.c_str(), c.fileMode), 0);
+    }
+    ASSERT_EQ(::chmod(m_dir.c_str(), c.folderMode), 0);
+    const int result = testing_support::AsOrdinaryUser(m_dir, [&] {
+      try {
+        SaveFileSafely(path, [&](CArchive& ar) {
+          ar.Write(std::string(10000, 'x'));
+          if (c.writerFails) throw CArchiveException(ArchiveCause::generic);
+        });
+      } catch (const CFileException& e) {
+        return int(e.m_cause);
+      } catch (const CArchiveException&) {
+        return kWriterFailed;
+      }
+      return int(FileCause::none);
+    });
+    if (result == testing_support::kCannotSwitch) GTEST_SKIP() << "cannot become an ordinary user";
+    EXPECT_EQ(result, c.result) << c.name;
+    const std::string content = c.hasFile ? Slurp(path) : "<none>";
+    EXPECT_EQ(content == std::string(10000, 'x') ? "new" : content, c.content) << c.name;
+    EXPECT_EQ(Entries(m_dir), c.hasFile ? std::vector<std::string>{"list.tvn"}
+                                        : std::vector<std::string>{})
+        << c.name;
+  }
+}
+
+TEST_F(SafeFileWriterTest, LoadingReadsOnlyRegularFilesAndReportsTheRest) {
   Put(m_dir + "/empty.tvn", "");
   Put(m_dir + "/full.tvn", "abc");
+  ASSERT_EQ(::mkfifo((m_dir + "/fifo.tvn").c_str(), 0600), 0);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = m_dir + "/socket.tvn";
+  ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
   std::string read;
   const auto reader = [&](CArchive& ar) {
     read.resize(ar.BytesLeft());
@@ -177,20 +244,27 @@ TEST_F(SafeFileWriterTest, LoadingReportsMissingFilesFoldersAndEmptyFiles) {
   EXPECT_FALSE(LoadFile(m_dir + "/empty.tvn", reader));
   EXPECT_TRUE(LoadFile(m_dir + "/full.tvn", reader));
   EXPECT_EQ(read, "abc");
-  const std::pair<std::string, FileCause> failures[] = {
-      {m_dir + "/missing.tvn", FileCause::fileNotFound},
-      {m_dir, FileCause::accessDenied},
-      {m_dir + "/full.tvn/x", FileCause::badPath},
+  const auto fileError = [](FileCause cause) { return kFileErrorTextBase + unsigned(cause); };
+  const std::pair<std::string, unsigned> failures[] = {
+      {m_dir + "/missing.tvn", fileError(FileCause::fileNotFound)},
+      {m_dir, fileError(FileCause::accessDenied)},
+      {m_dir + "/full.tvn/x", fileError(FileCause::badPath)},
+      // Nothing that is no regular file holds a list, and opening one must not wait.
+      {m_dir + "/fifo.tvn", kUnexpectedFormatTextId},
+      {socketPath, kUnexpectedFormatTextId},
+      {"/dev/zero", kUnexpectedFormatTextId},
   };
-  for (const auto& [path, cause] : failures) {
+  for (const auto& [path, textId] : failures) {
     try {
       LoadFile(path, reader);
       ADD_FAILURE() << path;
-    } catch (const CFileException& e) {
-      EXPECT_EQ(e.m_cause, cause) << path;
-      EXPECT_EQ(e.m_strFileName, path);
+    } catch (...) {
+      const FailureReport report = ReportForFailure(std::current_exception(), path, 0);
+      EXPECT_EQ(report.textId, textId) << path;
+      EXPECT_EQ(report.path, path);
     }
   }
+  ::close(listener);
 }
 
 }  // namespace
