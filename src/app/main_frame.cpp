@@ -213,14 +213,16 @@ void CMainFrame::OnDrawClipboard() {
   CaptureClipboardText();
 
   fw::CMDIChildWnd* child = MDIGetActive();
-  if (!child) return;
-  if (m_bAutoPaste) {
+  if (child && m_bAutoPaste) {
     if (m_bSkipNextCapture) {
       m_bSkipNextCapture = 0;
     } else if (auto* doc = dynamic_cast<doc::CTolvaneDoc*>(child->GetActiveDocument())) {
       doc->AddClipboardText();
     }
   }
+  // A large text's copy for the list that no list took is not kept.
+  std::string().swap(m_capture.m_strItemCopy);
+  if (!child) return;
   // Listeners outside the window learn of the text first; redrawing waits for the batch.
   emit ClipboardHandled();
   // Every view redraws its marker for the new text and keeps its selection.
@@ -234,20 +236,22 @@ void CMainFrame::OnDrawClipboard() {
 void CMainFrame::CaptureClipboardText() {
   std::string text;
   platform::ClipboardPort& clipboard = fw::CWinApp::Get()->Clipboard();
-  m_capture.m_strItemCopy.clear();
+  // Swapped and emptied with fresh strings, not assigned or cleared: a short text put
+  // into a string that held a long one keeps the long one's memory.
+  std::string().swap(m_capture.m_strItemCopy);
   switch (clipboard.ReadText(text)) {
     case platform::ClipboardStatus::Ok:
-      m_strClipText = std::move(text);
+      m_strClipText.swap(text);
       clipboard.TakeSpareCopy(m_capture.m_strItemCopy);
       break;
     case platform::ClipboardStatus::NoText:
-      m_strClipText.clear();
+      std::string().swap(m_strClipText);
       break;
     case platform::ClipboardStatus::CannotOpen:
       doc::ShowCaptureMessage(m_capture, res::kMsgClipboardInUse);
       break;
     case platform::ClipboardStatus::NoMemory:
-      m_strClipText.clear();
+      std::string().swap(m_strClipText);
       doc::ShowCaptureMessage(m_capture, res::kMsgNoMemoryClipText);
       break;
   }

@@ -38,10 +38,7 @@ std::string ListForScript(const doc::CClipList& items) {
 }
 
 std::string ItemFromScript(std::string text) {
-  // A request's text is well-formed UTF-8 without zero bytes: as items in UTF-8 it stays
-  // as it is, and a large one is not copied.
-  if (platform::SystemCodePage() == platform::CodePage::Utf8) return text;
-  return platform::SelectionTextToItem(text, platform::SelectionEncoding::Utf8,
+  return platform::SelectionTextToItem(std::move(text), platform::SelectionEncoding::Utf8,
                                        platform::SystemCodePage());
 }
 

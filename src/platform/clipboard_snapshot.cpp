@@ -9,17 +9,18 @@ namespace platform {
 void ClipboardSnapshot::Store(ClipboardStatus status, std::string text, CodePage codePage,
                               bool bHasText, bool bHasAnyFormat) {
   m_status = status;
-  m_strText = std::move(text);
+  // Swapped, not assigned: a short text assigned over a long one would keep its memory.
+  m_strText.swap(text);
   m_textCodePage = codePage;
-  m_strTextCopy.clear();
-  m_strSpareCopy.clear();
+  std::string().swap(m_strTextCopy);
+  std::string().swap(m_strSpareCopy);
   m_bHasText = bHasText;
   m_bHasAnyFormat = bHasAnyFormat;
 }
 
 void ClipboardSnapshot::KeepCopies(std::string textCopy, std::string spareCopy) {
-  m_strTextCopy = std::move(textCopy);
-  m_strSpareCopy = std::move(spareCopy);
+  m_strTextCopy.swap(textCopy);
+  m_strSpareCopy.swap(spareCopy);
 }
 
 ClipboardStatus ClipboardSnapshot::ReadText(std::string& text) {

@@ -250,6 +250,11 @@ std::string FromUtf8(std::string_view utf8, CodePage cp) {
   return ConvertWithIconv(utf8, Utf8ToCp932(), CodePage::Utf8, "?");
 }
 
+std::string FromUtf8InPlace(std::string utf8, CodePage cp) {
+  if (cp == CodePage::Utf8 && SkipValidUtf8(utf8, 0) == utf8.size()) return utf8;
+  return FromUtf8(utf8, cp);
+}
+
 std::string ToUtf8(std::string_view bytes, CodePage cp) {
   if (cp == CodePage::Utf8) return RepairUtf8(bytes, kReplacementUtf8);
   return ConvertWithIconv(bytes, Cp932ToUtf8(), CodePage::Cp932, kReplacementUtf8);

@@ -22,11 +22,11 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
-std::string SelectionTextToItem(std::string_view bytes, SelectionEncoding encoding,
-                                CodePage cp) {
-  bytes = bytes.substr(0, bytes.find('\0'));
+std::string SelectionTextToItem(std::string bytes, SelectionEncoding encoding, CodePage cp) {
+  const std::size_t zero = bytes.find('\0');
+  if (zero != std::string::npos) bytes.resize(zero);
   if (encoding == SelectionEncoding::Latin1) return FromUtf8(Latin1ToUtf8(bytes), cp);
-  return FromUtf8(bytes, cp);
+  return FromUtf8InPlace(std::move(bytes), cp);
 }
 
 bool IsSecretHintValue(std::string_view value) {

@@ -12,9 +12,9 @@ namespace platform {
 enum class SelectionEncoding { Utf8, Latin1 };
 
 // The clipboard text as an item: decoded, cut at its first zero, converted to `cp`.
-// Throws std::bad_alloc when memory runs out.
-std::string SelectionTextToItem(std::string_view bytes, SelectionEncoding encoding,
-                                CodePage cp);
+// Where that changes nothing, the result takes over `bytes`' memory instead of copying
+// it. Throws std::bad_alloc when memory runs out.
+std::string SelectionTextToItem(std::string bytes, SelectionEncoding encoding, CodePage cp);
 
 // True when the value of the password managers' hint marks the content as a secret.
 bool IsSecretHintValue(std::string_view value);

@@ -33,7 +33,8 @@ WaylandClipboardPort::~WaylandClipboardPort() { m_pReader.reset(); }
 void WaylandClipboardPort::OnReaderEvent(WaylandSelectionEvent event) {
   if (event.status == ClipboardStatus::Ok) {
     try {
-      event.text = SelectionTextToItem(event.text, SelectionEncoding::Utf8, SystemCodePage());
+      event.text =
+          SelectionTextToItem(std::move(event.text), SelectionEncoding::Utf8, SystemCodePage());
       if (event.text.empty()) event.status = ClipboardStatus::NoText;
     } catch (const std::bad_alloc&) {
       std::string().swap(event.text);

@@ -113,7 +113,7 @@ bool X11ClipboardPort::StoreOwnContent() {
     const std::string_view bytes(utf8.constData(), static_cast<std::size_t>(utf8.size()));
     std::string text;
     if (!IsSecretContent(*mime)) {
-      text = SelectionTextToItem(bytes, SelectionEncoding::Utf8, SystemCodePage());
+      text = SelectionTextToItem(std::string(bytes), SelectionEncoding::Utf8, SystemCodePage());
     }
     const ClipboardStatus status = text.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok;
     m_last.Store(status, std::move(text), SystemCodePage(), status == ClipboardStatus::Ok,

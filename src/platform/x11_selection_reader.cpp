@@ -291,7 +291,7 @@ SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
     }
   }
   if (target == XCB_NONE) return event;
-  const Fetched text = Fetch(target, time);
+  Fetched text = Fetch(target, time);
   if (text.result != Fetched::Result::Ok) return event;
 
   event.bHasText = true;
@@ -299,7 +299,7 @@ SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
   try {
     event.codePage = SystemCodePage();
     event.text = SelectionTextToItem(
-        text.bytes, bLatin1 ? SelectionEncoding::Latin1 : SelectionEncoding::Utf8,
+        std::move(text.bytes), bLatin1 ? SelectionEncoding::Latin1 : SelectionEncoding::Utf8,
         event.codePage);
   } catch (const std::bad_alloc&) {
     event.text.clear();

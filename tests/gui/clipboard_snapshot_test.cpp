@@ -1,6 +1,7 @@
 #include "platform/clipboard_snapshot.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <string>
 
@@ -57,6 +58,21 @@ TEST(ClipboardSnapshotTest, ReadTextAndSpareCopyFollowTheStoredText) {
   EXPECT_EQ(snapshot.ReadText(text), ClipboardStatus::NoMemory);
   EXPECT_TRUE(snapshot.HasText());
   EXPECT_FALSE(snapshot.HasAnyFormat());
+}
+
+// A short text stored after a large one lets go of the large one's memory and of its
+// copies (large blocks live in their own mappings, which malloc counts apart).
+TEST(ClipboardSnapshotTest, AShortTextReleasesTheLargeOnesMemory) {
+  const auto mapped = [] { return mallinfo2().hblkhd; };
+  const std::size_t before = mapped();
+  {
+    ClipboardSnapshot snapshot;
+    const std::string large(8 << 20, 'x');
+    snapshot.Store(ClipboardStatus::Ok, large, CodePage::Utf8, true, true);
+    snapshot.KeepCopies(large, large);
+    snapshot.Store(ClipboardStatus::Ok, "short", CodePage::Utf8, true, true);
+    EXPECT_LT(mapped(), before + (9 << 20)) << "only the test's own text is left";
+  }
 }
 
 }  // namespace
