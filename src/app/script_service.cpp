@@ -145,6 +145,12 @@ void ScriptService::PushHead(std::string_view item) {
     if (watcher) watchers.push_back(watcher);
   }
   if (watchers.empty()) return;
+  // An item that needs no converting goes into the event as it is: one copy, not two.
+  const std::string_view shown = item.substr(0, item.find('\0'));
+  if (platform::SystemCodePage() == platform::CodePage::Utf8 && platform::IsWellFormedUtf8(shown)) {
+    platform::RequestChannel::PushToAll(watchers, shown);
+    return;
+  }
   platform::RequestChannel::PushToAll(watchers, ItemForScript(item));
 }
 

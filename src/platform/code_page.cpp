@@ -250,8 +250,10 @@ std::string FromUtf8(std::string_view utf8, CodePage cp) {
   return ConvertWithIconv(utf8, Utf8ToCp932(), CodePage::Utf8, "?");
 }
 
+bool IsWellFormedUtf8(std::string_view text) { return SkipValidUtf8(text, 0) == text.size(); }
+
 std::string FromUtf8InPlace(std::string utf8, CodePage cp) {
-  if (cp == CodePage::Utf8 && SkipValidUtf8(utf8, 0) == utf8.size()) return utf8;
+  if (cp == CodePage::Utf8 && IsWellFormedUtf8(utf8)) return utf8;
   return FromUtf8(utf8, cp);
 }
 

@@ -26,7 +26,10 @@ void SetSystemCodePage(CodePage cp);
 // UTF-8 to the code page; a character the code page lacks, or an invalid UTF-8 byte,
 // becomes '?'.
 std::string FromUtf8(std::string_view utf8, CodePage cp);
-// The same, reusing `utf8`'s memory where nothing changes (well-formed UTF-8 to UTF-8):
+// True when `text` is well-formed UTF-8 throughout.
+bool IsWellFormedUtf8(std::string_view text);
+
+// The same as FromUtf8, reusing `utf8`'s memory where nothing changes (well-formed UTF-8 to UTF-8):
 // a large text is then not copied.
 std::string FromUtf8InPlace(std::string utf8, CodePage cp);
 
