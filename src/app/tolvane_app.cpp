@@ -6,7 +6,6 @@
 #include <QMdiArea>
 #include <QScreen>
 #include <QStatusBar>
-#include <QThreadPool>
 #include <QToolBar>
 
 #include "app/frame_placement.h"
@@ -27,7 +26,6 @@
 #include "framework/doc_template.h"
 #include "platform/clipboard_port.h"
 #include "platform/code_page.h"
-#include "platform/desktop_integration.h"
 #include "platform/file_dialog.h"
 #include "platform/instance_request.h"
 #include "platform/profile_file.h"
@@ -39,6 +37,8 @@ namespace app {
 namespace {
 
 constexpr WindowRect kDefaultRect{10, 10, 500, 400};
+// Registration takes tens of milliseconds; the end of the program waits no longer than this.
+constexpr auto kRegistrationWaitAtExit = std::chrono::milliseconds(500);
 
 // A rectangle the window can take: a positive size that Qt can hold, and coordinates
 // that leave it reachable. Anything else in the settings counts as unreadable.
@@ -85,6 +85,8 @@ CTolvaneApp::CTolvaneApp(std::unique_ptr<platform::ClipboardPort> clipboard,
 }
 
 CTolvaneApp::~CTolvaneApp() {
+  // A registration still writing (a slow file system) is left to end with the process.
+  m_registration.WaitForEnd(kRegistrationWaitAtExit);
   // The documents and their windows go before the main window that holds them.
   if (m_pFrame && m_pFrame->isVisible()) m_pFrame->close();
   DocManager().CloseAllDocuments();
@@ -142,10 +144,7 @@ bool CTolvaneApp::InitInstance() {
   // Cascaded once the client area has its size.
   frame->MDICascade();
   // Once the window is up, and only for a run that goes on: /Unregister registers nothing.
-  // Off the window's thread: drawing and compressing the icons, which it does to compare
-  // them with what is installed, takes tens of milliseconds. The application object waits
-  // for the pool's work before it goes.
-  if (m_bRegisterWithDesktop) QThreadPool::globalInstance()->start([] { RegisterWithDesktop(); });
+  if (m_bRegisterWithDesktop) m_registration.Start();
   return true;
 }
 
@@ -256,7 +255,7 @@ bool CTolvaneApp::ProcessShellCommand(const fw::CCommandLineInfo& info) {
   return false;
 }
 
-bool CTolvaneApp::UnregisterShellFileTypes() { return platform::UnregisterDesktopFiles(); }
+bool CTolvaneApp::UnregisterShellFileTypes() { return UnregisterFromDesktop(); }
 
 std::optional<platform::InstanceRequest> CTolvaneApp::HandOverRequest(
     const QStringList& arguments) {
