@@ -52,15 +52,25 @@ int main(int argc, char* argv[]) {
   app::ScriptService scripts(theApp);
   QObject::connect(&instance, &platform::SingleInstance::ScriptRequestReceived, &scripts,
                    &app::ScriptService::OnRequest);
-  if (!theApp.InitInstance()) return theApp.ExitCode();
-
   // The end of the user's work, or a termination signal, ends the program as Exit does,
-  // also while a dialog or message box is open.
-  const auto endOfWork = [&theApp] {
+  // also while a dialog or message box is open. During start-up (a message box about the
+  // command line's file) the box is ended, start-up goes on to its end, and then the
+  // program ends: the window's settings are then complete.
+  bool bRunning = false;
+  bool bEnding = false;
+  const auto endOfWork = [&theApp, &bRunning, &bEnding] {
+    bEnding = true;
+    if (!bRunning) return;
     if (app::CMainFrame* frame = theApp.MainFrame()) frame->close();
     QApplication::quit();
   };
   app::TerminationWatch watch(endOfWork);
   QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &qtApp, endOfWork);
+  if (!theApp.InitInstance()) return theApp.ExitCode();
+  bRunning = true;
+  if (bEnding) {
+    endOfWork();
+    return 0;
+  }
   return QApplication::exec();
 }
