@@ -134,6 +134,9 @@ bool CTolvaneApp::InitInstance() {
   OpenStartupFile();
 
   RestoreWindowPlacement();
+  // A read of the clipboard at start that is in already is taken before the window shows,
+  // so that the first list is drawn with it; a slower one comes when it comes.
+  QCoreApplication::sendPostedEvents(&Clipboard(), QEvent::MetaCall);
   CMainFrame* frame = m_pFrame.get();
   // A maximized window gets its size from the platform after it is shown: the document
   // windows are cascaded again once the client area has that size.

@@ -29,6 +29,9 @@ class CTolvaneDoc : public fw::CDocument {
   // Adds the current clipboard text at the head (after removing an equal item); refused
   // at 32,767 items. Nothing happens for an empty text.
   void AddClipboardText();
+  // For a list made new before the clipboard at start was read: adds that text now, as
+  // making it would have done (with auto paste on). Later calls do nothing.
+  void AddStartupText();
   // The same for a text that came by another way than the clipboard (a script).
   void AddCapturedText(std::string text);
   // Deletes the item at `position` and remembers it for Undo.
@@ -80,6 +83,7 @@ class CTolvaneDoc : public fw::CDocument {
   CClipList m_itemList;
   CaptureState& m_capture;
   ItemCountSink* m_pCountSink;
+  bool m_bAwaitsStartupText = false;
 };
 
 }  // namespace doc
