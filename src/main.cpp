@@ -53,24 +53,23 @@ int main(int argc, char* argv[]) {
   QObject::connect(&instance, &platform::SingleInstance::ScriptRequestReceived, &scripts,
                    &app::ScriptService::OnRequest);
   // The end of the user's work, or a termination signal, ends the program as Exit does,
-  // also while a dialog or message box is open. During start-up (a message box about the
-  // command line's file) the box is ended, start-up goes on to its end, and then the
-  // program ends: the window's settings are then complete.
+  // also while a dialog or message box is open: the watch ends those, every event loop
+  // ends, and the window closes (writing the settings) once nothing of it is still on
+  // the stack. During start-up (a message box about the command line's file) start-up
+  // goes on to its end first, so that the settings written are complete.
   bool bRunning = false;
   bool bEnding = false;
-  const auto endOfWork = [&theApp, &bRunning, &bEnding] {
+  const auto endOfWork = [&bRunning, &bEnding] {
     bEnding = true;
-    if (!bRunning) return;
-    if (app::CMainFrame* frame = theApp.MainFrame()) frame->close();
-    QApplication::quit();
+    if (bRunning) QApplication::exit(0);
   };
   app::TerminationWatch watch(endOfWork);
   QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &qtApp, endOfWork);
   if (!theApp.InitInstance()) return theApp.ExitCode();
   bRunning = true;
+  const int exitCode = bEnding ? 0 : QApplication::exec();
   if (bEnding) {
-    endOfWork();
-    return 0;
+    if (app::CMainFrame* frame = theApp.MainFrame()) frame->close();
   }
-  return QApplication::exec();
+  return exitCode;
 }
