@@ -140,14 +140,18 @@ TEST(DesktopIntegrationTest, FailuresAreReported) {
 // What stands where a file belongs is replaced and removed only while it is still as
 // registration wrote it; a link, a FIFO or a file the user changed stays as it is.
 TEST(DesktopIntegrationTest, OnlyFilesStillAsWrittenAreReplacedOrRemoved) {
-  enum Setup { Fifo, LinkToOther, UserEdited, WrittenForOldPath, UserIcon };
+  enum Setup { Fifo, LinkToOther, UserEdited, WrittenForOldPath };
   const struct {
     Setup setup;
-    int index;  // in DesktopFilePaths
+    int index;  // in DesktopFilePaths: 0 the desktop entry, 2 an application icon
     bool ours;
   } cases[] = {
-      {Fifo, 0, false},  {LinkToOther, 0, false},      {UserEdited, 0, false},
-      {UserIcon, 3, false}, {WrittenForOldPath, 0, true}, {WrittenForOldPath, 2, true},
+      {Fifo, 0, false},      {LinkToOther, 0, false},      {UserEdited, 0, false},
+      {UserEdited, 2, false}, {WrittenForOldPath, 0, true}, {WrittenForOldPath, 2, true},
+  };
+  const auto write = [](const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) > 0;
   };
   for (const auto& c : cases) {
     const std::string row = std::to_string(c.setup) + "/" + std::to_string(c.index);
@@ -157,26 +161,21 @@ TEST(DesktopIntegrationTest, OnlyFilesStillAsWrittenAreReplacedOrRemoved) {
     const QByteArray content = c.index == 0 ? files.desktopEntry : files.appIcons[0];
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
     if (c.setup == Fifo) {
-      ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+      ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0) << row;
     }
     if (c.setup == LinkToOther) {
       const QString other = home.filePath("applications/other.desktop");
-      QFile file(other);
-      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-      file.write("[Desktop Entry]\nExec=other\n");
-      file.close();
-      ASSERT_TRUE(QFile::link(other, path));
+      ASSERT_TRUE(write(other, "[Desktop Entry]\nExec=other\n") && QFile::link(other, path));
     }
     if (c.setup == WrittenForOldPath) {
       platform::DesktopFiles old = app::TolvaneDesktopFiles("/old/tolvane", home.path());
       old.appIcons[0] = "an icon of an earlier version";
       ASSERT_TRUE(platform::RegisterDesktopFiles(old));
     }
-    if (c.setup == UserEdited || c.setup == UserIcon) {
+    if (c.setup == UserEdited) {
       ASSERT_TRUE(platform::RegisterDesktopFiles(files));
-      QFile file(path);
-      ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-      file.write(QByteArray(content).replace("Exec=/usr/bin/tolvane", "Exec=/usr/bin/tolvane -x"));
+      ASSERT_TRUE(write(path, QByteArray(content).replace("Exec=/usr/bin/", "Exec=/opt/")
+                                  .replace("PNG", "my own icon")));
     }
     const QByteArray before = Snapshot(path);
 
