@@ -52,15 +52,24 @@ int main(int argc, char* argv[]) {
   app::ScriptService scripts(theApp);
   QObject::connect(&instance, &platform::SingleInstance::ScriptRequestReceived, &scripts,
                    &app::ScriptService::OnRequest);
-  if (!theApp.InitInstance()) return theApp.ExitCode();
-
   // The end of the user's work, or a termination signal, ends the program as Exit does,
-  // also while a dialog or message box is open.
-  const auto endOfWork = [&theApp] {
-    if (app::CMainFrame* frame = theApp.MainFrame()) frame->close();
-    QApplication::quit();
+  // also while a dialog or message box is open: the watch ends those, every event loop
+  // ends, and the window closes (writing the settings) once nothing of it is still on
+  // the stack. During start-up (a message box about the command line's file) start-up
+  // goes on to its end first, so that the settings written are complete.
+  bool bRunning = false;
+  bool bEnding = false;
+  const auto endOfWork = [&bRunning, &bEnding] {
+    bEnding = true;
+    if (bRunning) QApplication::exit(0);
   };
   app::TerminationWatch watch(endOfWork);
   QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &qtApp, endOfWork);
-  return QApplication::exec();
+  if (!theApp.InitInstance()) return theApp.ExitCode();
+  bRunning = true;
+  const int exitCode = bEnding ? 0 : QApplication::exec();
+  if (bEnding) {
+    if (app::CMainFrame* frame = theApp.MainFrame()) frame->close();
+  }
+  return exitCode;
 }

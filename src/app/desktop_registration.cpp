@@ -3,6 +3,8 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
+#include <memory>
+#include <thread>
 
 #include "resources/icon_drawing.h"
 
@@ -31,8 +33,24 @@ platform::DesktopFiles TolvaneDesktopFiles(const QString& executable, const QStr
   return files;
 }
 
-bool RegisterWithDesktop() {
-  return platform::RegisterDesktopFiles(TolvaneDesktopFiles(
+void DesktopRegistration::Start() {
+  auto done = std::make_shared<std::promise<void>>();
+  m_finished = done->get_future().share();
+  // A thread of its own rather than the application's pool, which the end of the program
+  // waits for without a bound.
+  std::thread([done, executable = QCoreApplication::applicationFilePath(),
+               dataHome = platform::DesktopDataHome()] {
+    platform::RegisterDesktopFiles(TolvaneDesktopFiles(executable, dataHome));
+    done->set_value();
+  }).detach();
+}
+
+bool DesktopRegistration::WaitForEnd(std::chrono::milliseconds timeout) const {
+  return !m_finished.valid() || m_finished.wait_for(timeout) == std::future_status::ready;
+}
+
+bool UnregisterFromDesktop() {
+  return platform::UnregisterDesktopFiles(TolvaneDesktopFiles(
       QCoreApplication::applicationFilePath(), platform::DesktopDataHome()));
 }
 

@@ -193,8 +193,10 @@ void CMainFrame::JoinClipboardChain() {
   platform::ClipboardPort& clipboard = fw::CWinApp::Get()->Clipboard();
   connect(&clipboard, &platform::ClipboardPort::Changed, this, &CMainFrame::OnDrawClipboard);
   m_bWatchingClipboard = true;
-  // Joining is followed by one notice: the text on the clipboard at start-up.
+  // Joining is followed by one notice: the text on the clipboard at start-up. A port that
+  // reads it off the window's thread gives it later, as its first change notice.
   OnDrawClipboard();
+  m_capture.m_bStartupReadPending = clipboard.StartupReadPending();
 }
 
 void CMainFrame::LeaveClipboardChain() {
@@ -211,9 +213,19 @@ void CMainFrame::OnDrawClipboard() {
   // view does that work once, at the end.
   const fw::ViewUpdateBatch batch;
   CaptureClipboardText();
+  platform::ClipboardPort& clipboard = fw::CWinApp::Get()->Clipboard();
+  const bool startupRead = m_capture.m_bStartupReadPending && clipboard.IsStartupReadNotice();
+  // Also ends the wait when the read at start was dropped as out of date.
+  if (!clipboard.StartupReadPending()) m_capture.m_bStartupReadPending = false;
 
   fw::CMDIChildWnd* child = MDIGetActive();
-  if (child && m_bAutoPaste) {
+  if (child && startupRead) {
+    // The clipboard at start goes to the lists made new before it was read, not into a
+    // file opened at start.
+    for (fw::CDocument* document : fw::CWinApp::Get()->DocManager().GetDocuments()) {
+      if (auto* list = dynamic_cast<doc::CTolvaneDoc*>(document)) list->AddStartupText();
+    }
+  } else if (child && m_bAutoPaste) {
     if (m_bSkipNextCapture) {
       m_bSkipNextCapture = 0;
     } else if (auto* doc = dynamic_cast<doc::CTolvaneDoc*>(child->GetActiveDocument())) {

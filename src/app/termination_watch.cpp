@@ -1,5 +1,7 @@
 #include "app/termination_watch.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -53,8 +55,37 @@ TerminationWatch::TerminationWatch(std::function<void()> onTerminate, QObject* p
     char bytes[64];
     while (::read(g_signalReadFd, bytes, sizeof bytes) > 0) {
     }
+    EndModalLoops();
+    if (!m_bEnding) {
+      m_bEnding = true;
+      qApp->installEventFilter(this);
+    }
     if (m_onTerminate) m_onTerminate();
   });
+}
+
+// Rejecting, not closing: a box with Yes and No refuses to be closed.
+void TerminationWatch::EndModalLoops() {
+  for (int i = 0; i < 16 && QApplication::activePopupWidget(); ++i) {
+    QApplication::activePopupWidget()->close();
+  }
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    auto* dialog = qobject_cast<QDialog*>(window);
+    if (dialog && dialog->isVisible() && dialog->windowModality() != Qt::NonModal) {
+      dialog->reject();
+    }
+  }
+}
+
+// Once ending: a dialog that opens (start-up goes on to its end first) is rejected from
+// inside its own loop, which has not started yet while it shows.
+bool TerminationWatch::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::Show) return false;
+  auto* dialog = qobject_cast<QDialog*>(watched);
+  if (dialog && dialog->windowModality() != Qt::NonModal) {
+    QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+  }
+  return false;
 }
 
 TerminationWatch::~TerminationWatch() {

@@ -6,7 +6,6 @@
 #include <QMdiArea>
 #include <QScreen>
 #include <QStatusBar>
-#include <QThreadPool>
 #include <QToolBar>
 
 #include "app/frame_placement.h"
@@ -28,7 +27,6 @@
 #include "framework/doc_template.h"
 #include "platform/clipboard_port.h"
 #include "platform/code_page.h"
-#include "platform/desktop_integration.h"
 #include "platform/file_dialog.h"
 #include "platform/instance_request.h"
 #include "platform/profile_file.h"
@@ -40,6 +38,8 @@ namespace app {
 namespace {
 
 constexpr WindowRect kDefaultRect{10, 10, 500, 400};
+// Registration takes tens of milliseconds; the end of the program waits no longer than this.
+constexpr auto kRegistrationWaitAtExit = std::chrono::milliseconds(500);
 
 // A rectangle the window can take: a positive size that Qt can hold, and coordinates
 // that leave it reachable. Anything else in the settings counts as unreadable.
@@ -86,6 +86,8 @@ CTolvaneApp::CTolvaneApp(std::unique_ptr<platform::ClipboardPort> clipboard,
 }
 
 CTolvaneApp::~CTolvaneApp() {
+  // A registration still writing (a slow file system) is left to end with the process.
+  m_registration.WaitForEnd(kRegistrationWaitAtExit);
   // The documents and their windows go before the main window that holds them.
   if (m_pFrame && m_pFrame->isVisible()) m_pFrame->close();
   DocManager().CloseAllDocuments();
@@ -133,6 +135,9 @@ bool CTolvaneApp::InitInstance() {
   OpenStartupFile();
 
   RestoreWindowPlacement();
+  // A read of the clipboard at start that is in already is taken before the window shows,
+  // so that the first list is drawn with it; a slower one comes when it comes.
+  QCoreApplication::sendPostedEvents(&Clipboard(), QEvent::MetaCall);
   CMainFrame* frame = m_pFrame.get();
   // A maximized window gets its size from the platform after it is shown: the document
   // windows are cascaded again once the client area has that size.
@@ -143,10 +148,7 @@ bool CTolvaneApp::InitInstance() {
   // Cascaded once the client area has its size.
   frame->MDICascade();
   // Once the window is up, and only for a run that goes on: /Unregister registers nothing.
-  // Off the window's thread: drawing and compressing the icons, which it does to compare
-  // them with what is installed, takes tens of milliseconds. The application object waits
-  // for the pool's work before it goes.
-  if (m_bRegisterWithDesktop) QThreadPool::globalInstance()->start([] { RegisterWithDesktop(); });
+  if (m_bRegisterWithDesktop) m_registration.Start();
   return true;
 }
 
@@ -260,7 +262,7 @@ bool CTolvaneApp::ProcessShellCommand(const fw::CCommandLineInfo& info) {
   return false;
 }
 
-bool CTolvaneApp::UnregisterShellFileTypes() { return platform::UnregisterDesktopFiles(); }
+bool CTolvaneApp::UnregisterShellFileTypes() { return UnregisterFromDesktop(); }
 
 std::optional<platform::InstanceRequest> CTolvaneApp::HandOverRequest(
     const QStringList& arguments) {

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "app/desktop_registration.h"
 #include "document/capture_state.h"
 #include "framework/win_app.h"
 
@@ -71,6 +72,7 @@ class CTolvaneApp : public fw::CWinApp {
 
   QStringList m_arguments;
   std::unique_ptr<CMainFrame> m_pFrame;
+  DesktopRegistration m_registration;
   int m_nPlacementFlag = 0;
   int m_nExitCode = 1;
 };

@@ -10,6 +10,9 @@ struct CaptureState {
   std::string m_strClipText;
   int m_bAutoPaste = 1;
   int m_bSkipNextCapture = 0;
+  // The clipboard at start is still being read (the window did not wait for it): lists
+  // made new meanwhile get its text when it comes.
+  bool m_bStartupReadPending = false;
   // A capture's message box is open. Its event loop goes on taking clipboard changes;
   // their messages are not shown inside it, so boxes never nest however fast the
   // clipboard changes.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <new>
 #include <unordered_set>
+#include <utility>
 
 #include "document/clip_list_serializer.h"
 #include "document/text_file_codec.h"
@@ -53,6 +54,11 @@ void CTolvaneDoc::AddClipboardText() {
     text = m_capture.m_strClipText;
   }
   AddCapturedText(std::move(text));
+}
+
+void CTolvaneDoc::AddStartupText() {
+  if (!std::exchange(m_bAwaitsStartupText, false)) return;
+  if (m_capture.m_bAutoPaste) AddClipboardText();
 }
 
 bool CTolvaneDoc::AddCapturedText(std::string text) {
@@ -218,6 +224,7 @@ void CTolvaneDoc::SetModifiedFlag(bool modified) {
 bool CTolvaneDoc::OnNewDocument() {
   if (!fw::CDocument::OnNewDocument()) return false;
   if (m_capture.m_bAutoPaste) AddClipboardText();
+  m_bAwaitsStartupText = m_capture.m_bStartupReadPending;
   return true;
 }
 

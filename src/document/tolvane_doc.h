@@ -29,8 +29,11 @@ class CTolvaneDoc : public fw::CDocument {
   // Adds the current clipboard text at the head (after removing an equal item); refused
   // at 32,767 items. Nothing happens for an empty text.
   void AddClipboardText();
-  // The same for a text that came by another way than the clipboard (a script). True
-  // when the text is now at the head.
+  // For a list made new before the clipboard at start was read: adds that text now, as
+  // making it would have done (with auto paste on). Later calls do nothing.
+  void AddStartupText();
+  // The same as AddClipboardText for a text that came by another way than the clipboard
+  // (a script). True when the text is now at the head.
   bool AddCapturedText(std::string text);
   // Deletes the item at `position` and remembers it for Undo.
   void DeleteItem(int position);
@@ -81,6 +84,7 @@ class CTolvaneDoc : public fw::CDocument {
   CClipList m_itemList;
   CaptureState& m_capture;
   ItemCountSink* m_pCountSink;
+  bool m_bAwaitsStartupText = false;
 };
 
 }  // namespace doc

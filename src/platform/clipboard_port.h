@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <string>
+#include <utility>
 
 namespace platform {
 
@@ -33,9 +34,26 @@ class ClipboardPort : public QObject {
   virtual bool HasText() = 0;
   virtual bool HasAnyFormat() = 0;
 
+  // A port that reads off the window's thread does not make the start wait for its first
+  // read: until that arrives, the clipboard at start is still to come.
+  bool StartupReadPending() const { return m_bStartupReadPending; }
+  // True while Changed reports that first read: the clipboard as it was at start.
+  bool IsStartupReadNotice() const { return m_bStartupReadNotice; }
+
  signals:
   // Another program, or this one, changed the clipboard's content.
   void Changed();
+
+ protected:
+  void ExpectStartupRead() { m_bStartupReadPending = true; }
+  // A reader's result is taken (the first one is the read at start), or the port changes
+  // the clipboard itself.
+  void NoteReadResult() { m_bStartupReadNotice = std::exchange(m_bStartupReadPending, false); }
+  void NoteOwnChange() { m_bStartupReadNotice = false; }
+
+ private:
+  bool m_bStartupReadPending = false;
+  bool m_bStartupReadNotice = false;
 };
 
 }  // namespace platform

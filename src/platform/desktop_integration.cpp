@@ -1,34 +1,121 @@
 #include "platform/desktop_integration.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
 
-bool HasContent(const QString& path, const QByteArray& content) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  return file.size() == content.size() && file.readAll() == content;
+// What stands at a path where registration puts a file.
+struct Existing {
+  enum Kind { Missing, Regular, Other } kind = Missing;
+  QByteArray bytes;  // a regular file's content
+};
+
+// None of our files comes near this; a larger file is not one of ours.
+constexpr qint64 kLargestOwnFile = 4 << 20;
+
+// Reads without following a link and without waiting on a FIFO or device: anything but
+// a regular file of ours counts as Other and is left alone.
+Existing ReadExisting(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return {errno == ENOENT ? Existing::Missing : Existing::Other, {}};
+  Existing found{Existing::Other, {}};
+  struct stat status {};
+  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kLargestOwnFile) {
+    QFile file;
+    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+      found.bytes = file.read(kLargestOwnFile + 1);
+      if (file.error() == QFileDevice::NoError && found.bytes.size() <= kLargestOwnFile) {
+        found.kind = Existing::Regular;
+      }
+    }
+  }
+  ::close(fd);
+  return found;
 }
 
-// Writes `content` to `path` unless it is there already. `written` tells whether it was.
-bool WriteIfDifferent(const QString& path, const QByteArray& content, bool& written) {
-  written = false;
-  if (HasContent(path, content)) return true;
+// Puts `content` in place by renaming a new file over `path`, which replaces a link
+// rather than writing through it.
+bool ReplaceFile(const QString& path, const QByteArray& content) {
   if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  file.write(content);
-  if (!file.commit()) return false;
-  written = true;
+  QTemporaryFile temp(path + QStringLiteral(".XXXXXX"));
+  if (!temp.open()) return false;
+  if (temp.write(content) != content.size() || !temp.flush()) return false;
+  temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                      QFileDevice::ReadGroup | QFileDevice::ReadOther);
+  if (::rename(QFile::encodeName(temp.fileName()).constData(),
+               QFile::encodeName(path).constData()) != 0) {
+    return false;
+  }
+  temp.setAutoRemove(false);
   return true;
 }
+
+QByteArray Digest(const QByteArray& bytes) {
+  return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+// The record of what registration wrote: one line per file, the digest of its content
+// and its path below the data folder. A file is ours while it still has that digest, or
+// holds exactly what we would write now; anything else is the user's and stays.
+class WrittenRecord {
+ public:
+  explicit WrittenRecord(const QString& dataHome)
+      : m_home(dataHome),
+        m_path(m_home.filePath(QStringLiteral("tolvane/desktop-files"))) {
+    const Existing record = ReadExisting(m_path);
+    for (const QByteArray& line : record.bytes.split('\n')) {
+      const qsizetype blank = line.indexOf(' ');
+      if (blank > 0) m_digests.insert(QString::fromUtf8(line.mid(blank + 1)), line.left(blank));
+    }
+  }
+
+  bool IsOurs(const QString& path, const Existing& found, const QByteArray& wanted) const {
+    if (found.kind != Existing::Regular) return false;
+    return found.bytes == wanted ||
+           m_digests.value(m_home.relativeFilePath(path)) == Digest(found.bytes);
+  }
+
+  void Set(const QString& path, const QByteArray& content) {
+    m_digests.insert(m_home.relativeFilePath(path), Digest(content));
+  }
+  void Forget(const QString& path) { m_digests.remove(m_home.relativeFilePath(path)); }
+
+  // Written only over a regular file or none; emptied, it goes.
+  bool Save() const {
+    const Existing found = ReadExisting(m_path);
+    if (found.kind == Existing::Other) return false;
+    if (m_digests.isEmpty()) {
+      const bool removed = found.kind == Existing::Missing || QFile::remove(m_path);
+      m_home.rmdir(QStringLiteral("tolvane"));  // only when nothing else is in it
+      return removed;
+    }
+    QByteArray text;
+    for (auto it = m_digests.cbegin(); it != m_digests.cend(); ++it) {
+      text += it.value() + ' ' + it.key().toUtf8() + '\n';
+    }
+    return found.bytes == text || ReplaceFile(m_path, text);
+  }
+
+ private:
+  QDir m_home;
+  QString m_path;
+  QMap<QString, QByteArray> m_digests;
+};
 
 // Runs a cache tool if the system has it; nobody waits for it.
 void StartTool(const QString& name, const QStringList& arguments) {
@@ -116,40 +203,70 @@ QByteArray MimePackageText() {
       "</mime-info>\n");
 }
 
-bool RegisterDesktopFiles(const DesktopFiles& files) {
+namespace {
+
+// Each file's path with the bytes registration puts there.
+std::vector<std::pair<QString, const QByteArray*>> FilesAndContents(const DesktopFiles& files) {
   const QStringList paths = DesktopFilePaths(files.dataHome, files.iconSizes);
   std::vector<const QByteArray*> contents = {&files.desktopEntry, &files.mimePackage};
   for (std::size_t i = 0; i < files.iconSizes.size(); ++i) {
     contents.push_back(&files.appIcons.at(i));
     contents.push_back(&files.docIcons.at(i));
   }
+  std::vector<std::pair<QString, const QByteArray*>> result;
+  for (qsizetype i = 0; i < paths.size(); ++i) {
+    result.emplace_back(paths[i], contents[static_cast<std::size_t>(i)]);
+  }
+  return result;
+}
+
+}  // namespace
+
+bool RegisterDesktopFiles(const DesktopFiles& files) {
+  WrittenRecord record(files.dataHome);
   bool ok = true;
   bool anyWritten = false;
-  for (qsizetype i = 0; i < paths.size(); ++i) {
-    bool written = false;
-    ok = WriteIfDifferent(paths[i], *contents[static_cast<std::size_t>(i)], written) && ok;
-    anyWritten = anyWritten || written;
+  for (const auto& [path, content] : FilesAndContents(files)) {
+    const Existing found = ReadExisting(path);
+    if (found.kind == Existing::Regular && found.bytes == *content) {
+      record.Set(path, *content);
+      continue;
+    }
+    if (found.kind != Existing::Missing && !record.IsOurs(path, found, *content)) {
+      ok = false;
+      continue;
+    }
+    if (!ReplaceFile(path, *content)) {
+      ok = false;
+      continue;
+    }
+    record.Set(path, *content);
+    anyWritten = true;
   }
+  record.Save();
   if (anyWritten) RefreshCaches(files.dataHome);
   return ok;
 }
 
-bool UnregisterDesktopFiles() {
-  return UnregisterDesktopFiles(DesktopDataHome(), kDesktopIconSizes);
-}
-
-bool UnregisterDesktopFiles(const QString& dataHome, const std::vector<int>& iconSizes) {
+bool UnregisterDesktopFiles(const DesktopFiles& files) {
+  WrittenRecord record(files.dataHome);
   bool ok = true;
   bool anyRemoved = false;
-  for (const QString& path : DesktopFilePaths(dataHome, iconSizes)) {
-    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) continue;
-    if (QFile::remove(path)) {
-      anyRemoved = true;
-    } else {
-      ok = false;
+  for (const auto& [path, content] : FilesAndContents(files)) {
+    const Existing found = ReadExisting(path);
+    if (found.kind == Existing::Missing) {
+      record.Forget(path);
+      continue;
     }
+    if (!record.IsOurs(path, found, *content) || !QFile::remove(path)) {
+      ok = false;
+      continue;
+    }
+    record.Forget(path);
+    anyRemoved = true;
   }
-  if (anyRemoved) RefreshCaches(dataHome);
+  record.Save();
+  if (anyRemoved) RefreshCaches(files.dataHome);
   return ok;
 }
 

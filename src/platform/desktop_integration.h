@@ -40,16 +40,16 @@ QByteArray DesktopEntryText(const QString& executable);
 // The shared-mime-info package for *.tvn, any letter case.
 QByteArray MimePackageText();
 
-// Writes each file that is missing or differs, then has the desktop refresh its caches
-// (in processes of their own, not waited for) when anything was written. False when a
-// file could not be written.
+// Writes each file that is missing, or differs while it is still one that registration
+// wrote (a record below `dataHome` keeps the digest of each), then has the desktop refresh
+// its caches (in processes of their own, not waited for) when anything was written. A
+// link, FIFO or other file that is not a regular one, and a file the user changed, are
+// left as they are. False when a file is not in place: left alone or not writable.
 bool RegisterDesktopFiles(const DesktopFiles& files);
 
-// Removes exactly the files that registration writes, below DesktopDataHome() unless
-// told otherwise. True when none of them is left (a file that was not there counts
-// as removed).
-bool UnregisterDesktopFiles();
-bool UnregisterDesktopFiles(const QString& dataHome,
-                            const std::vector<int>& iconSizes = kDesktopIconSizes);
+// Removes the files that registration writes while they are still as it wrote them (or
+// as it would write them now). True when none of them is left (a file that was not
+// there counts as removed).
+bool UnregisterDesktopFiles(const DesktopFiles& files);
 
 }  // namespace platform

@@ -1,6 +1,5 @@
 #include "platform/wayland_clipboard_port.h"
 
-#include <chrono>
 #include <new>
 
 #include "platform/alloc_fault.h"
@@ -9,8 +8,6 @@
 namespace platform {
 namespace {
 
-// A little more than the reader gives a source that does not answer.
-constexpr auto kFirstReadWait = std::chrono::milliseconds(1200);
 // How long results of other programs wait for the compositor to report our own change.
 constexpr qint64 kOwnChangeWaitMs = 2000;
 
@@ -22,7 +19,7 @@ std::unique_ptr<WaylandClipboardPort> WaylandClipboardPort::Create(QObject* pare
   port->m_pReader = WaylandSelectionReader::Start(
       [target](WaylandSelectionEvent event) { target->OnReaderEvent(std::move(event)); });
   if (!port->m_pReader) return nullptr;
-  port->AwaitFirstRead();
+  port->ExpectStartupRead();
   return port;
 }
 
@@ -46,20 +43,13 @@ void WaylandClipboardPort::OnReaderEvent(WaylandSelectionEvent event) {
       event.textCopy.clear();  // ReadText copies then
     }
   }
-  if (m_first.Offer(event)) return;
   QMetaObject::invokeMethod(
       this, [this, event = std::move(event)]() mutable { Apply(std::move(event)); },
       Qt::QueuedConnection);
 }
 
-// The watcher reads the clipboard once as it starts watching, so the state at start is
-// taken here; a read that takes longer arrives later as an ordinary change.
-void WaylandClipboardPort::AwaitFirstRead() {
-  std::optional<WaylandSelectionEvent> first = m_first.Await(kFirstReadWait);
-  if (first) Apply(std::move(*first));
-}
-
 void WaylandClipboardPort::Apply(WaylandSelectionEvent event) {
+  NoteReadResult();
   if (event.nOwnSeen < m_nOwnChanges && m_sinceOwnChange.elapsed() < kOwnChangeWaitMs) {
     return;  // read before our own change took the clipboard: out of date
   }
@@ -85,6 +75,7 @@ ClipboardStatus WaylandClipboardPort::WriteText(const std::string& text) {
   } catch (const std::bad_alloc&) {
     return ClipboardStatus::NoMemory;
   }
+  NoteOwnChange();
   emit Changed();
   return ClipboardStatus::Ok;
 }
@@ -94,6 +85,7 @@ bool WaylandClipboardPort::Clear() {
   ++m_nOwnChanges;
   m_sinceOwnChange.start();
   m_last.Store(ClipboardStatus::NoText, {}, SystemCodePage(), false, false);
+  NoteOwnChange();
   emit Changed();
   return true;
 }

@@ -6,7 +6,6 @@
 
 #include "platform/clipboard_port.h"
 #include "platform/clipboard_snapshot.h"
-#include "platform/first_result_handoff.h"
 #include "platform/wayland_selection_reader.h"
 
 namespace platform {
@@ -21,8 +20,8 @@ class WaylandClipboardPort : public ClipboardPort {
   Q_OBJECT
 
  public:
-  // Null when there is no compositor or it offers no data-control protocol. Waits up to
-  // about a second for the clipboard at start, which ReadText then gives.
+  // Null when there is no compositor or it offers no data-control protocol. Does not wait
+  // for the clipboard at start: that read arrives as the first Changed.
   static std::unique_ptr<WaylandClipboardPort> Create(QObject* parent = nullptr);
   ~WaylandClipboardPort() override;
 
@@ -37,7 +36,6 @@ class WaylandClipboardPort : public ClipboardPort {
 
   // Worker thread: converts and copies, then hands the event to the window's thread.
   void OnReaderEvent(WaylandSelectionEvent event);
-  void AwaitFirstRead();
   // Window's thread.
   void Apply(WaylandSelectionEvent event);
 
@@ -47,8 +45,6 @@ class WaylandClipboardPort : public ClipboardPort {
   // older selection. The time limits that wait when the compositor never reports one.
   int m_nOwnChanges = 0;
   QElapsedTimer m_sinceOwnChange;
-
-  FirstResultHandoff<WaylandSelectionEvent> m_first;
 
   // Last, so that the worker stops before anything it reports to goes away.
   std::unique_ptr<WaylandSelectionReader> m_pReader;

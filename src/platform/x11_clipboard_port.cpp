@@ -6,7 +6,6 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <new>
 
@@ -18,9 +17,6 @@
 namespace platform {
 namespace {
 
-// How long the start waits for the first read: a little more than the reader gives an
-// owner that does not answer.
-constexpr auto kFirstReadWait = std::chrono::milliseconds(1200);
 // How long a write of ours waits for the reader to report its owner change before
 // results of other programs count again (the server may refuse an ownership request).
 constexpr qint64 kOwnChangeWaitMs = 2000;
@@ -43,7 +39,7 @@ std::unique_ptr<X11ClipboardPort> X11ClipboardPort::Create(QObject* parent) {
   port->m_pReader = X11SelectionReader::Start(
       options, [target](SelectionEvent event) { target->OnReaderEvent(std::move(event)); });
   if (!port->m_pReader) return nullptr;
-  port->AwaitFirstRead();
+  port->ExpectStartupRead();
   return port;
 }
 
@@ -62,20 +58,13 @@ void X11ClipboardPort::OnReaderEvent(SelectionEvent event) {
     event.textCopy.clear();  // ReadText copies then
     event.spareCopy.clear();
   }
-  if (m_first.Offer(event)) return;
   QMetaObject::invokeMethod(
       this, [this, event = std::move(event)]() mutable { Apply(std::move(event)); },
       Qt::QueuedConnection);
 }
 
-// The watcher reads the clipboard once as it starts watching, so the state at start is
-// taken here; a read that takes longer arrives later as an ordinary change.
-void X11ClipboardPort::AwaitFirstRead() {
-  std::optional<SelectionEvent> first = m_first.Await(kFirstReadWait);
-  if (first) Apply(std::move(*first));
-}
-
 void X11ClipboardPort::Apply(SelectionEvent event) {
+  NoteReadResult();
   if (event.kind == SelectionEvent::Kind::OwnChange) {
     if (m_nExpectedOwnChanges > 0) {
       --m_nExpectedOwnChanges;
@@ -162,6 +151,7 @@ ClipboardStatus X11ClipboardPort::WriteText(const std::string& text) {
   } catch (const std::bad_alloc&) {
     return ClipboardStatus::NoMemory;
   }
+  NoteOwnChange();
   emit Changed();
   return ClipboardStatus::Ok;
 }
@@ -178,6 +168,7 @@ bool X11ClipboardPort::Clear() {
   }
   ExpectOwnChange();
   m_last.Store(ClipboardStatus::NoText, {}, SystemCodePage(), false, false);
+  NoteOwnChange();
   emit Changed();
   return true;
 }

@@ -7,7 +7,6 @@
 
 #include "platform/clipboard_port.h"
 #include "platform/clipboard_snapshot.h"
-#include "platform/first_result_handoff.h"
 #include "platform/x11_selection_reader.h"
 
 class QClipboard;
@@ -25,7 +24,7 @@ class X11ClipboardPort : public ClipboardPort {
 
  public:
   // Null when the application does not run on X11 or the server lacks XFixes.
-  // Waits up to about a second for the clipboard at start, which ReadText then gives.
+  // Does not wait for the clipboard at start: that read arrives as the first Changed.
   static std::unique_ptr<X11ClipboardPort> Create(QObject* parent = nullptr);
   ~X11ClipboardPort() override;
 
@@ -41,7 +40,6 @@ class X11ClipboardPort : public ClipboardPort {
 
   // Worker thread: hands the event to the window's thread.
   void OnReaderEvent(SelectionEvent event);
-  void AwaitFirstRead();
   // Window's thread.
   void Apply(SelectionEvent event);
   void ExpectOwnChange();
@@ -65,8 +63,6 @@ class X11ClipboardPort : public ClipboardPort {
   // a reader result describes an older owner and is out of date.
   int m_nExpectedOwnChanges = 0;
   QElapsedTimer m_sinceOwnChange;
-
-  FirstResultHandoff<SelectionEvent> m_first;
 
   // Last, so that the worker stops before anything it reports to goes away.
   std::unique_ptr<X11SelectionReader> m_pReader;

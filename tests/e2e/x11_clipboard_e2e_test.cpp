@@ -170,14 +170,17 @@ TEST_F(X11ClipboardE2ETest, FiftyMegabyteTextArrivesByteForByte) {
   EXPECT_TRUE(ActiveItems().front() == text);
 }
 
-TEST_F(X11ClipboardE2ETest, StartWithSilentOwnerWaitsAboutASecondAndFindsNoText) {
+// The start does not wait for the owner; the read at start, given up after about 1 s,
+// comes later and finds no text.
+TEST_F(X11ClipboardE2ETest, StartWithSilentOwnerDoesNotWaitAndFindsNoText) {
   HelperProcess owner;
   ASSERT_TRUE(owner.Start(QStringLiteral("hung_owner"), {QStringLiteral("silent")}));
   ASSERT_TRUE(owner.WaitForLine("owning"));
   QElapsedTimer timer;
   timer.start();
   StartWithX11Clipboard();
-  EXPECT_LT(timer.elapsed(), 2000);
+  EXPECT_LT(timer.elapsed(), kResponsiveMs);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !m_pApp->Clipboard().StartupReadPending(); }));
   EXPECT_EQ(Frame()->m_strClipText, "");
   EXPECT_EQ(ActiveItems(), ItemList{});
 }

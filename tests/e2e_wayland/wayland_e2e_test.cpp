@@ -148,6 +148,9 @@ class WaylandClipboardE2ETest : public ::testing::Test {
     m_pPort = platform::WaylandClipboardPort::Create();
     ASSERT_TRUE(m_pPort) << "the compositor offers no data-control protocol";
     QObject::connect(m_pPort.get(), &platform::ClipboardPort::Changed, [this] { ++m_nChanges; });
+    // The read at start comes after Create; the tests count the notices after it.
+    ASSERT_TRUE(WaitUntil([this] { return !m_pPort->StartupReadPending(); }));
+    m_nChanges = 0;
   }
 
   // Copies through wl-copy and waits for the port to notice.

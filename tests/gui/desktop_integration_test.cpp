@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 #include "app/desktop_registration.h"
 #include "platform/desktop_integration.h"
@@ -16,6 +17,14 @@ namespace {
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What stands at `path`, without opening anything that is not a regular file.
+QByteArray Snapshot(const QString& path) {
+  const QFileInfo info(path);
+  if (info.isSymLink()) return "link to " + QFile::encodeName(info.symLinkTarget()) + ReadAll(path);
+  if (!info.isFile()) return info.exists() ? "not a file" : "missing";
+  return ReadAll(path);
 }
 
 TEST(DesktopIntegrationTest, PathsFollowTheDesktopLayout) {
@@ -83,14 +92,14 @@ TEST(DesktopIntegrationTest, RegisterWritesOnlyWhatDiffers) {
     }
   }
 
-  // An unchanged file is left alone; a changed one is put right.
+  // An unchanged file is left alone; a missing one is written again.
   const QDateTime old = QDateTime::currentDateTime().addDays(-2);
   for (const QString& path : paths) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
   }
-  QFile(paths[1]).open(QIODevice::WriteOnly | QIODevice::Truncate);
+  ASSERT_TRUE(QFile::remove(paths[1]));
   ASSERT_TRUE(platform::RegisterDesktopFiles(files));
   EXPECT_EQ(ReadAll(paths[1]), files.mimePackage);
   for (const QString& path : paths) {
@@ -101,17 +110,19 @@ TEST(DesktopIntegrationTest, RegisterWritesOnlyWhatDiffers) {
 
 TEST(DesktopIntegrationTest, UnregisterRemovesExactlyTheRegisteredFiles) {
   QTemporaryDir home;
-  ASSERT_TRUE(platform::RegisterDesktopFiles(app::TolvaneDesktopFiles("/t", home.path())));
+  const platform::DesktopFiles files = app::TolvaneDesktopFiles("/t", home.path());
+  ASSERT_TRUE(platform::RegisterDesktopFiles(files));
   const QString other = home.filePath("applications/other.desktop");
   QFile(other).open(QIODevice::WriteOnly);
 
-  EXPECT_TRUE(platform::UnregisterDesktopFiles(home.path()));
+  EXPECT_TRUE(platform::UnregisterDesktopFiles(files));
   for (const QString& path : platform::DesktopFilePaths(home.path(), platform::kDesktopIconSizes)) {
     EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
   }
   EXPECT_TRUE(QFileInfo::exists(other));
+  EXPECT_FALSE(QFileInfo::exists(home.filePath("tolvane")));
   // Nothing left to remove counts as removed.
-  EXPECT_TRUE(platform::UnregisterDesktopFiles(home.path()));
+  EXPECT_TRUE(platform::UnregisterDesktopFiles(files));
 }
 
 // A folder where a file belongs can be neither written nor removed: both report it.
@@ -119,10 +130,60 @@ TEST(DesktopIntegrationTest, FailuresAreReported) {
   QTemporaryDir home;
   const QString entry = home.filePath("applications/tolvane.desktop");
   ASSERT_TRUE(QDir().mkpath(entry + "/inside"));
-  EXPECT_FALSE(platform::RegisterDesktopFiles(app::TolvaneDesktopFiles("/t", home.path())));
+  const platform::DesktopFiles files = app::TolvaneDesktopFiles("/t", home.path());
+  EXPECT_FALSE(platform::RegisterDesktopFiles(files));
   EXPECT_TRUE(QFileInfo::exists(home.filePath("mime/packages/tolvane.xml")));
-  EXPECT_FALSE(platform::UnregisterDesktopFiles(home.path()));
+  EXPECT_FALSE(platform::UnregisterDesktopFiles(files));
   EXPECT_FALSE(QFileInfo::exists(home.filePath("mime/packages/tolvane.xml")));
+}
+
+// What stands where a file belongs is replaced and removed only while it is still as
+// registration wrote it; a link, a FIFO or a file the user changed stays as it is.
+TEST(DesktopIntegrationTest, OnlyFilesStillAsWrittenAreReplacedOrRemoved) {
+  enum Setup { Fifo, LinkToOther, UserEdited, WrittenForOldPath };
+  const struct {
+    Setup setup;
+    int index;  // in DesktopFilePaths: 0 the desktop entry, 2 an application icon
+    bool ours;
+  } cases[] = {
+      {Fifo, 0, false},      {LinkToOther, 0, false},      {UserEdited, 0, false},
+      {UserEdited, 2, false}, {WrittenForOldPath, 0, true}, {WrittenForOldPath, 2, true},
+  };
+  const auto write = [](const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) > 0;
+  };
+  for (const auto& c : cases) {
+    const std::string row = std::to_string(c.setup) + "/" + std::to_string(c.index);
+    QTemporaryDir home;
+    const platform::DesktopFiles files = app::TolvaneDesktopFiles("/usr/bin/tolvane", home.path());
+    const QString path = platform::DesktopFilePaths(home.path(), files.iconSizes)[c.index];
+    const QByteArray content = c.index == 0 ? files.desktopEntry : files.appIcons[0];
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    if (c.setup == Fifo) {
+      ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0) << row;
+    }
+    if (c.setup == LinkToOther) {
+      const QString other = home.filePath("applications/other.desktop");
+      ASSERT_TRUE(write(other, "[Desktop Entry]\nExec=other\n") && QFile::link(other, path));
+    }
+    if (c.setup == WrittenForOldPath) {
+      platform::DesktopFiles old = app::TolvaneDesktopFiles("/old/tolvane", home.path());
+      old.appIcons[0] = "an icon of an earlier version";
+      ASSERT_TRUE(platform::RegisterDesktopFiles(old));
+    }
+    if (c.setup == UserEdited) {
+      ASSERT_TRUE(platform::RegisterDesktopFiles(files));
+      ASSERT_TRUE(write(path, QByteArray(content).replace("Exec=/usr/bin/", "Exec=/opt/")
+                                  .replace("PNG", "my own icon")));
+    }
+    const QByteArray before = Snapshot(path);
+
+    EXPECT_EQ(platform::RegisterDesktopFiles(files), c.ours) << row;
+    EXPECT_EQ(Snapshot(path), c.ours ? content : before) << row;
+    EXPECT_EQ(platform::UnregisterDesktopFiles(files), c.ours) << row;
+    EXPECT_EQ(Snapshot(path), c.ours ? QByteArray("missing") : before) << row;
+  }
 }
 
 }  // namespace

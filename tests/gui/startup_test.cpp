@@ -1,4 +1,5 @@
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -76,14 +77,34 @@ TEST_F(StartupTest, FirstRunExitWritesTheWholeSection) {
             "Auto=1\n");
 }
 
+// Whether the clipboard is read before the window shows or after it (an owner slow to
+// answer), its text becomes the new list's first item and stays out of a file opened.
 TEST_F(StartupTest, ClipboardTextAtStartIsTheFirstItem) {
-  m_strStartClipText = "first\r\nline";
-  Start();
-  EXPECT_EQ(Frame()->m_strClipText, "first\r\nline");
-  ASSERT_NE(ActiveDoc(), nullptr);
-  EXPECT_EQ(Items(ActiveDoc()), std::vector<std::string>{"first\r\nline"});
-  EXPECT_EQ(ActiveDoc()->GetTitle(), "Tlvn1 *");
-  EXPECT_EQ(Frame()->windowTitle(), "Tolvane - Tlvn1 *");
+  QTemporaryDir files;
+  const QString file = files.filePath("list.tvn");
+  std::ofstream(file.toStdString(), std::ios::binary) << std::string("\x01\x00\x01x", 4);
+  const struct {
+    bool late;
+    QStringList arguments;
+    std::vector<std::string> items;
+    QString title;
+  } cases[] = {
+      {false, {}, {"first\r\nline"}, "Tlvn1 *"},
+      {true, {}, {"first\r\nline"}, "Tlvn1 *"},
+      {true, {file}, {"x"}, "list.tvn"},
+  };
+  for (const auto& c : cases) {
+    m_strStartClipText = "first\r\nline";
+    m_bLateStartupRead = c.late;
+    m_arguments = c.arguments;
+    Start();
+    if (c.late) m_pClipboard->SimulateCopy(m_strStartClipText);
+    EXPECT_EQ(Frame()->m_strClipText, "first\r\nline");
+    ASSERT_NE(ActiveDoc(), nullptr);
+    EXPECT_EQ(Items(ActiveDoc()), c.items) << c.late;
+    EXPECT_EQ(Frame()->windowTitle(), "Tolvane - " + c.title) << c.late;
+    Exit();
+  }
 }
 
 TEST_F(StartupTest, ClipboardTextAtStartWithAutoPasteOffStaysOut) {

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -58,9 +60,25 @@ TEST_F(TerminationWatchTest, SignalsBeforeDuringAndAfterTheWatch) {
   EXPECT_EQ(calls, 4);
 
   // A later watch picks up what waits and is not disturbed by the earlier one.
-  app::TerminationWatch next([&calls] { ++calls; });
-  RunLoop(2000, [&] { return calls > 4; });
-  EXPECT_EQ(calls, 5);
+  {
+    app::TerminationWatch next([&calls] { ++calls; });
+    RunLoop(2000, [&] { return calls > 4; });
+    EXPECT_EQ(calls, 5);
+  }
+
+  // While a modal box waits: the box ends (one with Yes and No refuses to be closed), and
+  // each box opened after the signal ends as it shows.
+  app::TerminationWatch last([&calls] { ++calls; });
+  QElapsedTimer timer;
+  timer.start();
+  for (int box = 0; box < 2; ++box) {
+    QMessageBox question(QMessageBox::Question, "Tolvane", "?", QMessageBox::Yes | QMessageBox::No);
+    if (box == 0) QTimer::singleShot(20, [] { ::raise(SIGTERM); });
+    QTimer::singleShot(3000, &question, [&question] { question.done(QMessageBox::Yes); });
+    EXPECT_NE(question.exec(), QMessageBox::Yes) << box;
+  }
+  EXPECT_EQ(calls, 6);
+  EXPECT_LT(timer.elapsed(), 2000);
 }
 
 }  // namespace

@@ -55,7 +55,11 @@ std::string AppTest::ReadSettings() const {
 void AppTest::Start(bool expectSuccess) {
   auto clipboard = std::make_unique<FakeClipboardPort>();
   m_pClipboard = clipboard.get();
-  if (!m_strStartClipText.empty()) clipboard->SimulateCopy(m_strStartClipText);
+  if (m_bLateStartupRead) {
+    clipboard->DelayStartupRead();
+  } else if (!m_strStartClipText.empty()) {
+    clipboard->SimulateCopy(m_strStartClipText);
+  }
   m_pApp = std::make_unique<app::CTolvaneApp>(std::move(clipboard), m_arguments);
   m_pApp->m_bRegisterWithDesktop = m_bRegisterWithDesktop;
   const bool started = m_pApp->InitInstance();

@@ -28,6 +28,7 @@ bool FakeClipboardPort::Clear() {
 }
 
 void FakeClipboardPort::SimulateCopy(const std::string& text) {
+  NoteReadResult();
   m_text = text.substr(0, text.find('\0'));
   m_bHasText = !m_text.empty();
   m_bHasOtherFormat = false;

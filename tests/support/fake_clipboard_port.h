@@ -23,6 +23,9 @@ class FakeClipboardPort : public platform::ClipboardPort {
   void SimulateCopy(const std::string& text);
   void SimulateImage();
   void SimulateClear();
+  // Before the program starts: the clipboard at start is read late, by the next
+  // SimulateCopy, as a port that reads off the window's thread may.
+  void DelayStartupRead() { ExpectStartupRead(); }
 
   const std::string& Text() const { return m_text; }
   int WriteCount() const { return m_nWrites; }
