@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cassert>
 #include <exception>
 
 #include "framework/archive.h"
@@ -44,11 +45,14 @@ void CDocument::UpdateAllViews(CView* sender, int hint) {
 }
 
 void CDocument::AddView(CView* view) {
+  assert(view && !view->GetDocument() && "a view belongs to one document, once");
+  assert(std::find(m_views.begin(), m_views.end(), view) == m_views.end());
   m_views.push_back(view);
   view->SetDocument(this);
 }
 
 void CDocument::RemoveView(CView* view) {
+  assert(view && view->GetDocument() == this && "only a view of this document leaves it");
   m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
   view->SetDocument(nullptr);
   UpdateFrameTitles();

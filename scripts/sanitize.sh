@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the unit, widget and Wayland test tiers under AddressSanitizer with
+# UndefinedBehaviorSanitizer, then under ThreadSanitizer, and runs them; the reader threads
+# of the clipboard ports run under both. Usage: sanitize.sh [asan|tsan]... (default both).
+# Build folders: build-asan, build-tsan. Exits non-zero when any run reports a fault.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+kinds=("$@")
+[ "${#kinds[@]}" -eq 0 ] && kinds=(asan tsan)
+targets=(unit_tests gui_tests e2e_wayland_tests tolvane offering_source)
+status=0
+for kind in "${kinds[@]}"; do
+  case "$kind" in
+    asan) option=TOLVANE_ASAN ;;
+    tsan) option=TOLVANE_TSAN ;;
+    *) echo "unknown sanitizer: $kind" >&2; exit 2 ;;
+  esac
+  build="$root/build-$kind"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -D$option=ON >/dev/null
+  cmake --build "$build" --target "${targets[@]}" -j2
+  # Leaks inside Qt's and fontconfig's own caches are not ours to mend.
+  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/tsan.supp"
+  for tier in unit_tests gui_tests e2e_wayland_tests; do
+    echo "== $kind: $tier"
+    if ! "$build/tests/$tier" >"$build/$tier.log" 2>&1; then
+      echo "FAILED: $kind $tier (see $build/$tier.log)"
+      tail -40 "$build/$tier.log"
+      status=1
+    else
+      tail -1 "$build/$tier.log"
+    fi
+  done
+done
+exit $status
