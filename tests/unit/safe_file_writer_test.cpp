@@ -18,6 +18,7 @@
 
 #include "framework/file_exception.h"
 #include "framework/file_loader.h"
+#include "platform/atomic_file.h"
 #include "support/ordinary_user.h"
 
 namespace fw {
@@ -135,7 +136,7 @@ TEST_F(SafeFileWriterTest, AFailingWriterLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_THROW(SaveFileSafely(path, [&](CArchive& ar) {
                  ar.Write(std::string(10000, 'x'));
                  // Locked while written: no cleanup, whatever age it asks for, takes it.
-                 EXPECT_EQ(RemoveStaleSaveTempFiles(path, 0), 0);
+                 EXPECT_EQ(platform::RemoveStaleTempFiles(path, 0), 0);
                  EXPECT_EQ(Entries(m_dir).size(), 2u);
                  throw CArchiveException(ArchiveCause::generic);
                }),
