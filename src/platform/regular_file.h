@@ -30,7 +30,7 @@ FileReadResult ReadRegularFile(const std::string& path, std::size_t maxSize,
 // does not exist yet included) into `target`. Returns 0, or ELOOP when the links go round.
 int ResolveSymbolicLinks(const std::string& path, std::string& target);
 
-// The folder part of `path`: "." for a bare name, "/" for a file in the root.
+// The folder that holds `path`: "." for a bare name, "/" for a file in the root.
 std::string ParentFolder(const std::string& path);
 
 }  // namespace platform
