@@ -58,76 +58,126 @@ doc::CTolvaneDoc* ScriptService::ActiveList() const {
   return child ? dynamic_cast<doc::CTolvaneDoc*>(child->GetActiveDocument()) : nullptr;
 }
 
+// One row per verb: its name, how many arguments it takes, whether it works on the
+// active list (then the request fails without one), and its handler.
+struct ScriptService::VerbRow {
+  std::string_view verb;
+  std::size_t arity;
+  bool needsList;
+  void (ScriptService::*handler)(platform::InstanceRequest&, platform::RequestChannel*,
+                                 doc::CTolvaneDoc*);
+};
+
+const ScriptService::VerbRow* ScriptService::FindVerb(std::string_view verb) {
+  static constexpr VerbRow kVerbs[] = {
+      {kCountVerb, 0, true, &ScriptService::OnCount},
+      {kListVerb, 0, true, &ScriptService::OnList},
+      {kReadVerb, 1, true, &ScriptService::OnRead},
+      {kCopyVerb, 1, true, &ScriptService::OnCopy},
+      {platform::kAddVerb, 1, true, &ScriptService::OnAdd},
+      {kWatchVerb, 0, false, &ScriptService::OnWatch},
+  };
+  const auto* row = std::find_if(std::begin(kVerbs), std::end(kVerbs),
+                                 [verb](const VerbRow& r) { return r.verb == verb; });
+  return row == std::end(kVerbs) ? nullptr : row;
+}
+
 void ScriptService::OnRequest(platform::InstanceRequest& request,
                               platform::RequestChannel* channel) {
-  const std::string_view verb = request.verb;
-  const std::size_t wanted = (verb == kReadVerb || verb == kCopyVerb || verb == platform::kAddVerb)
-                                 ? 1
-                                 : 0;
-  const bool known = verb == kCountVerb || verb == kListVerb || verb == kReadVerb ||
-                     verb == kCopyVerb || verb == platform::kAddVerb || verb == kWatchVerb;
-  if (!known) return;  // refused as unknown by the caller
-  if (request.arguments.size() != wanted) {
+  const VerbRow* row = FindVerb(request.verb);
+  if (!row) return;  // refused as unknown by the caller
+  if (request.arguments.size() != row->arity) {
     channel->Answer(AnswerStatus::Refused, "wrong number of arguments");
     return;
   }
-  if (verb == kWatchVerb) {
-    CMainFrame* frame = m_app.MainFrame();
-    if (!frame) {
-      channel->Answer(AnswerStatus::Failed, "no window to watch");
+  doc::CTolvaneDoc* doc = nullptr;
+  if (row->needsList) {
+    doc = ActiveList();
+    if (!doc) {
+      channel->Answer(AnswerStatus::Failed, "no active list");
       return;
     }
-    // Told as soon as the frame has captured a text, before its views redraw.
-    connect(frame, &CMainFrame::ClipboardHandled, this, &ScriptService::OnClipboardHandled,
-            Qt::UniqueConnection);
-    channel->KeepOpen();
-    m_watchers.emplace_back(channel);
-    return;
   }
-  doc::CTolvaneDoc* doc = ActiveList();
-  if (!doc) {
-    channel->Answer(AnswerStatus::Failed, "no active list");
-    return;
-  }
-  const doc::CClipList& items = doc->GetItemList();
-  if (verb == kCountVerb) {
-    channel->Answer(AnswerStatus::Ok, std::to_string(items.GetCount()));
-  } else if (verb == kListVerb) {
-    channel->Answer(AnswerStatus::Ok, ListForScript(items));
-  } else if (verb == platform::kAddVerb) {
-    std::string text = ItemFromScript(std::move(request.arguments.front()));
-    if (text.empty()) {
-      channel->Answer(AnswerStatus::Failed, "empty text");
-    } else if (items.GetCount() >= doc::kMaxCapturedItems && items.Find(text) < 0) {
-      // Answered here rather than by the capture's message box, which would wait for
-      // someone at the screen.
-      channel->Answer(AnswerStatus::Failed, "the list is full");
-    } else {
-      const bool added = doc->AddCapturedText(std::move(text));
-      channel->Answer(added ? AnswerStatus::Ok : AnswerStatus::Failed,
-                      added ? "" : "the text was not added");
-      if (added) PushHead(items.GetAt(0));
-    }
+  (this->*row->handler)(request, channel, doc);
+}
+
+void ScriptService::OnCount(platform::InstanceRequest&, platform::RequestChannel* channel,
+                            doc::CTolvaneDoc* doc) {
+  channel->Answer(AnswerStatus::Ok, std::to_string(doc->GetItemList().GetCount()));
+}
+
+void ScriptService::OnList(platform::InstanceRequest&, platform::RequestChannel* channel,
+                           doc::CTolvaneDoc* doc) {
+  channel->Answer(AnswerStatus::Ok, ListForScript(doc->GetItemList()));
+}
+
+void ScriptService::OnRead(platform::InstanceRequest& request, platform::RequestChannel* channel,
+                           doc::CTolvaneDoc* doc) {
+  const std::string* item = RequestedItem(request, channel, *doc);
+  if (item) channel->Answer(AnswerStatus::Ok, ItemForScript(*item));
+}
+
+void ScriptService::OnCopy(platform::InstanceRequest& request, platform::RequestChannel* channel,
+                           doc::CTolvaneDoc* doc) {
+  const std::string* item = RequestedItem(request, channel, *doc);
+  if (!item) return;
+  // A copy: writing the clipboard causes a capture that reorders the list.
+  const std::string text = *item;
+  if (m_app.Clipboard().WriteText(text) == platform::ClipboardStatus::Ok) {
+    channel->Answer(AnswerStatus::Ok);
   } else {
-    const int number = ParseItemNumber(request.arguments.front());
-    if (number < 0) {
-      channel->Answer(AnswerStatus::Refused, "not an item number");
-      return;
-    }
-    if (number >= items.GetCount()) {
-      channel->Answer(AnswerStatus::Failed, "no such item");
-      return;
-    }
-    // A copy: writing the clipboard causes a capture that reorders the list.
-    const std::string text = items.GetAt(number);
-    if (verb == kReadVerb) {
-      channel->Answer(AnswerStatus::Ok, ItemForScript(text));
-    } else if (m_app.Clipboard().WriteText(text) == platform::ClipboardStatus::Ok) {
-      channel->Answer(AnswerStatus::Ok);
-    } else {
-      channel->Answer(AnswerStatus::Failed, "the clipboard could not be written");
-    }
+    channel->Answer(AnswerStatus::Failed, "the clipboard could not be written");
   }
+}
+
+void ScriptService::OnAdd(platform::InstanceRequest& request, platform::RequestChannel* channel,
+                          doc::CTolvaneDoc* doc) {
+  const doc::CClipList& items = doc->GetItemList();
+  std::string text = ItemFromScript(std::move(request.arguments.front()));
+  if (text.empty()) {
+    channel->Answer(AnswerStatus::Failed, "empty text");
+    return;
+  }
+  if (items.GetCount() >= doc::kMaxCapturedItems && items.Find(text) < 0) {
+    // Answered here rather than by the capture's message box, which would wait for
+    // someone at the screen.
+    channel->Answer(AnswerStatus::Failed, "the list is full");
+    return;
+  }
+  const bool added = doc->AddCapturedText(std::move(text));
+  channel->Answer(added ? AnswerStatus::Ok : AnswerStatus::Failed,
+                  added ? "" : "the text was not added");
+  if (added) PushHead(items.GetAt(0));
+}
+
+void ScriptService::OnWatch(platform::InstanceRequest&, platform::RequestChannel* channel,
+                            doc::CTolvaneDoc*) {
+  CMainFrame* frame = m_app.MainFrame();
+  if (!frame) {
+    channel->Answer(AnswerStatus::Failed, "no window to watch");
+    return;
+  }
+  // Told as soon as the frame has captured a text, before its views redraw.
+  connect(frame, &CMainFrame::ClipboardHandled, this, &ScriptService::OnClipboardHandled,
+          Qt::UniqueConnection);
+  channel->KeepOpen();
+  m_watchers.emplace_back(channel);
+}
+
+const std::string* ScriptService::RequestedItem(const platform::InstanceRequest& request,
+                                                platform::RequestChannel* channel,
+                                                const doc::CTolvaneDoc& doc) {
+  const int number = ParseItemNumber(request.arguments.front());
+  if (number < 0) {
+    channel->Answer(AnswerStatus::Refused, "not an item number");
+    return nullptr;
+  }
+  const doc::CClipList& items = doc.GetItemList();
+  if (number >= items.GetCount()) {
+    channel->Answer(AnswerStatus::Failed, "no such item");
+    return nullptr;
+  }
+  return &items.GetAt(number);
 }
 
 void ScriptService::OnClipboardHandled() {

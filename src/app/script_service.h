@@ -36,6 +36,20 @@ class ScriptService : public QObject {
   void OnRequest(platform::InstanceRequest& request, platform::RequestChannel* channel);
 
  private:
+  struct VerbRow;
+  static const VerbRow* FindVerb(std::string_view verb);
+
+  void OnCount(platform::InstanceRequest&, platform::RequestChannel*, doc::CTolvaneDoc*);
+  void OnList(platform::InstanceRequest&, platform::RequestChannel*, doc::CTolvaneDoc*);
+  void OnRead(platform::InstanceRequest&, platform::RequestChannel*, doc::CTolvaneDoc*);
+  void OnCopy(platform::InstanceRequest&, platform::RequestChannel*, doc::CTolvaneDoc*);
+  void OnAdd(platform::InstanceRequest&, platform::RequestChannel*, doc::CTolvaneDoc*);
+  void OnWatch(platform::InstanceRequest&, platform::RequestChannel*, doc::CTolvaneDoc*);
+  // The item the request's number names, or null once the channel has its refusal.
+  static const std::string* RequestedItem(const platform::InstanceRequest& request,
+                                          platform::RequestChannel* channel,
+                                          const doc::CTolvaneDoc& doc);
+
   doc::CTolvaneDoc* ActiveList() const;
   // Sends the head of the active list to every watcher when a capture just put the
   // clipboard's text there.

@@ -22,9 +22,9 @@
 #include "framework/doc_manager.h"
 #include "framework/document.h"
 #include "framework/file_loader.h"
-#include "framework/safe_file_writer.h"
 #include "framework/mdi_child_wnd.h"
 #include "framework/doc_template.h"
+#include "platform/atomic_file.h"
 #include "platform/clipboard_port.h"
 #include "platform/code_page.h"
 #include "platform/file_dialog.h"
@@ -170,7 +170,7 @@ void CTolvaneApp::OpenStartupFile() {
   fw::CMDIChildWnd* active = m_pFrame->MDIGetActive();
   // A failure has been reported by the open flow; start-up goes on without the file.
   DocManager().OpenDocumentFile(path);
-  fw::RemoveStaleSaveTempFiles(m_pFrame->m_strStartupFile);
+  platform::RemoveStaleTempFiles(m_pFrame->m_strStartupFile);
   if (active && m_pFrame->MDIGetActive() != active) m_pFrame->MDIActivate(active);
 }
 
@@ -236,7 +236,7 @@ bool CTolvaneApp::ProcessShellCommand(const fw::CCommandLineInfo& info) {
       for (const std::string& name : NamedFiles(info)) {
         opened = DocManager().OpenDocumentFile(QString::fromStdString(name)) || opened;
         // What killed saves of this list left beside it goes now.
-        fw::RemoveStaleSaveTempFiles(name);
+        platform::RemoveStaleTempFiles(name);
       }
       return opened;
     }

@@ -21,6 +21,19 @@ CClipList::TrackedPosition::~TrackedPosition() {
 CClipList::~CClipList() {
   // A position may outlive its list (a dialog open while the document closes).
   for (TrackedPosition* t : m_tracked) t->m_pList = nullptr;
+  for (Observer* o : m_observers) o->m_pList = nullptr;
+}
+
+CClipList::Observer::~Observer() { Observe(nullptr); }
+
+void CClipList::Observer::Observe(const CClipList* list) {
+  if (list == m_pList) return;
+  if (m_pList) {
+    auto& observers = m_pList->m_observers;
+    observers.erase(std::remove(observers.begin(), observers.end(), this), observers.end());
+  }
+  if (list) list->m_observers.push_back(this);
+  m_pList = list;
 }
 
 std::uint32_t CClipList::HashOf(std::string_view text) {
@@ -29,31 +42,9 @@ std::uint32_t CClipList::HashOf(std::string_view text) {
 
 void CClipList::SetAt(int position, std::string text) {
   ++m_nVersion;
-  Entry& entry = m_items[position];
   m_hashes[position] = HashOf(text);
-  entry.text = std::move(text);
-  ForgetWidth(entry);
-}
-
-void CClipList::SetCachedWidth(int position, int width) const {
-  const Entry& entry = m_items[position];
-  ForgetWidth(entry);
-  if (width < 0) return;
-  ++m_widthCounts[width];  // first: when this fails for memory, nothing has changed
-  entry.width = width;
-  ++m_nMeasured;
-}
-
-int CClipList::GetWidestCachedWidth() const {
-  return m_widthCounts.empty() ? 0 : m_widthCounts.rbegin()->first;
-}
-
-void CClipList::ForgetWidth(const Entry& entry) const {
-  if (entry.width < 0) return;
-  const auto count = m_widthCounts.find(entry.width);
-  if (count != m_widthCounts.end() && --count->second == 0) m_widthCounts.erase(count);
-  --m_nMeasured;
-  entry.width = -1;
+  m_items[position] = std::move(text);
+  for (Observer* o : m_observers) o->OnReplaced(position);
 }
 
 void CClipList::AddHead(std::string text) { InsertBefore(0, std::move(text)); }
@@ -63,11 +54,12 @@ void CClipList::AddTail(std::string text) {
   platform::CheckAllocation();
   m_hashes.push_back(HashOf(text));
   try {
-    m_items.push_back(Entry{std::move(text)});
+    m_items.push_back(std::move(text));
   } catch (...) {
     m_hashes.pop_back();
     throw;
   }
+  for (Observer* o : m_observers) o->OnInserted(GetCount() - 1);
 }
 
 void CClipList::InsertBefore(int position, std::string text) {
@@ -75,17 +67,17 @@ void CClipList::InsertBefore(int position, std::string text) {
   platform::CheckAllocation();
   m_hashes.insert(m_hashes.begin() + position, HashOf(text));
   try {
-    m_items.insert(m_items.begin() + position, Entry{std::move(text)});
+    m_items.insert(m_items.begin() + position, std::move(text));
   } catch (...) {
     m_hashes.erase(m_hashes.begin() + position);
     throw;
   }
   ShiftTracked(position, +1);
+  for (Observer* o : m_observers) o->OnInserted(position);
 }
 
 void CClipList::RemoveAt(int position) {
   ++m_nVersion;
-  ForgetWidth(m_items[position]);
   if (position == 0) {
     m_items.pop_front();
     m_hashes.pop_front();
@@ -95,15 +87,15 @@ void CClipList::RemoveAt(int position) {
   }
   ForgetTracked(position);
   ShiftTracked(position + 1, -1);
+  for (Observer* o : m_observers) o->OnRemoved(position);
 }
 
 void CClipList::RemoveAll() {
   ++m_nVersion;
   m_items.clear();
   m_hashes.clear();
-  m_widthCounts.clear();
-  m_nMeasured = 0;
   for (TrackedPosition* t : m_tracked) t->m_nPosition = -1;
+  for (Observer* o : m_observers) o->OnRemovedAll();
 }
 
 int CClipList::Find(std::string_view text) const {
@@ -112,7 +104,7 @@ int CClipList::Find(std::string_view text) const {
   for (auto found = std::find(m_hashes.begin(), end, hash); found != end;
        found = std::find(found + 1, end, hash)) {
     const auto position = static_cast<int>(found - m_hashes.begin());
-    if (m_items[position].text == text) return position;
+    if (m_items[position] == text) return position;
   }
   return -1;
 }

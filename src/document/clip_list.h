@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +38,7 @@ class CClipList {
 
   int GetCount() const { return static_cast<int>(m_items.size()); }
   bool IsEmpty() const { return m_items.empty(); }
-  const std::string& GetAt(int position) const { return m_items[position].text; }
+  const std::string& GetAt(int position) const { return m_items[position]; }
   // Replaces the text of an item in place.
   void SetAt(int position, std::string text);
 
@@ -57,37 +56,43 @@ class CClipList {
   // Position of the first item equal to `text` (byte for byte), or -1.
   int Find(std::string_view text) const;
 
-  // A measured display width per item, kept by the list so that a view never has to
-  // measure an unchanged item twice. -1 means not measured yet.
-  int GetCachedWidth(int position) const { return m_items[position].width; }
-  void SetCachedWidth(int position, int width) const;
-  // How many items have no measured width, and the widest measured one (0 when none):
-  // kept up to date with every change, so that a view need not look at every item.
-  int GetUnmeasuredCount() const { return GetCount() - m_nMeasured; }
-  int GetWidestCachedWidth() const;
+  // Something kept beside the list per item (a view's measured widths) that must follow
+  // every change as it happens, at the cost of the changed items only. An observer may
+  // outlive its list: it is then told nothing more and ObservedList() is null.
+  class Observer {
+   public:
+    Observer() = default;
+    virtual ~Observer();
+    Observer(const Observer&) = delete;
+    Observer& operator=(const Observer&) = delete;
+    // Starts following `list` (null: none); the changes before this call are not told.
+    void Observe(const CClipList* list);
+    const CClipList* ObservedList() const { return m_pList; }
 
- private:
-  struct Entry {
-    std::string text;
-    mutable int width = -1;
+    // Called after the change, with the list as it now is. Must not throw.
+    virtual void OnInserted(int position) noexcept = 0;
+    virtual void OnRemoved(int position) noexcept = 0;
+    virtual void OnReplaced(int position) noexcept = 0;
+    virtual void OnRemovedAll() noexcept = 0;
+
+   private:
+    friend class CClipList;
+    const CClipList* m_pList = nullptr;
   };
 
+ private:
   static std::uint32_t HashOf(std::string_view text);
-  // Takes the entry's width out of the bookkeeping, before it is removed or replaced.
-  void ForgetWidth(const Entry& entry) const;
   void ShiftTracked(int from, int delta);
   void ForgetTracked(int position);
 
-  std::deque<Entry> m_items;
+  std::deque<std::string> m_items;
   // A hash of each item's text, in the items' order: a search goes through these few
   // bytes an item and reads a text only where its hash matches.
   std::deque<std::uint32_t> m_hashes;
   unsigned m_nVersion = 0;
-  // The measured widths and how many items have each, for the widest one.
-  mutable std::map<int, int> m_widthCounts;
-  mutable int m_nMeasured = 0;
   // Bookkeeping of who follows the list, not part of its content.
   mutable std::vector<TrackedPosition*> m_tracked;
+  mutable std::vector<Observer*> m_observers;
 };
 
 }  // namespace doc

@@ -6,7 +6,7 @@
 #include <cerrno>
 
 #include "framework/file_exception.h"
-#include "platform/atomic_file.h"
+#include "platform/regular_file.h"
 
 namespace fw {
 namespace {

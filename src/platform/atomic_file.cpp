@@ -7,22 +7,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <ctime>
-#include <string>
+#include <functional>
+
+#include "platform/regular_file.h"
 
 namespace platform {
 namespace {
 
-// Temporary files are "<target name>.tmp<pid>-<attempt>" in the target's folder.
-constexpr std::string_view kTempInfix = ".tmp";
-
-std::string ParentFolder(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
+// Older versions wrote the settings through "<target name>.tmp<pid>-<attempt>".
+constexpr std::string_view kOldTempInfix = ".tmp";
 
 std::string FileName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -42,6 +36,40 @@ bool MakeFolders(const std::string& folder) {
   return errno == EEXIST && IsFolder(folder);
 }
 
+mode_t NewFileMode() {
+  // umask can only be read by setting it; put it straight back.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// Gives the temporary file the target's owner (where we may: root saving another user's
+// file) and permission bits, or a new file's bits.
+int GiveModeOf(int fd, const std::string& target) {
+  struct stat info {};
+  if (::stat(target.c_str(), &info) != 0) {
+    if (errno != ENOENT) return errno;
+    return ::fchmod(fd, NewFileMode()) == 0 ? 0 : errno;
+  }
+  if (info.st_uid != ::geteuid() || info.st_gid != ::getegid()) {
+    [[maybe_unused]] const int ignored = ::fchown(fd, info.st_uid, info.st_gid);
+  }
+  return ::fchmod(fd, info.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+// The rename is durable only once the folder's entry is on disk too. Best effort: some
+// file systems refuse to sync a folder, and the file is in place all the same.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool FolderRefusesNewFiles(int error) {
+  return error == EACCES || error == EPERM || error == EROFS;
+}
+
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
@@ -54,22 +82,42 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
-// The rename is durable only once the folder's entry is on disk too. Best effort: some
-// file systems refuse to sync a folder, and the file is in place all the same.
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+// Reads the whole open file from its start; 0 or errno.
+int ReadWhole(int fd, std::string& content) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return errno;
+  content.assign(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t n = ::pread(fd, content.data() + done, content.size() - done,
+                              static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  content.resize(done);
+  return 0;
 }
 
-bool IsOurTempName(std::string_view name, std::string_view targetName) {
-  if (name.size() <= targetName.size() + kTempInfix.size() ||
+void WriteAllAt(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                               static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+bool IsOldTempName(std::string_view name, std::string_view targetName) {
+  if (name.size() <= targetName.size() + kOldTempInfix.size() ||
       name.substr(0, targetName.size()) != targetName ||
-      name.substr(targetName.size(), kTempInfix.size()) != kTempInfix) {
+      name.substr(targetName.size(), kOldTempInfix.size()) != kOldTempInfix) {
     return false;
   }
-  const std::string_view rest = name.substr(targetName.size() + kTempInfix.size());
+  const std::string_view rest = name.substr(targetName.size() + kOldTempInfix.size());
   const std::size_t dash = rest.find('-');
   if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size()) return false;
   for (std::size_t i = 0; i < rest.size(); ++i) {
@@ -78,127 +126,8 @@ bool IsOurTempName(std::string_view name, std::string_view targetName) {
   return true;
 }
 
-}  // namespace
-
-int OpenRegularFile(const std::string& path, int flags) {
-  // O_NONBLOCK keeps open() from waiting for a FIFO's writer or a device; it is cleared
-  // again once the file is known to be a regular one.
-  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat info {};
-  int error = 0;
-  if (::fstat(fd, &info) != 0) {
-    error = errno;
-  } else if (!S_ISREG(info.st_mode)) {
-    error = S_ISDIR(info.st_mode) ? EISDIR : ENXIO;
-  } else if ((flags & O_NONBLOCK) == 0 &&
-             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    error = errno;
-  }
-  if (error == 0) return fd;
-  ::close(fd);
-  errno = error;
-  return -1;
-}
-
-bool MayWriteFile(const std::string& path) {
-  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-}
-
-FileReadResult ReadRegularFile(const std::string& path, std::size_t maxSize,
-                               std::string& content) {
-  content.clear();
-  const int fd = OpenRegularFile(path, O_RDONLY);
-  if (fd < 0) return errno == ENOENT ? FileReadResult::Missing : FileReadResult::Failed;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || info.st_size < 0 ||
-      static_cast<unsigned long long>(info.st_size) > maxSize) {
-    ::close(fd);
-    return FileReadResult::Failed;
-  }
-  try {
-    // One byte more than the file holds, so that the end shows without growing the buffer.
-    content.resize(static_cast<std::size_t>(info.st_size) + 1);
-    std::size_t got = 0;
-    while (true) {
-      // One byte of room beyond the cap tells a file that grew past it since fstat.
-      if (got == content.size()) {
-        if (got > maxSize) break;
-        content.resize(got + 64 * 1024 > maxSize + 1 ? maxSize + 1 : got + 64 * 1024);
-      }
-      const ssize_t n = ::read(fd, content.data() + got, content.size() - got);
-      if (n == 0) break;
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        ::close(fd);
-        return FileReadResult::Failed;
-      }
-      got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    content.resize(got);
-    return got > maxSize ? FileReadResult::Failed : FileReadResult::Ok;
-  } catch (...) {
-    ::close(fd);
-    content.clear();
-    return FileReadResult::Failed;
-  }
-}
-
-std::string FollowSymbolicLinks(const std::string& path) {
-  std::string current = path;
-  for (int depth = 0; depth < 40; ++depth) {
-    struct stat info {};
-    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
-    std::string target(PATH_MAX, '\0');
-    const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return path;
-    target.resize(static_cast<std::size_t>(n));
-    current = target.front() == '/' ? target : ParentFolder(current) + "/" + target;
-  }
-  return path;
-}
-
-bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
-  const std::string target = FollowSymbolicLinks(path);
-  const std::string folder = ParentFolder(target);
-  if (!MakeFolders(folder)) return false;
-
-  struct stat old {};
-  const bool hadFile = ::stat(target.c_str(), &old) == 0;
-  if (hadFile && !MayWriteFile(target)) return false;
-
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target + std::string(kTempInfix) + std::to_string(::getpid()) + "-" +
-           std::to_string(attempt);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  // The lock tells RemoveStaleTempFiles of another run that this file is being written.
-  ::flock(fd, LOCK_EX | LOCK_NB);
-
-  bool ok = WriteAll(fd, content);
-  if (ok && hadFile) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-  if (ok) ok = ::fsync(fd) == 0;
-  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  if (::close(fd) != 0) ok = false;
-  if (ok) SyncFolder(folder);
-  return ok;
-}
-
-int RemoveStaleTempFiles(const std::string& path, int minAgeSeconds) {
-  const std::string target = FollowSymbolicLinks(path);
-  const std::string targetName = FileName(target);
-  return RemoveUnlockedOldFiles(
-      ParentFolder(target),
-      [&targetName](std::string_view name) { return IsOurTempName(name, targetName); },
-      minAgeSeconds);
-}
-
+// In `folder`, removes the regular files whose names `isOurs` accepts that are at least
+// minAgeSeconds old and not locked (flock) by a writer that is still at work.
 int RemoveUnlockedOldFiles(const std::string& folder,
                            const std::function<bool(std::string_view name)>& isOurs,
                            int minAgeSeconds) {
@@ -221,6 +150,96 @@ int RemoveUnlockedOldFiles(const std::string& folder,
   }
   ::closedir(dir);
   return removed;
+}
+
+}  // namespace
+
+FileReplacement::~FileReplacement() { Abandon(); }
+
+int FileReplacement::Begin(const std::string& path, const Options& options) {
+  if (const int error = ResolveSymbolicLinks(path, m_strTarget)) return error;
+  const std::string folder = ParentFolder(m_strTarget);
+  if (options.makeFolders && !MakeFolders(folder)) return errno != 0 ? errno : EIO;
+  struct stat info {};
+  const bool exists = ::stat(m_strTarget.c_str(), &info) == 0;
+  if (exists && !MayWriteFile(m_strTarget)) return EACCES;
+  RemoveStaleTempFiles(m_strTarget);
+
+  m_strTemp = folder + "/" + std::string(kTempFilePrefix) + "XXXXXX";
+  m_fd = ::mkostemp(m_strTemp.data(), O_CLOEXEC);
+  if (m_fd < 0) {
+    const int error = errno;
+    m_strTemp.clear();
+    if (exists && options.rewriteInPlace && FolderRefusesNewFiles(error)) return BeginInPlace();
+    return error;
+  }
+  // The lock tells a cleaner of another run that this file is still being written; it
+  // goes with the process, so the file of a killed writer is free to be removed.
+  ::flock(m_fd, LOCK_EX | LOCK_NB);
+  return GiveModeOf(m_fd, m_strTarget);
+}
+
+int FileReplacement::BeginInPlace() {
+  m_bInPlace = true;
+  m_fd = OpenRegularFile(m_strTarget, O_RDWR);
+  if (m_fd < 0) return errno;
+  if (const int error = ReadWhole(m_fd, m_strOldContent)) {
+    // Nothing written yet: the file is left alone.
+    ::close(m_fd);
+    m_fd = -1;
+    return error;
+  }
+  if (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) return errno;
+  return 0;
+}
+
+int FileReplacement::Commit() {
+  if (::fsync(m_fd) != 0) return errno;
+  const int fd = m_fd;
+  m_fd = -1;
+  if (m_bInPlace) {
+    ::close(fd);
+    m_bInPlace = false;
+    m_strOldContent.clear();
+    return 0;
+  }
+  if (::close(fd) != 0) return errno;
+  if (::rename(m_strTemp.c_str(), m_strTarget.c_str()) != 0) return errno;
+  m_strTemp.clear();
+  SyncFolder(ParentFolder(m_strTarget));
+  return 0;
+}
+
+void FileReplacement::Abandon() noexcept {
+  if (m_bInPlace && m_fd >= 0) {
+    if (::ftruncate(m_fd, 0) == 0) WriteAllAt(m_fd, m_strOldContent);
+    ::fsync(m_fd);
+  }
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
+  if (!m_strTemp.empty()) ::unlink(m_strTemp.c_str());
+  m_strTemp.clear();
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+  FileReplacement file;
+  FileReplacement::Options options;
+  options.makeFolders = true;
+  if (file.Begin(path, options) != 0) return false;
+  return WriteAll(file.Fd(), content) && file.Commit() == 0;
+}
+
+int RemoveStaleTempFiles(const std::string& path, int minAgeSeconds) {
+  std::string target;
+  // Links that go round: the files beside the link itself.
+  if (ResolveSymbolicLinks(path, target) != 0) target = path;
+  const std::string targetName = FileName(target);
+  return RemoveUnlockedOldFiles(
+      ParentFolder(target),
+      [&targetName](std::string_view name) {
+        return name.starts_with(kTempFilePrefix) || IsOldTempName(name, targetName);
+      },
+      minAgeSeconds);
 }
 
 }  // namespace platform

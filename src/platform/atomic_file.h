@@ -1,51 +1,70 @@
 #pragma once
 
-#include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
-enum class FileReadResult { Ok, Missing, Failed };
+// Prefix of the temporary files that replacing a file writes beside it.
+inline constexpr std::string_view kTempFilePrefix = ".tolvane-save-";
 
-// Opens `path` with `flags` (O_RDONLY, O_RDWR, ...) without ever blocking on a FIFO or a
-// device, and only when it names a regular file (links followed). Returns the descriptor,
-// or -1 with errno set: EISDIR for a folder, ENXIO for any other file that is not a
-// regular one (a socket's own open fails with ENXIO too).
-int OpenRegularFile(const std::string& path, int flags);
+// Seconds after which a temporary file of ours that no writer holds locked counts as left
+// behind by a killed writer.
+inline constexpr int kStaleTempSeconds = 60;
 
-// Whether this process, with its effective ids, may write the existing file at `path`.
-// Renaming a file over another ignores the replaced file's own permission bits; writers
-// ask this first so that a read-only file stays as it is.
-bool MayWriteFile(const std::string& path);
+// Replaces a file so that, after a crash or kill at any moment, it holds either its old
+// content or the complete new one. Begin() follows symbolic links at `path` (the link
+// stays, its target is replaced), refuses an existing target this process may not write
+// (renaming over it would ignore its permission bits), removes the stale temporary files
+// of killed writers in the target's folder and opens a new temporary file there, locked
+// while it is written, with the old file's owner where possible and permission bits (0666
+// less the umask for a new file). The caller writes through Fd(); Commit() syncs the
+// file, renames it over the target and syncs the folder. Left without a Commit (a failure,
+// an exception on the way), the temporary file is removed and the target stays as it was.
+class FileReplacement {
+ public:
+  struct Options {
+    // Missing folders on the way to the target are made.
+    bool makeFolders = false;
+    // When the folder takes no new file (no write permission, read-only file system), an
+    // existing, writable target is rewritten in place, its old bytes kept in memory and
+    // written back when the new ones do not get through: only then can a crash lose it.
+    bool rewriteInPlace = false;
+  };
 
-// Reads a regular file of at most maxSize bytes whole. Opening never blocks and nothing
-// but a regular file is read, so a path that names a FIFO or a device (also through a
-// symbolic link) fails at once instead of hanging or reading without end. Missing when
-// the path names nothing (or a dangling link).
-FileReadResult ReadRegularFile(const std::string& path, std::size_t maxSize,
-                               std::string& content);
+  FileReplacement() = default;
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
 
-// The path with its symbolic links followed, also to a target that does not exist yet;
-// the path itself when it is no link or the links loop.
-std::string FollowSymbolicLinks(const std::string& path);
+  // Returns 0, or the errno of the failure: EACCES for a target that may not be written,
+  // ELOOP for links that go round.
+  int Begin(const std::string& path, const Options& options);
+  int Fd() const { return m_fd; }
+  // Whether the target itself is being rewritten (see Options::rewriteInPlace).
+  bool InPlace() const { return m_bInPlace; }
+  // Returns 0 or the errno of the failure, after which the target is as it was.
+  int Commit();
 
-// Writes a temporary file beside the (link-followed) target, syncs it, renames it over the
-// target and syncs the folder: after a crash or kill the file holds either the old or the
-// new content. Missing folders are made; an existing file keeps its permission bits.
+ private:
+  int BeginInPlace();
+  void Abandon() noexcept;
+
+  std::string m_strTarget;
+  std::string m_strTemp;
+  std::string m_strOldContent;
+  int m_fd = -1;
+  bool m_bInPlace = false;
+};
+
+// Replaces the file at `path` with `content` as FileReplacement does, missing folders made,
+// never in place. False on any failure.
 bool ReplaceFileAtomically(const std::string& path, std::string_view content);
 
-// Removes the temporary files that ReplaceFileAtomically left beside the target of `path`
-// when its writer was killed: our own name pattern only, only files at least minAgeSeconds
-// old and not locked by a writer. Returns how many were removed.
-int RemoveStaleTempFiles(const std::string& path, int minAgeSeconds);
-
-// The rule for every temporary file a killed writer of ours may have left: in `folder`,
-// removes the regular files whose names `isOurs` accepts that are at least minAgeSeconds
-// old and not locked (flock) by a writer that is still at work. Returns how many went.
-int RemoveUnlockedOldFiles(const std::string& folder,
-                           const std::function<bool(std::string_view name)>& isOurs,
-                           int minAgeSeconds);
+// Removes the temporary files that killed writers left beside the target of `path`: our
+// own names only (today's prefix, and "<target name>.tmp<pid>-<attempt>" of older
+// versions), only files at least minAgeSeconds old (a younger one may not be locked yet)
+// and not locked by a writer still at work. Returns how many went.
+int RemoveStaleTempFiles(const std::string& path, int minAgeSeconds = kStaleTempSeconds);
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/atomic_file.h"
+#include "platform/regular_file.h"
 
 namespace platform {
 namespace {
@@ -236,10 +237,6 @@ FileReadResult ReadProfileText(const std::string& path, std::string& content, bo
   return result;
 }
 
-// Temporary files of a run killed while writing are this old before the next run removes
-// them, unless their writer still holds its lock.
-constexpr int kStaleTempSeconds = 10;
-
 }  // namespace
 
 std::optional<int> ParseProfileInt(std::string_view text) {
@@ -270,7 +267,7 @@ bool ProfileFile::Load() {
   m_pending.clear();
   bool hasMark = false;
   m_bReadable = ReadProfileText(m_strPath, m_content, hasMark) != FileReadResult::Failed;
-  if (m_bReadable) RemoveStaleTempFiles(m_strPath, kStaleTempSeconds);
+  if (m_bReadable) RemoveStaleTempFiles(m_strPath);
   return m_bReadable;
 }
 

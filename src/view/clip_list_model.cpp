@@ -5,17 +5,24 @@
 #include <QTimer>
 #include <algorithm>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "document/clip_list.h"
 #include "platform/alloc_fault.h"
 #include "platform/code_page.h"
 #include "view/display_line.h"
+#include "view/item_width_cache.h"
 
 namespace view {
 namespace {
 
 constexpr int kExtentMargin = 10;
+// Measuring costs about 10 us a line: beyond a few thousand, the first lines and the
+// longest ones now, which nearly always hold the widest, the rest later in slices.
+constexpr std::size_t kMeasureNow = 3000;
+constexpr std::size_t kLongestNow = 300;
+constexpr int kFirstLines = 200;
 
 QString ForDisplay(const std::string& line) {
   const std::string utf8 = DisplayUtf8(line, platform::SystemCodePage());
@@ -26,13 +33,15 @@ QString ForDisplay(const std::string& line) {
 
 ClipListModel::ClipListModel(QObject* parent) : QAbstractListModel(parent) {}
 
+ClipListModel::~ClipListModel() = default;
+
 int ClipListModel::MeasuredWidth(int row) {
-  int width = m_pList->GetCachedWidth(row);
+  int width = m_pWidths->Get(row);
   if (width >= 0) return width;
   platform::CheckAllocation();
   const std::string line = BuildDisplayLine(m_pList->GetAt(row), false, platform::SystemCodePage());
   width = QFontMetrics(m_font).horizontalAdvance(ForDisplay(line.substr(2)));
-  m_pList->SetCachedWidth(row, width);
+  m_pWidths->Set(row, width);
   return width;
 }
 
@@ -41,92 +50,104 @@ int ClipListModel::ExtentFor(int widest) const { return widest + m_nMarkerWidth 
 ClipListModel::RefillResult ClipListModel::Refill(const doc::CClipList* list,
                                                   const std::string* clipText,
                                                   const QFont& font) {
-  const int count = list ? list->GetCount() : 0;
   const bool sameList = list == m_pList;
-  RefillResult result = RefillResult::Complete;
-  int rows = count;
-  int extent = m_nExtent;
   const bool wasMeasuring = IsMeasuring();
-  const int measureFrom = m_nMeasureFrom;
-  m_nMeasureFrom = -1;
-  if (count > 0) {
-    const QFontMetrics metrics(font);
-    m_font = font;
-    const std::string marker(platform::MarkerBytes(platform::SystemCodePage()));
-    m_nMarkerWidth = std::max(metrics.horizontalAdvance(ForDisplay(marker)),
-                              metrics.horizontalAdvance(QStringLiteral("  ")));
-    m_nLineHeight = metrics.height() + 2;
-
-    // Each item's text is measured once and kept with the item; the marker's width is
-    // added to the widest text.
-    // Measuring costs about 10 us a line: beyond a few thousand, the first lines and the
-    // longest ones now, which nearly always hold the widest, the rest later.
-    constexpr std::size_t kMeasureNow = 3000;
-    constexpr std::size_t kLongestNow = 300;
-    const bool stillMeasuring = sameList && wasMeasuring;
-    // A refill for the clipboard's marker alone leaves the list as it was: nothing to
-    // look at again.
-    const bool unchanged = sameList && list->GetVersion() == m_nListVersion && rows == m_nRows;
-    // The list keeps count of its measured widths: after a capture only the new head
-    // is looked for, not every line.
-    const auto waiting = static_cast<std::size_t>(unchanged ? 0 : list->GetUnmeasuredCount());
-    int widest = unchanged ? m_nWidest : list->GetWidestCachedWidth();
-    std::vector<int> unmeasured;
-    if (waiting <= kMeasureNow || !stillMeasuring) {
-      for (int i = 0; i < count && unmeasured.size() < waiting; ++i) {
-        if (list->GetCachedWidth(i) < 0) unmeasured.push_back(i);
-      }
-    }
-    if (unchanged && wasMeasuring) m_nMeasureFrom = measureFrom;
-    if (waiting > kMeasureNow) {
-      if (stillMeasuring) {
-        // The slices go on; only what this refill added is measured now.
-        unmeasured.clear();
-        for (int i = 0; i < std::min(count, 200); ++i) {
-          if (list->GetCachedWidth(i) < 0) unmeasured.push_back(i);
-        }
-      } else {
-        const auto longer = [list](int a, int b) {
-          return list->GetAt(a).size() > list->GetAt(b).size();
-        };
-        std::nth_element(unmeasured.begin(), unmeasured.begin() + kLongestNow, unmeasured.end(),
-                         longer);
-        unmeasured.resize(kLongestNow);
-        for (int i = 0; i < std::min(count, 200); ++i) unmeasured.push_back(i);
-      }
-      m_nMeasureFrom = stillMeasuring ? measureFrom : 0;
-    }
-    m_pList = list;
-    for (int row : unmeasured) {
-      try {
-        widest = std::max(widest, MeasuredWidth(row));
-      } catch (const std::bad_alloc&) {
-        result = RefillResult::OutOfMemory;
-        rows = row;
-        m_nMeasureFrom = -1;
-        break;
-      }
-    }
-    m_nWidest = widest;
-    m_nListVersion = list->GetVersion();
-    extent = ExtentFor(widest);
+  const int resumeFrom = std::exchange(m_nMeasureFrom, -1);
+  Layout layout{list ? list->GetCount() : 0, m_nExtent};
+  if (!list) m_pWidths.reset();
+  if (layout.rows > 0) {
+    TakeFontMetrics(font);
+    layout = MeasureFor(*list, sameList, resumeFrom);
   }
+  Publish(list, clipText, sameList, layout);
+  if (IsMeasuring() && !wasMeasuring) QTimer::singleShot(0, this, &ClipListModel::MeasureSlice);
+  return layout.result;
+}
 
-  if (sameList && rows == m_nRows && extent == m_nExtent && rows > 0) {
+void ClipListModel::TakeFontMetrics(const QFont& font) {
+  const QFontMetrics metrics(font);
+  m_font = font;
+  const std::string marker(platform::MarkerBytes(platform::SystemCodePage()));
+  m_nMarkerWidth = std::max(metrics.horizontalAdvance(ForDisplay(marker)),
+                            metrics.horizontalAdvance(QStringLiteral("  ")));
+  m_nLineHeight = metrics.height() + 2;
+}
+
+ClipListModel::Layout ClipListModel::MeasureFor(const doc::CClipList& list, bool sameList,
+                                                int resumeFrom) {
+  const int count = list.GetCount();
+  m_pList = &list;
+  try {
+    if (!m_pWidths || m_pWidths->ObservedList() != &list) m_pWidths = ItemWidthCache::For(list);
+    m_pWidths->CatchUp();
+  } catch (const std::bad_alloc&) {
+    m_pWidths.reset();
+    return {0, m_nExtent, RefillResult::OutOfMemory};
+  }
+  // A refill for the clipboard's marker alone leaves the list as it was: nothing to look
+  // at again. Otherwise the cache's counts say what waits, without a look at every line.
+  const bool unchanged = sameList && list.GetVersion() == m_nListVersion && count == m_nRows;
+  const bool slicesGoOn = sameList && resumeFrom >= 0;
+  const auto waiting = static_cast<std::size_t>(unchanged ? 0 : m_pWidths->UnmeasuredCount());
+  int widest = unchanged ? m_nWidest : m_pWidths->Widest();
+  const std::vector<int> now = RowsToMeasureNow(list, waiting, slicesGoOn);
+  if (unchanged) m_nMeasureFrom = resumeFrom;
+  if (waiting > kMeasureNow) m_nMeasureFrom = slicesGoOn ? resumeFrom : 0;
+
+  Layout layout{count, 0};
+  for (int row : now) {
+    try {
+      widest = std::max(widest, MeasuredWidth(row));
+    } catch (const std::bad_alloc&) {
+      layout.result = RefillResult::OutOfMemory;
+      layout.rows = row;
+      m_nMeasureFrom = -1;
+      break;
+    }
+  }
+  m_nWidest = widest;
+  m_nListVersion = list.GetVersion();
+  layout.extent = ExtentFor(widest);
+  return layout;
+}
+
+std::vector<int> ClipListModel::RowsToMeasureNow(const doc::CClipList& list, std::size_t waiting,
+                                                 bool slicesGoOn) const {
+  const int count = list.GetCount();
+  if (waiting <= kMeasureNow) return UnmeasuredRows(count, waiting);
+  // The slices go on; only what this refill added is measured now.
+  if (slicesGoOn) return UnmeasuredRows(std::min(count, kFirstLines), waiting);
+  std::vector<int> rows = UnmeasuredRows(count, waiting);
+  const auto longer = [&list](int a, int b) { return list.GetAt(a).size() > list.GetAt(b).size(); };
+  std::nth_element(rows.begin(), rows.begin() + kLongestNow, rows.end(), longer);
+  rows.resize(kLongestNow);
+  for (int i = 0; i < std::min(count, kFirstLines); ++i) rows.push_back(i);
+  return rows;
+}
+
+std::vector<int> ClipListModel::UnmeasuredRows(int within, std::size_t limit) const {
+  std::vector<int> rows;
+  for (int i = 0; i < within && rows.size() < limit; ++i) {
+    if (m_pWidths->Get(i) < 0) rows.push_back(i);
+  }
+  return rows;
+}
+
+void ClipListModel::Publish(const doc::CClipList* list, const std::string* clipText,
+                            bool sameList, const Layout& layout) {
+  if (sameList && layout.rows == m_nRows && layout.extent == m_nExtent && layout.rows > 0) {
     // Same lines, same sizes: new content only. The view repaints without laying out
     // every row again, which a reset would make it do.
     m_pClipText = clipText;
-    emit dataChanged(index(0), index(rows - 1), {Qt::DisplayRole});
-  } else {
-    beginResetModel();
-    m_pList = list;
-    m_pClipText = clipText;
-    m_nRows = rows;
-    m_nExtent = extent;
-    endResetModel();
+    emit dataChanged(index(0), index(layout.rows - 1), {Qt::DisplayRole});
+    return;
   }
-  if (IsMeasuring() && !wasMeasuring) QTimer::singleShot(0, this, &ClipListModel::MeasureSlice);
-  return result;
+  beginResetModel();
+  m_pList = list;
+  m_pClipText = clipText;
+  m_nRows = layout.rows;
+  m_nExtent = layout.extent;
+  endResetModel();
 }
 
 void ClipListModel::MeasureSlice() {
@@ -138,8 +159,9 @@ void ClipListModel::MeasureSlice() {
   int measured = 0;
   int row = m_nMeasureFrom;
   try {
+    if (m_pWidths->CatchUp()) row = 0;
     for (; row < count && measured < kSlice; ++row) {
-      if (m_pList->GetCachedWidth(row) < 0) ++measured;
+      if (m_pWidths->Get(row) < 0) ++measured;
       widest = std::max(widest, MeasuredWidth(row));
     }
   } catch (const std::bad_alloc&) {

@@ -17,6 +17,7 @@
 #include "framework/file_loader.h"
 #include "framework/safe_file_writer.h"
 #include "kill_save_list.h"
+#include "platform/atomic_file.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ int SaveTempsIn(const std::string& dir) {
   int count = 0;
   DIR* d = ::opendir(dir.c_str());
   while (dirent* e = d ? ::readdir(d) : nullptr) {
-    if (std::string(e->d_name).starts_with(fw::kSaveTempPrefix)) ++count;
+    if (std::string(e->d_name).starts_with(platform::kTempFilePrefix)) ++count;
   }
   if (d) ::closedir(d);
   return count;
@@ -99,7 +100,7 @@ TEST(KillSaveTest, AKilledSaveLeavesTheOldOrTheNewListWhole) {
     // A killed save holds no lock any more: the program's cleanup takes its file at once
     // when told to ignore the age.
     stale += SaveTempsIn(dir);
-    fw::RemoveStaleSaveTempFiles(path, 0);
+    platform::RemoveStaleTempFiles(path, 0);
     EXPECT_EQ(SaveTempsIn(dir), 0) << "round " << round;
   }
   ::unlink(path.c_str());

@@ -18,7 +18,6 @@
 
 #include "framework/file_exception.h"
 #include "framework/file_loader.h"
-#include "support/ordinary_user.h"
 
 namespace fw {
 namespace {
@@ -100,43 +99,11 @@ class SafeFileWriterTest : public testing::Test {
   std::string m_dir;
 };
 
-TEST_F(SafeFileWriterTest, NewAndReplacedFilesGetTheRightContentAndMode) {
-  const std::string path = m_dir + "/list.tvn";
-  SaveText(path, "first");
-  EXPECT_EQ(Slurp(path), "first");
-  struct stat st;
-  ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
-
-  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-  SaveText(path, "second");
-  EXPECT_EQ(Slurp(path), "second");
-  ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
-  EXPECT_EQ(Entries(m_dir), std::vector<std::string>{"list.tvn"});
-}
-
-TEST_F(SafeFileWriterTest, SavingThroughALinkReplacesItsTarget) {
-  Put(m_dir + "/real.tvn", "old");
-  ASSERT_EQ(::symlink("real.tvn", (m_dir + "/link.tvn").c_str()), 0);
-  SaveText(m_dir + "/link.tvn", "new");
-  struct stat st;
-  ASSERT_EQ(::lstat((m_dir + "/link.tvn").c_str(), &st), 0);
-  EXPECT_TRUE(S_ISLNK(st.st_mode));
-  EXPECT_EQ(Slurp(m_dir + "/real.tvn"), "new");
-  EXPECT_EQ(Entries(m_dir), (std::vector<std::string>{"link.tvn", "real.tvn"}));
-}
-
 TEST_F(SafeFileWriterTest, AFailingWriterLeavesTheOldFileAndNoTemporaryFile) {
   const std::string path = m_dir + "/list.tvn";
   Put(path, "old");
   EXPECT_THROW(SaveFileSafely(path, [&](CArchive& ar) {
                  ar.Write(std::string(10000, 'x'));
-                 // Locked while written: no cleanup, whatever age it asks for, takes it.
-                 EXPECT_EQ(RemoveStaleSaveTempFiles(path, 0), 0);
-                 EXPECT_EQ(Entries(m_dir).size(), 2u);
                  throw CArchiveException(ArchiveCause::generic);
                }),
                CArchiveException);
@@ -171,58 +138,6 @@ TEST(SafeFileWriterLimitsTest, AFullDiskIsReportedAndKeepsTheOldFile) {
   EXPECT_EQ(SaveCause(path, std::string(256 * 1024, 'x')), FileCause::diskFull);
   EXPECT_EQ(Slurp(path), "old");
   EXPECT_EQ(Entries(fs.Dir()), std::vector<std::string>{"list.tvn"});
-}
-
-// Permission bits as an ordinary user sees them: a file that may not be written is never
-// replaced, and a folder that takes no new file is saved into by rewriting the file itself.
-TEST_F(SafeFileWriterTest, SavingHonoursTheFileAndFolderPermissions) {
-  constexpr int kWriterFailed = 98;
-  const struct {
-    const char* name;
-    bool hasFile;
-    mode_t fileMode;
-    mode_t folderMode;
-    bool writerFails;
-    int result;  // a FileCause, or kWriterFailed
-    const char* content;
-  } cases[] = {
-      {"read-only file", true, 0444, 0700, false, int(FileCause::accessDenied), "old"},
-      {"read-only file and folder", true, 0444, 0500, false, int(FileCause::accessDenied), "old"},
-      {"new file in a read-only folder", false, 0, 0500, false, int(FileCause::accessDenied),
-       "<none>"},
-      {"file in a read-only folder", true, 0644, 0500, false, int(FileCause::none), "new"},
-      {"failed write in a read-only folder", true, 0644, 0500, true, kWriterFailed, "old"},
-  };
-  const std::string path = m_dir + "/list.tvn";
-  for (const auto& c : cases) {
-    ::chmod(m_dir.c_str(), 0700);
-    ::unlink(path.c_str());
-    if (c.hasFile) {
-      Put(path, "old");
-      ASSERT_EQ(::chmod(path.c_str(), c.fileMode), 0);
-    }
-    ASSERT_EQ(::chmod(m_dir.c_str(), c.folderMode), 0);
-    const int result = testing_support::AsOrdinaryUser(m_dir, [&] {
-      try {
-        SaveFileSafely(path, [&](CArchive& ar) {
-          ar.Write(std::string(10000, 'x'));
-          if (c.writerFails) throw CArchiveException(ArchiveCause::generic);
-        });
-      } catch (const CFileException& e) {
-        return int(e.m_cause);
-      } catch (const CArchiveException&) {
-        return kWriterFailed;
-      }
-      return int(FileCause::none);
-    });
-    if (result == testing_support::kCannotSwitch) GTEST_SKIP() << "cannot become an ordinary user";
-    EXPECT_EQ(result, c.result) << c.name;
-    const std::string content = c.hasFile ? Slurp(path) : "<none>";
-    EXPECT_EQ(content == std::string(10000, 'x') ? "new" : content, c.content) << c.name;
-    EXPECT_EQ(Entries(m_dir), c.hasFile ? std::vector<std::string>{"list.tvn"}
-                                        : std::vector<std::string>{})
-        << c.name;
-  }
 }
 
 TEST_F(SafeFileWriterTest, LoadingReadsOnlyRegularFilesAndReportsTheRest) {
