@@ -7,11 +7,10 @@
 
 #include "platform/alloc_fault.h"
 #include "platform/code_page.h"
+#include "platform/selection_text.h"
 
 namespace platform {
 namespace {
-
-const char kPasswordHint[] = "x-kde-passwordManagerHint";
 
 // Text of the content, whichever plain-text flavour the owner offers. hasText() can be
 // false while text() still answers (an owner offering only text/plain;charset=utf-8).
@@ -29,8 +28,8 @@ QString PlainText(const QMimeData& mime) {
 }  // namespace
 
 bool IsSecretContent(const QMimeData& mime) {
-  return mime.hasFormat(QLatin1String(kPasswordHint)) &&
-         mime.data(QLatin1String(kPasswordHint)).trimmed() == "secret";
+  return mime.hasFormat(QLatin1String(kPasswordHintType)) &&
+         mime.data(QLatin1String(kPasswordHintType)).trimmed() == "secret";
 }
 
 QtClipboardPort::QtClipboardPort(QObject* parent)

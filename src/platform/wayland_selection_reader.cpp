@@ -22,7 +22,6 @@
 namespace platform {
 namespace {
 
-const char* const kPasswordHint = "x-kde-passwordManagerHint";
 // The types our own selections offer, text first.
 const char* const kOfferedTypes[] = {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING"};
 
@@ -33,10 +32,11 @@ std::string OwnMarkerType() {
 
 }  // namespace
 
+// The reader's connection and its state, used on the reader's thread once connected
+// (SetSelection and ClearSelection under a lock).
 class WaylandSelectionReader::Worker {
  public:
-  Worker(Sink sink, int giveUpMs, int wakeFd)
-      : m_sink(std::move(sink)), m_nGiveUpMs(giveUpMs), m_nWakeFd(wakeFd) {}
+  explicit Worker(WaylandSelectionReader& reader) : m_reader(reader) {}
   ~Worker();
 
   bool Connect();
@@ -64,9 +64,7 @@ class WaylandSelectionReader::Worker {
   bool Receive(zwlr_data_control_offer_v1* offer, const char* type, std::string& out);
   void DropOffer(zwlr_data_control_offer_v1* offer);
 
-  Sink m_sink;
-  int m_nGiveUpMs;
-  int m_nWakeFd;
+  WaylandSelectionReader& m_reader;
   wl_display* m_pDisplay = nullptr;
   wl_registry* m_pRegistry = nullptr;
   wl_seat* m_pSeat = nullptr;
@@ -80,15 +78,12 @@ class WaylandSelectionReader::Worker {
   // the selection was emptied.
   bool m_bPending = false;
   zwlr_data_control_offer_v1* m_pPendingOffer = nullptr;
-  std::atomic<int> m_nOwnSeen{0};
 
   // Shared with the window's thread.
   std::mutex m_requestMutex;
   std::atomic<int> m_nExpectedClears{0};
   std::atomic<bool> m_bSelectionEmpty{false};
   bool m_bStop = false;
-
-  friend class WaylandSelectionReader;
 };
 
 const wl_registry_listener WaylandSelectionReader::Worker::kRegistryListener = {
@@ -191,7 +186,7 @@ void WaylandSelectionReader::Worker::OnSelection(zwlr_data_control_offer_v1* off
     } else {
       --m_nExpectedClears;
     }
-    ++m_nOwnSeen;
+    m_reader.CountOwnChange();
     return;
   }
   m_bPending = true;
@@ -206,7 +201,7 @@ bool WaylandSelectionReader::Worker::Receive(zwlr_data_control_offer_v1* offer,
   zwlr_data_control_offer_v1_receive(offer, type, fds[1]);
   wl_display_flush(m_pDisplay);
   close(fds[1]);
-  const TransferResult result = ReadToEnd(fds[0], m_nGiveUpMs, m_nWakeFd, out);
+  const TransferResult result = ReadToEnd(fds[0], kGiveUpMs, m_reader.WakeFd(), out);
   close(fds[0]);
   return result == TransferResult::Done;
 }
@@ -216,21 +211,22 @@ void WaylandSelectionReader::Worker::ReadPending() {
   m_bPending = false;
   zwlr_data_control_offer_v1* offer = m_pPendingOffer;
   m_pPendingOffer = nullptr;
-  WaylandSelectionEvent event;
+  SelectionEvent event;
   if (offer) {
     const std::vector<std::string> types = m_offers[offer];
     event.bHasAnyFormat = !types.empty();
     const std::string textType = ChooseTextType(types);
     try {
       bool bSecret = false;
-      if (std::find(types.begin(), types.end(), kPasswordHint) != types.end()) {
+      if (std::find(types.begin(), types.end(), kPasswordHintType) != types.end()) {
         std::string hint;
-        bSecret = Receive(offer, kPasswordHint, hint) && IsSecretHintValue(hint);
+        bSecret = Receive(offer, kPasswordHintType, hint) && IsSecretHintValue(hint);
       }
+      // The port makes the bytes an item, still on this thread.
       if (!bSecret && !textType.empty()) {
-        event.bHasText = true;
-        if (Receive(offer, textType.c_str(), event.text) && !event.text.empty()) {
+        if (Receive(offer, textType.c_str(), event.text)) {
           event.status = ClipboardStatus::Ok;
+          event.encoding = SelectionEncoding::Utf8;
         } else {
           event.text.clear();
         }
@@ -241,14 +237,13 @@ void WaylandSelectionReader::Worker::ReadPending() {
     }
     DropOffer(offer);
   }
-  event.nOwnSeen = m_nOwnSeen;
-  m_sink(std::move(event));
+  m_reader.Report(std::move(event));
 }
 
 void WaylandSelectionReader::Worker::OnSend(Worker::OwnSource* source, const char* type, int fd) {
   if (std::any_of(std::begin(kOfferedTypes), std::end(kOfferedTypes),
                   [type](const char* offered) { return std::strcmp(type, offered) == 0; })) {
-    WriteAll(fd, source->utf8, m_nGiveUpMs, m_nWakeFd);
+    WriteAll(fd, source->utf8, kGiveUpMs, m_reader.WakeFd());
   }
   close(fd);
 }
@@ -270,7 +265,7 @@ bool WaylandSelectionReader::Worker::ClearSelection() {
   // The compositor reports no change when the selection is empty already: nothing will
   // come back to swallow.
   if (m_bSelectionEmpty.exchange(true)) {
-    ++m_nOwnSeen;
+    m_reader.CountOwnChange();
     return true;
   }
   ++m_nExpectedClears;
@@ -290,7 +285,7 @@ void WaylandSelectionReader::Worker::Run() {
       if (wl_display_dispatch_pending(m_pDisplay) < 0) return;
     }
     wl_display_flush(m_pDisplay);
-    pollfd fds[2] = {{wl_display_get_fd(m_pDisplay), POLLIN, 0}, {m_nWakeFd, POLLIN, 0}};
+    pollfd fds[2] = {{wl_display_get_fd(m_pDisplay), POLLIN, 0}, {m_reader.WakeFd(), POLLIN, 0}};
     if (poll(fds, 2, -1) < 0 && errno != EINTR) {
       wl_display_cancel_read(m_pDisplay);
       return;
@@ -310,26 +305,13 @@ void WaylandSelectionReader::Worker::Run() {
   }
 }
 
-std::unique_ptr<WaylandSelectionReader> WaylandSelectionReader::Start(Sink sink, int giveUpMs) {
-  std::unique_ptr<WaylandSelectionReader> reader(new WaylandSelectionReader);
-  if (pipe2(reader->m_wakePipe, O_CLOEXEC) != 0) return nullptr;
-  reader->m_pWorker = std::make_unique<Worker>(std::move(sink), giveUpMs, reader->m_wakePipe[0]);
-  if (!reader->m_pWorker->Connect()) return nullptr;
-  reader->m_thread = std::thread([worker = reader->m_pWorker.get()] { worker->Run(); });
-  return reader;
-}
+WaylandSelectionReader::WaylandSelectionReader() : m_pWorker(std::make_unique<Worker>(*this)) {}
 
-WaylandSelectionReader::~WaylandSelectionReader() {
-  if (m_thread.joinable()) {
-    const char wake = 1;
-    [[maybe_unused]] const ssize_t written = write(m_wakePipe[1], &wake, 1);
-    m_thread.join();
-  }
-  m_pWorker.reset();
-  for (const int fd : m_wakePipe) {
-    if (fd >= 0) close(fd);
-  }
-}
+WaylandSelectionReader::~WaylandSelectionReader() = default;
+
+bool WaylandSelectionReader::Connect() { return m_pWorker->Connect(); }
+
+void WaylandSelectionReader::Run() { m_pWorker->Run(); }
 
 bool WaylandSelectionReader::SetSelection(std::string utf8) {
   return m_pWorker->SetSelection(std::move(utf8));

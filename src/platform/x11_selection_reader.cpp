@@ -7,11 +7,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
 #include <optional>
 #include <poll.h>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/selection_text.h"
@@ -50,7 +48,7 @@ const char* const kAtomNames[kAtomCount] = {
     "text/plain",
     "STRING",
     "TEXT",
-    "x-kde-passwordManagerHint",
+    kPasswordHintType,
     "TOLVANE_CLIPBOARD_TRANSFER",  // where owners put their answers to us
 };
 
@@ -86,10 +84,11 @@ Reply<T> Own(T* reply) {
 
 }  // namespace
 
+// The reader's connection and its state, used on the reader's thread once connected.
 class X11SelectionReader::Worker {
  public:
-  Worker(const Options& options, Sink sink, int wakeFd)
-      : m_options(options), m_sink(std::move(sink)), m_nWakeFd(wakeFd) {}
+  Worker(X11SelectionReader& reader, std::uint32_t ownBase, std::uint32_t ownMask)
+      : m_reader(reader), m_nOwnBase(ownBase), m_nOwnMask(ownMask) {}
   ~Worker() {
     if (m_pConnection) xcb_disconnect(m_pConnection);
   }
@@ -111,9 +110,9 @@ class X11SelectionReader::Worker {
   Fetched ReadIncrementally(std::size_t sizeHint);
   bool Interrupted() const { return m_bStop || m_bAbort; }
 
-  Options m_options;
-  Sink m_sink;
-  int m_nWakeFd;
+  X11SelectionReader& m_reader;
+  std::uint32_t m_nOwnBase;
+  std::uint32_t m_nOwnMask;
   xcb_connection_t* m_pConnection = nullptr;
   xcb_window_t m_window = XCB_NONE;
   std::uint8_t m_nFixesEventBase = 0;
@@ -200,7 +199,7 @@ xcb_generic_event_t* X11SelectionReader::Worker::NextEvent(Clock::time_point dea
       timeoutMs = static_cast<int>(left);
     }
     pollfd fds[2] = {{xcb_get_file_descriptor(m_pConnection), POLLIN, 0},
-                     {m_nWakeFd, POLLIN, 0}};
+                     {m_reader.WakeFd(), POLLIN, 0}};
     if (::poll(fds, 2, timeoutMs) < 0) continue;
     if (fds[1].revents != 0) m_bStop = true;
   }
@@ -221,7 +220,7 @@ void X11SelectionReader::Worker::Dispatch(const xcb_generic_event_t* event) {
 bool X11SelectionReader::Worker::IsOwn(const OwnerChange& change) const {
   if (change.subtype != XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER) return false;
   if (change.owner == XCB_NONE) return true;
-  return m_options.ownMask != 0 && (change.owner & ~m_options.ownMask) == m_options.ownBase;
+  return m_nOwnMask != 0 && (change.owner & ~m_nOwnMask) == m_nOwnBase;
 }
 
 // A change during a read makes that read out of date. Our own changes are reported at
@@ -231,10 +230,7 @@ void X11SelectionReader::Worker::NoteOwnerChange(const OwnerChange& change) {
   m_bAbort = true;
   if (IsOwn(change)) {
     m_pending.reset();
-    SelectionEvent event;
-    event.kind = SelectionEvent::Kind::OwnChange;
-    event.bOwnerNone = change.owner == XCB_NONE;
-    m_sink(std::move(event));
+    m_reader.ReportOwnChange(change.owner == XCB_NONE);
     return;
   }
   m_pending = change;
@@ -250,7 +246,7 @@ void X11SelectionReader::Worker::Process(const OwnerChange& change) {
     event = Read(change.time);
   }
   if (Interrupted()) return;
-  m_sink(std::move(event));
+  m_reader.Report(std::move(event));
 }
 
 SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
@@ -294,20 +290,11 @@ SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
   Fetched text = Fetch(target, time);
   if (text.result != Fetched::Result::Ok) return event;
 
-  event.bHasText = true;
-  const bool bLatin1 = text.type == XCB_ATOM_STRING;
-  try {
-    event.codePage = SystemCodePage();
-    event.text = SelectionTextToItem(
-        std::move(text.bytes), bLatin1 ? SelectionEncoding::Latin1 : SelectionEncoding::Utf8,
-        event.codePage);
-  } catch (const std::bad_alloc&) {
-    event.text.clear();
-    event.status = ClipboardStatus::NoMemory;
-    return event;
-  }
-  event.status = event.text.empty() ? ClipboardStatus::NoText : ClipboardStatus::Ok;
-  event.bHasText = !event.text.empty();
+  // The port makes the bytes an item, still on this thread.
+  event.status = ClipboardStatus::Ok;
+  event.text = std::move(text.bytes);
+  event.encoding =
+      text.type == XCB_ATOM_STRING ? SelectionEncoding::Latin1 : SelectionEncoding::Utf8;
   return event;
 }
 
@@ -318,7 +305,7 @@ Fetched X11SelectionReader::Worker::Fetch(xcb_atom_t target, xcb_timestamp_t tim
   xcb_delete_property(m_pConnection, m_window, property);
   xcb_convert_selection(m_pConnection, m_window, m_atoms[kClipboard], target, property, time);
   xcb_flush(m_pConnection);
-  const auto deadline = Clock::now() + std::chrono::milliseconds(m_options.giveUpMs);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kGiveUpMs);
   while (!Interrupted()) {
     xcb_generic_event_t* event = NextEvent(deadline, false);
     if (!event) break;
@@ -370,7 +357,7 @@ Fetched X11SelectionReader::Worker::ReadIncrementally(std::size_t sizeHint) {
   } catch (const std::bad_alloc&) {
     return {};
   }
-  auto deadline = Clock::now() + std::chrono::milliseconds(m_options.giveUpMs);
+  auto deadline = Clock::now() + std::chrono::milliseconds(kGiveUpMs);
   while (!Interrupted()) {
     xcb_generic_event_t* event = NextEvent(deadline, false);
     if (!event) break;
@@ -402,34 +389,21 @@ Fetched X11SelectionReader::Worker::ReadIncrementally(std::size_t sizeHint) {
     } catch (const std::bad_alloc&) {
       return {};
     }
-    deadline = Clock::now() + std::chrono::milliseconds(m_options.giveUpMs);
+    deadline = Clock::now() + std::chrono::milliseconds(kGiveUpMs);
   }
   return {};
 }
 
 // --- The reader ----------------------------------------------------------------------
 
-std::unique_ptr<X11SelectionReader> X11SelectionReader::Start(const Options& options, Sink sink) {
-  std::unique_ptr<X11SelectionReader> reader(new X11SelectionReader);
-  if (::pipe2(reader->m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
-  reader->m_pWorker = std::make_unique<Worker>(options, std::move(sink), reader->m_wakePipe[0]);
-  if (!reader->m_pWorker->Connect()) return nullptr;
-  reader->m_thread = std::thread([worker = reader->m_pWorker.get()] { worker->Run(); });
-  return reader;
-}
+X11SelectionReader::X11SelectionReader(std::uint32_t ownBase, std::uint32_t ownMask)
+    : m_pWorker(std::make_unique<Worker>(*this, ownBase, ownMask)) {}
 
-X11SelectionReader::~X11SelectionReader() {
-  if (m_thread.joinable()) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(m_wakePipe[1], &byte, 1);
-    m_thread.join();
-  }
-  m_pWorker.reset();
-  for (int& fd : m_wakePipe) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-  }
-}
+X11SelectionReader::~X11SelectionReader() = default;
+
+bool X11SelectionReader::Connect() { return m_pWorker->Connect(); }
+
+void X11SelectionReader::Run() { m_pWorker->Run(); }
 
 std::uint32_t X11SelectionReader::ClipboardAtom() const { return m_pWorker->Atom(kClipboard); }
 
