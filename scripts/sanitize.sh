@@ -22,7 +22,8 @@ for kind in "${kinds[@]}"; do
   # Leaks inside Qt's and fontconfig's own caches are not ours to mend.
   export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-  export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/tsan.supp"
+  # The tests start other programs (QProcess forks) while threads run.
+  export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$root/scripts/tsan.supp"
   for tier in unit_tests gui_tests e2e_wayland_tests; do
     echo "== $kind: $tier"
     if ! "$build/tests/$tier" >"$build/$tier.log" 2>&1; then
