@@ -428,7 +428,7 @@ TEST_F(MenusTest, KeyOfADisabledCommandDoesNotRunIt) {
   // Paste is asked of the clipboard itself: with only an image there, a text the frame
   // still remembers must not be added.
   m_pClipboard->SimulateImage();
-  Frame()->m_strClipText = "stale";
+  Capture().SetClipTextForTesting("stale");
   Key(Qt::Key_V, Qt::ControlModifier);
   Key(Qt::Key_Insert, Qt::ShiftModifier);
   EXPECT_EQ(Items(doc), (ItemList{"one", "two"}));
