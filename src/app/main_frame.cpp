@@ -47,8 +47,8 @@ QLabel* MakePane(unsigned id, QWidget* parent) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(doc::ClipboardCapture& capture)
-    : m_capture(capture), m_pPlacement(new FramePlacement(this)) {
+CMainFrame::CMainFrame(fw::CWinApp& app, doc::ClipboardCapture& capture)
+    : fw::CMDIFrameWnd(app), m_capture(capture), m_pPlacement(new FramePlacement(this)) {
   connect(&m_capture, &doc::ClipboardCapture::Handled, this, &CMainFrame::ClipboardHandled);
 }
 
@@ -145,7 +145,7 @@ void CMainFrame::SaveSettings() {
   settings.m_bStatusBar = m_wndStatusBar->isVisibleTo(this);
   settings.m_bAutoPaste = m_capture.AutoPaste();
   // A failed write is ignored: the program ends all the same.
-  settings.Save(fw::CWinApp::Get()->Profile());
+  settings.Save(GetApp().Profile());
 
   LeaveClipboardChain();
 }
@@ -157,7 +157,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   }
   m_bClosing = true;
   // Documents close without a question; their changes are dropped.
-  fw::CWinApp::Get()->DocManager().CloseAllDocuments();
+  GetApp().DocManager().CloseAllDocuments();
   SaveSettings();
   event->accept();
 }
@@ -176,7 +176,7 @@ void CMainFrame::ApplyTopMost() {
 // --- Clipboard watcher ---------------------------------------------------------------
 
 void CMainFrame::JoinClipboardChain() {
-  m_capture.Watch(*this, fw::CWinApp::Get()->DocManager());
+  m_capture.Watch(*this, GetApp().DocManager());
 }
 
 void CMainFrame::LeaveClipboardChain() { m_capture.Unwatch(); }

@@ -24,7 +24,7 @@ class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
 
  public:
   // `capture`: the application's clipboard watcher, which this window joins while it lives.
-  explicit CMainFrame(doc::ClipboardCapture& capture);
+  CMainFrame(fw::CWinApp& app, doc::ClipboardCapture& capture);
   ~CMainFrame() override;
 
   // Builds the bars and panes and starts watching the clipboard. False on failure.

@@ -77,8 +77,6 @@ std::vector<std::string> NamedFiles(const fw::CCommandLineInfo& info) {
 
 }  // namespace
 
-CTolvaneApp* TolvaneApp() { return dynamic_cast<CTolvaneApp*>(fw::CWinApp::Get()); }
-
 CTolvaneApp::CTolvaneApp(std::unique_ptr<platform::ClipboardPort> clipboard,
                          QStringList arguments)
     : fw::CWinApp(QStringLiteral("tolvane"), std::move(clipboard)),
@@ -116,7 +114,7 @@ bool CTolvaneApp::InitInstance() {
   doc::CClipDocTemplate* clipTemplate = docTemplate.get();
   AddDocTemplate(std::move(docTemplate));
 
-  m_pFrame = std::make_unique<CMainFrame>(m_capture);
+  m_pFrame = std::make_unique<CMainFrame>(*this, m_capture);
   m_pMainWnd = m_pFrame.get();
   // The bars follow the new clipboard (Paste, Clear clipboard) when the program idles.
   connect(&m_capture, &doc::ClipboardCapture::Handled, this, &CTolvaneApp::RequestIdleUpdate);

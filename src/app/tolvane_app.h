@@ -81,7 +81,4 @@ class CTolvaneApp : public fw::CWinApp {
 
 inline constexpr int WPF_RESTORETOMAXIMIZED = 2;
 
-// The running application object, or null.
-CTolvaneApp* TolvaneApp();
-
 }  // namespace app

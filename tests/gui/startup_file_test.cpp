@@ -143,7 +143,7 @@ TEST_F(StartupFileOpenTest, MissingFileLeavesTheCommandLinesDocument) {
   Start();
   ASSERT_NE(ActiveDoc(), nullptr);
   EXPECT_TRUE(ActiveDoc()->GetPathName().isEmpty());
-  EXPECT_EQ(fw::CWinApp::Get()->DocManager().GetDocuments().size(), 1u);
+  EXPECT_EQ(m_pApp->DocManager().GetDocuments().size(), 1u);
   EXPECT_EQ(Frame()->Settings().m_strStartupFile, "/no/such/file.tvn");
 }
 
@@ -170,7 +170,7 @@ TEST_F(StartupFileOpenTest, FileOpensBesideTheCommandLinesDocument) {
   WriteSettings("[Window Size]\nFile=" + path + "\n");
   Start();
   EXPECT_FALSE(std::filesystem::exists(stale));
-  const std::vector<fw::CDocument*> docs = fw::CWinApp::Get()->DocManager().GetDocuments();
+  const std::vector<fw::CDocument*> docs = m_pApp->DocManager().GetDocuments();
   ASSERT_EQ(docs.size(), 2u);
   EXPECT_EQ(docs[1]->GetPathName().toStdString(), path);
   EXPECT_EQ(Items(dynamic_cast<doc::CTolvaneDoc*>(docs[1])),

@@ -57,9 +57,10 @@ TEST(LayersTest, NoSourceFileIncludesALayerAboveItsOwn) {
   EXPECT_GT(files, 50);
 }
 
-// Below the program's shell a class is handed what it needs (the clipboard capture, the
-// find state, the count pane): no file of these folders looks up the application object.
-const std::set<std::string> kNoGlobalLookup = {"document", "view", "dialogs"};
+// Below the program's shell a class is handed what it needs (the application, the
+// clipboard capture, the find state, the count pane): no file of these folders looks up
+// the application object.
+const std::set<std::string> kNoGlobalLookup = {"framework", "document", "view", "dialogs"};
 
 bool LooksUpTheApplication(const std::string& line) {
   static const std::regex lookup(R"re(CWinApp\s*::\s*Get\s*\()re");
