@@ -30,8 +30,9 @@ void ClipboardCapture::Watch(fw::CMDIFrameWnd& frame, fw::CDocManager& documents
 
 void ClipboardCapture::Unwatch() {
   if (!m_pFrame) return;
+  // The documents stay known: a notice still being handled (a message box of its own is
+  // open) ends with them.
   m_pFrame = nullptr;
-  m_pDocuments = nullptr;
   disconnect(&m_clipboard, &platform::ClipboardPort::Changed, this,
              &ClipboardCapture::OnDrawClipboard);
 }
