@@ -9,6 +9,7 @@
 #include "app/frame_placement.h"
 #include "app/window_rect_text.h"
 #include "dialogs/startup_file_dialog.h"
+#include "document/clipboard_capture.h"
 #include "document/tolvane_doc.h"
 #include "framework/command_bars.h"
 #include "framework/doc_manager.h"
@@ -17,11 +18,9 @@
 #include "framework/elided_label.h"
 #include "framework/eliding_status_bar.h"
 #include "framework/mdi_child_wnd.h"
-#include "framework/view.h"
 #include "framework/win_app.h"
 #include "platform/clipboard_port.h"
 #include "platform/lock_keys.h"
-#include "platform/profile_file.h"
 #include "resources/command_ids.h"
 #include "resources/icons.h"
 #include "resources/toolbar.h"
@@ -48,12 +47,10 @@ QLabel* MakePane(unsigned id, QWidget* parent) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(doc::CaptureState& capture)
-    : m_capture(capture),
-      m_bAutoPaste(capture.m_bAutoPaste),
-      m_bSkipNextCapture(capture.m_bSkipNextCapture),
-      m_strClipText(capture.m_strClipText),
-      m_pPlacement(new FramePlacement(this)) {}
+CMainFrame::CMainFrame(fw::CWinApp& app, doc::ClipboardCapture& capture)
+    : fw::CMDIFrameWnd(app), m_capture(capture), m_pPlacement(new FramePlacement(this)) {
+  connect(&m_capture, &doc::ClipboardCapture::Handled, this, &CMainFrame::ClipboardHandled);
+}
 
 CMainFrame::~CMainFrame() { LeaveClipboardChain(); }
 
@@ -131,34 +128,24 @@ void CMainFrame::UpdateItemCount(unsigned count) {
 }
 
 void CMainFrame::SaveSettings() {
-  platform::ProfileFile& profile = fw::CWinApp::Get()->Profile();
+  FrameSettings settings = m_settings;
   const Qt::WindowStates state = windowState();
-  int min = 0;
-  int max = 0;
-  if (state & Qt::WindowMinimized) {
-    min = 1;
-    max = (state & Qt::WindowMaximized) ? 1 : 0;
-  } else if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
-    max = 1;
-  }
+  settings.m_bMinimized = (state & Qt::WindowMinimized) != 0;
+  settings.m_bMaximized = settings.m_bMinimized
+                              ? (state & Qt::WindowMaximized) != 0
+                              : (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
   // "Rect" is the outer rectangle, frame and title bar included.
   const QRect normal = m_pPlacement->NormalOuterRect();
-  const WindowRect rect{normal.x(), normal.y(), normal.x() + normal.width(),
-                        normal.y() + normal.height()};
-
-  // A failed write is ignored: the program ends all the same.
-  profile.WriteString(kSection, kRect, FormatRectText(rect));
-  profile.WriteInt(kSection, kMin, min);
-  profile.WriteInt(kSection, kMax, max);
+  settings.m_strRect = FormatRectText(
+      {normal.x(), normal.y(), normal.x() + normal.width(), normal.y() + normal.height()});
   // A floating tool bar is not part of the frame: its visibility is left as it was.
-  if (!m_wndToolBar->isFloating()) {
-    profile.WriteInt(kSection, kTool, m_wndToolBar->isVisibleTo(this) ? 1 : 0);
-  }
-  profile.WriteInt(kSection, kStatus, m_wndStatusBar->isVisibleTo(this) ? 1 : 0);
-  profile.WriteInt(kSection, kIcon, m_bStartMinimized);
-  profile.WriteString(kSection, kFile, m_strStartupFile);
-  profile.WriteInt(kSection, kTopMost, m_bTopMost);
-  profile.WriteInt(kSection, kAuto, m_bAutoPaste);
+  settings.m_bToolBar = m_wndToolBar->isFloating()
+                            ? std::nullopt
+                            : std::optional<bool>(m_wndToolBar->isVisibleTo(this));
+  settings.m_bStatusBar = m_wndStatusBar->isVisibleTo(this);
+  settings.m_bAutoPaste = m_capture.AutoPaste();
+  // A failed write is ignored: the program ends all the same.
+  settings.Save(GetApp().Profile());
 
   LeaveClipboardChain();
 }
@@ -170,7 +157,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   }
   m_bClosing = true;
   // Documents close without a question; their changes are dropped.
-  fw::CWinApp::Get()->DocManager().CloseAllDocuments();
+  GetApp().DocManager().CloseAllDocuments();
   SaveSettings();
   event->accept();
 }
@@ -178,7 +165,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::ApplyTopMost() {
   const bool wasVisible = isVisible();
   const Qt::WindowStates state = windowState();
-  setWindowFlag(Qt::WindowStaysOnTopHint, m_bTopMost != 0);
+  setWindowFlag(Qt::WindowStaysOnTopHint, m_settings.m_bTopMost);
   // Changing the flags hides a shown window: show it again in the state it had.
   if (wasVisible) {
     setWindowState(state);
@@ -189,85 +176,10 @@ void CMainFrame::ApplyTopMost() {
 // --- Clipboard watcher ---------------------------------------------------------------
 
 void CMainFrame::JoinClipboardChain() {
-  if (m_bWatchingClipboard) return;
-  platform::ClipboardPort& clipboard = fw::CWinApp::Get()->Clipboard();
-  connect(&clipboard, &platform::ClipboardPort::Changed, this, &CMainFrame::OnDrawClipboard);
-  m_bWatchingClipboard = true;
-  // Joining is followed by one notice: the text on the clipboard at start-up. A port that
-  // reads it off the window's thread gives it later, as its first change notice.
-  OnDrawClipboard();
-  m_capture.m_bStartupReadPending = clipboard.StartupReadPending();
+  m_capture.Watch(*this, GetApp().DocManager());
 }
 
-void CMainFrame::LeaveClipboardChain() {
-  if (!m_bWatchingClipboard) return;
-  m_bWatchingClipboard = false;
-  if (fw::CWinApp* app = fw::CWinApp::Get()) {
-    disconnect(&app->Clipboard(), &platform::ClipboardPort::Changed, this,
-               &CMainFrame::OnDrawClipboard);
-  }
-}
-
-void CMainFrame::OnDrawClipboard() {
-  // The active list's views refill for the new item and every view for its marker: each
-  // view does that work once, at the end.
-  const fw::ViewUpdateBatch batch;
-  CaptureClipboardText();
-  platform::ClipboardPort& clipboard = fw::CWinApp::Get()->Clipboard();
-  const bool startupRead = m_capture.m_bStartupReadPending && clipboard.IsStartupReadNotice();
-  // Also ends the wait when the read at start was dropped as out of date.
-  if (!clipboard.StartupReadPending()) m_capture.m_bStartupReadPending = false;
-
-  fw::CMDIChildWnd* child = MDIGetActive();
-  if (child && startupRead) {
-    // The clipboard at start goes to the lists made new before it was read, not into a
-    // file opened at start.
-    for (fw::CDocument* document : fw::CWinApp::Get()->DocManager().GetDocuments()) {
-      if (auto* list = dynamic_cast<doc::CTolvaneDoc*>(document)) list->AddStartupText();
-    }
-  } else if (child && m_bAutoPaste) {
-    if (m_bSkipNextCapture) {
-      m_bSkipNextCapture = 0;
-    } else if (auto* doc = dynamic_cast<doc::CTolvaneDoc*>(child->GetActiveDocument())) {
-      doc->AddClipboardText();
-    }
-  }
-  // A large text's copy for the list that no list took is not kept.
-  std::string().swap(m_capture.m_strItemCopy);
-  if (!child) return;
-  // Listeners outside the window learn of the text first; redrawing waits for the batch.
-  emit ClipboardHandled();
-  // Every view redraws its marker for the new text and keeps its selection.
-  for (fw::CDocument* document : fw::CWinApp::Get()->DocManager().GetDocuments()) {
-    const std::vector<fw::CView*> views = document->GetViews();
-    for (fw::CView* view : views) view->OnInitialUpdate();
-  }
-  fw::CWinApp::Get()->RequestIdleUpdate();
-}
-
-void CMainFrame::CaptureClipboardText() {
-  std::string text;
-  platform::ClipboardPort& clipboard = fw::CWinApp::Get()->Clipboard();
-  // Swapped and emptied with fresh strings, not assigned or cleared: a short text put
-  // into a string that held a long one keeps the long one's memory.
-  std::string().swap(m_capture.m_strItemCopy);
-  switch (clipboard.ReadText(text)) {
-    case platform::ClipboardStatus::Ok:
-      m_strClipText.swap(text);
-      clipboard.TakeSpareCopy(m_capture.m_strItemCopy);
-      break;
-    case platform::ClipboardStatus::NoText:
-      std::string().swap(m_strClipText);
-      break;
-    case platform::ClipboardStatus::CannotOpen:
-      doc::ShowCaptureMessage(m_capture, res::kMsgClipboardInUse);
-      break;
-    case platform::ClipboardStatus::NoMemory:
-      std::string().swap(m_strClipText);
-      doc::ShowCaptureMessage(m_capture, res::kMsgNoMemoryClipText);
-      break;
-  }
-}
+void CMainFrame::LeaveClipboardChain() { m_capture.Unwatch(); }
 
 // --- Commands -----------------------------------------------------------------------
 
@@ -288,16 +200,20 @@ bool CMainFrame::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
   return fw::DispatchCommandMap(this, map, id, ui) || fw::CMDIFrameWnd::OnCmdMsg(id, ui);
 }
 
-void CMainFrame::OnViewStartMinimized() { m_bStartMinimized = m_bStartMinimized ? 0 : 1; }
+void CMainFrame::OnViewStartMinimized() {
+  m_settings.m_bStartMinimized = !m_settings.m_bStartMinimized;
+}
 
-void CMainFrame::OnUpdateViewStartMinimized(fw::CCmdUI* ui) { ui->SetCheck(m_bStartMinimized); }
+void CMainFrame::OnUpdateViewStartMinimized(fw::CCmdUI* ui) {
+  ui->SetCheck(m_settings.m_bStartMinimized);
+}
 
 void CMainFrame::OnViewTopMost() {
-  m_bTopMost = m_bTopMost ? 0 : 1;
+  m_settings.m_bTopMost = !m_settings.m_bTopMost;
   ApplyTopMost();
 }
 
-void CMainFrame::OnUpdateViewTopMost(fw::CCmdUI* ui) { ui->SetCheck(m_bTopMost); }
+void CMainFrame::OnUpdateViewTopMost(fw::CCmdUI* ui) { ui->SetCheck(m_settings.m_bTopMost); }
 
 void CMainFrame::OnViewToolBar() { m_wndToolBar->setVisible(!m_wndToolBar->isVisibleTo(this)); }
 
@@ -313,26 +229,26 @@ void CMainFrame::OnUpdateViewStatusBar(fw::CCmdUI* ui) {
   ui->SetCheck(m_wndStatusBar->isVisibleTo(this));
 }
 
-void CMainFrame::OnClipAutoPaste() { m_bAutoPaste = m_bAutoPaste ? 0 : 1; }
+void CMainFrame::OnClipAutoPaste() { m_capture.SetAutoPaste(!m_capture.AutoPaste()); }
 
-void CMainFrame::OnUpdateClipAutoPaste(fw::CCmdUI* ui) { ui->SetCheck(m_bAutoPaste); }
+void CMainFrame::OnUpdateClipAutoPaste(fw::CCmdUI* ui) { ui->SetCheck(m_capture.AutoPaste()); }
 
 void CMainFrame::OnClipClear() {
-  if (!fw::CWinApp::Get()->Clipboard().Clear()) {
+  if (!m_capture.Clipboard().Clear()) {
     fw::AppMessageBox(QString::fromUtf8(res::kMsgClipboardOpenFailed), MbIcon::Exclamation);
   }
 }
 
 void CMainFrame::OnUpdateClipClear(fw::CCmdUI* ui) {
-  ui->Enable(fw::CWinApp::Get()->Clipboard().HasAnyFormat());
+  ui->Enable(m_capture.Clipboard().HasAnyFormat());
 }
 
 // The path reaches the settings file with the other settings, at exit.
 void CMainFrame::OnViewStartupFile() {
   dialogs::CStartupFileDialog dialog(this);
-  dialog.m_strPath = QFile::decodeName(QByteArray::fromStdString(m_strStartupFile));
+  dialog.m_strPath = QFile::decodeName(QByteArray::fromStdString(m_settings.m_strStartupFile));
   if (dialog.DoModal() != static_cast<int>(res::IDOK)) return;
-  m_strStartupFile = QFile::encodeName(dialog.m_strPath).toStdString();
+  m_settings.m_strStartupFile = QFile::encodeName(dialog.m_strPath).toStdString();
 }
 
 void CMainFrame::OnCloseAll() {

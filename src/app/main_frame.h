@@ -1,39 +1,43 @@
 #pragma once
 
-#include <string>
-
-#include "document/capture_state.h"
+#include "app/frame_settings.h"
+#include "document/item_count_sink.h"
 #include "framework/mdi_frame_wnd.h"
 
 class QLabel;
 class QStatusBar;
 class QToolBar;
 
+namespace doc {
+class ClipboardCapture;
+}
+
 namespace app {
 
 class FramePlacement;
 
-// The main window: tool bar, status bar with the item-count pane, the program's own
-// settings (section "Window Size"), and the clipboard watcher that captures each new
-// clipboard text into the active document.
+// The main window: tool bar, status bar with the item-count pane and the program's own
+// settings (section "Window Size"). It holds the document windows whose active list the
+// application's clipboard capture fills.
 class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
   Q_OBJECT
 
  public:
-  // `capture`: the application's capture state, which the watcher fills.
-  explicit CMainFrame(doc::CaptureState& capture);
+  // `capture`: the application's clipboard watcher, which this window joins while it lives.
+  CMainFrame(fw::CWinApp& app, doc::ClipboardCapture& capture);
   ~CMainFrame() override;
 
   // Builds the bars and panes and starts watching the clipboard. False on failure.
   bool Create();
 
   void UpdateItemCount(unsigned count) override;
+  // The window's switches (start minimized, always on top, start-up file) and what start-up
+  // read of the others.
+  FrameSettings& Settings() { return m_settings; }
+  const FrameSettings& Settings() const { return m_settings; }
   // Writes the section "Window Size" and stops watching the clipboard.
   void SaveSettings();
 
-  // The clipboard-change notice and its read of the clipboard.
-  void OnDrawClipboard();
-  void CaptureClipboardText();
   void JoinClipboardChain();
   void LeaveClipboardChain();
 
@@ -57,27 +61,8 @@ class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
   // The window's outer rectangle in the normal state, and its placing.
   FramePlacement& Placement() const { return *m_pPlacement; }
 
-  // Settings names.
-  static constexpr const char* kSection = "Window Size";
-  static constexpr const char* kRect = "Rect";
-  static constexpr const char* kMin = "Min";
-  static constexpr const char* kMax = "Max";
-  static constexpr const char* kTool = "Tool";
-  static constexpr const char* kStatus = "Status";
-  static constexpr const char* kIcon = "Icon";
-  static constexpr const char* kFile = "File";
-  static constexpr const char* kTopMost = "TopMost";
-  static constexpr const char* kAuto = "Auto";
-
-  doc::CaptureState& m_capture;
-  // The capture state under the names the watcher's rules use.
-  int& m_bAutoPaste;
-  int& m_bSkipNextCapture;
-  std::string& m_strClipText;
-  int m_bPlacementPending = 1;
-  int m_bStartMinimized = 0;
-  std::string m_strStartupFile;
-  int m_bTopMost = 0;
+  // The saved placement has not been applied yet.
+  bool m_bPlacementPending = true;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -107,8 +92,9 @@ class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
   QLabel* m_pItemCountPane = nullptr;
   QLabel* m_pIdlePane = nullptr;
   QLabel* m_pIndicatorPanes[4] = {};
+  doc::ClipboardCapture& m_capture;
+  FrameSettings m_settings;
   FramePlacement* m_pPlacement;
-  bool m_bWatchingClipboard = false;
   bool m_bClosing = false;
 };
 

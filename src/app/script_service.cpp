@@ -186,7 +186,7 @@ void ScriptService::OnClipboardHandled() {
   const doc::CTolvaneDoc* doc = ActiveList();
   if (!doc || doc->GetItemList().GetCount() == 0) return;
   const std::string& head = doc->GetItemList().GetAt(0);
-  if (head == doc->Capture().m_strClipText) PushHead(head);
+  if (head == doc->Capture().ClipText()) PushHead(head);
 }
 
 void ScriptService::PushHead(std::string_view item) {

@@ -9,6 +9,7 @@
 #include <QToolBar>
 
 #include "app/frame_placement.h"
+#include "app/frame_settings.h"
 #include "app/desktop_registration.h"
 #include "app/main_frame.h"
 #include "app/window_placement.h"
@@ -76,12 +77,11 @@ std::vector<std::string> NamedFiles(const fw::CCommandLineInfo& info) {
 
 }  // namespace
 
-CTolvaneApp* TolvaneApp() { return dynamic_cast<CTolvaneApp*>(fw::CWinApp::Get()); }
-
 CTolvaneApp::CTolvaneApp(std::unique_ptr<platform::ClipboardPort> clipboard,
                          QStringList arguments)
     : fw::CWinApp(QStringLiteral("tolvane"), std::move(clipboard)),
-      m_arguments(std::move(arguments)) {
+      m_arguments(std::move(arguments)),
+      m_capture(Clipboard()) {
   fw::SetUiTables(res::ProgramUiTables());
 }
 
@@ -114,8 +114,10 @@ bool CTolvaneApp::InitInstance() {
   doc::CClipDocTemplate* clipTemplate = docTemplate.get();
   AddDocTemplate(std::move(docTemplate));
 
-  m_pFrame = std::make_unique<CMainFrame>(m_capture);
+  m_pFrame = std::make_unique<CMainFrame>(*this, m_capture);
   m_pMainWnd = m_pFrame.get();
+  // The bars follow the new clipboard (Paste, Clear clipboard) when the program idles.
+  connect(&m_capture, &doc::ClipboardCapture::Handled, this, &CTolvaneApp::RequestIdleUpdate);
   clipTemplate->SetCountSink(m_pFrame.get());
   if (!m_pFrame->Create()) {
     m_pMainWnd = nullptr;
@@ -153,45 +155,41 @@ bool CTolvaneApp::InitInstance() {
 }
 
 void CTolvaneApp::LoadFrameSettings() {
-  platform::ProfileFile& profile = Profile();
   CMainFrame& frame = *m_pFrame;
-  const char* section = CMainFrame::kSection;
-  frame.ToolBar()->setVisible(profile.GetInt(section, CMainFrame::kTool, 1) != 0);
-  frame.StatusBar()->setVisible(profile.GetInt(section, CMainFrame::kStatus, 1) != 0);
-  frame.m_bTopMost = profile.GetInt(section, CMainFrame::kTopMost, 0) != 0;
-  if (frame.m_bTopMost) frame.ApplyTopMost();
-  frame.m_strStartupFile = profile.GetString(section, CMainFrame::kFile, "");
-  frame.m_bAutoPaste = profile.GetInt(section, CMainFrame::kAuto, 1) != 0;
+  FrameSettings& settings = frame.Settings();
+  settings.Load(Profile(), FrameSettings::Step::BeforeCommandLine);
+  frame.ToolBar()->setVisible(settings.m_bToolBar.value_or(true));
+  frame.StatusBar()->setVisible(settings.m_bStatusBar);
+  if (settings.m_bTopMost) frame.ApplyTopMost();
+  m_capture.SetAutoPaste(settings.m_bAutoPaste);
 }
 
 void CTolvaneApp::OpenStartupFile() {
-  if (m_pFrame->m_strStartupFile.empty()) return;
-  const QString path = QFile::decodeName(QByteArray::fromStdString(m_pFrame->m_strStartupFile));
+  const std::string& file = m_pFrame->Settings().m_strStartupFile;
+  if (file.empty()) return;
+  const QString path = QFile::decodeName(QByteArray::fromStdString(file));
   fw::CMDIChildWnd* active = m_pFrame->MDIGetActive();
   // A failure has been reported by the open flow; start-up goes on without the file.
   DocManager().OpenDocumentFile(path);
-  platform::RemoveStaleTempFiles(m_pFrame->m_strStartupFile);
+  platform::RemoveStaleTempFiles(file);
   if (active && m_pFrame->MDIGetActive() != active) m_pFrame->MDIActivate(active);
 }
 
 void CTolvaneApp::RestoreWindowPlacement() {
   CMainFrame& frame = *m_pFrame;
   if (!frame.m_bPlacementPending) return;
-  frame.m_bPlacementPending = 0;
+  frame.m_bPlacementPending = false;
 
-  platform::ProfileFile& profile = Profile();
-  const char* section = CMainFrame::kSection;
+  FrameSettings& settings = frame.Settings();
+  settings.Load(Profile(), FrameSettings::Step::AfterCommandLine);
   WindowRect rect = kDefaultRect;
-  const std::string text = profile.GetString(section, CMainFrame::kRect, "");
-  if (!text.empty()) {
-    const std::optional<WindowRect> saved = ParseRectText(text);
+  if (!settings.m_strRect.empty()) {
+    const std::optional<WindowRect> saved = ParseRectText(settings.m_strRect);
     if (saved && IsUsableRect(*saved)) rect = *saved;
   }
   rect = FitRectToDesktop(rect, AvailableAreaFor(rect, ScreenAreas()));
-  frame.m_bStartMinimized = profile.GetInt(section, CMainFrame::kIcon, 0) != 0;
-  const bool minimized =
-      frame.m_bStartMinimized || profile.GetInt(section, CMainFrame::kMin, 0) != 0;
-  const bool maximized = profile.GetInt(section, CMainFrame::kMax, 0) != 0;
+  const bool minimized = settings.m_bStartMinimized || settings.m_bMinimized;
+  const bool maximized = settings.m_bMaximized;
 
   if (minimized) {
     m_nCmdShow = fw::SW_SHOWMINNOACTIVE;

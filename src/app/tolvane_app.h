@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "app/desktop_registration.h"
-#include "document/capture_state.h"
+#include "document/clipboard_capture.h"
 #include "framework/win_app.h"
 
 namespace fw {
@@ -52,11 +52,12 @@ class CTolvaneApp : public fw::CWinApp {
   // A request from another start: the window comes to the front and opens the files.
   void OnInstanceRequest(const platform::InstanceRequest& request);
 
+  // The clipboard watcher with the text and switches that documents and views read.
+  doc::ClipboardCapture& Capture() { return m_capture; }
+
   QString m_strNewDocTitle;
   // Start-up writes the desktop entry, MIME type and icons; widget tests leave them be.
   bool m_bRegisterWithDesktop = true;
-  // The clipboard text and capture switches that the watcher fills and documents read.
-  doc::CaptureState m_capture;
 
   bool OnCmdMsg(unsigned id, fw::CCmdUI* ui) override;
 
@@ -71,6 +72,7 @@ class CTolvaneApp : public fw::CWinApp {
   virtual bool UnregisterShellFileTypes();
 
   QStringList m_arguments;
+  doc::ClipboardCapture m_capture;
   std::unique_ptr<CMainFrame> m_pFrame;
   DesktopRegistration m_registration;
   int m_nPlacementFlag = 0;
@@ -78,8 +80,5 @@ class CTolvaneApp : public fw::CWinApp {
 };
 
 inline constexpr int WPF_RESTORETOMAXIMIZED = 2;
-
-// The running application object, or null.
-CTolvaneApp* TolvaneApp();
 
 }  // namespace app

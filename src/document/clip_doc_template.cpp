@@ -8,11 +8,12 @@
 
 namespace doc {
 
-CClipDocTemplate::CClipDocTemplate(CaptureState& capture, const QString& newDocTitle)
+CClipDocTemplate::CClipDocTemplate(ClipboardCapture& capture, const QString& newDocTitle)
     : fw::CDocTemplate(
           res::IDR_TLVNTYPE, QString::fromUtf8(res::kDocTemplateString),
           [this] { return std::make_unique<CTolvaneDoc>(m_capture, m_pCountSink); },
-          [this] { return new CChildFrame(this); }, [] { return new view::CTolvaneView; }),
+          [this] { return new CChildFrame(this); },
+          [this] { return new view::CTolvaneView(m_capture, m_findState); }),
       m_capture(capture),
       m_strNewDocTitle(newDocTitle) {}
 

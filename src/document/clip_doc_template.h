@@ -2,29 +2,34 @@
 
 #include <QString>
 
-#include "document/capture_state.h"
+#include "document/clipboard_capture.h"
+#include "document/item_count_sink.h"
 #include "framework/doc_template.h"
+#include "view/find_state.h"
 
 namespace doc {
 
 // The one document template: clip list documents in child frames with list views.
-// It hands every document the application's capture state and count pane, and a new
-// document takes the application's m_strNewDocTitle when one is set.
+// It hands every document and view the application's clipboard capture, the count pane
+// and the find dialog's state it keeps for the program's views; a new document takes the
+// application's m_strNewDocTitle when one is set.
 class CClipDocTemplate : public fw::CDocTemplate {
  public:
-  CClipDocTemplate(CaptureState& capture, const QString& newDocTitle);
+  CClipDocTemplate(ClipboardCapture& capture, const QString& newDocTitle);
 
   void SetDefaultTitle(fw::CDocument* doc) override;
 
-  CaptureState& Capture() const { return m_capture; }
+  ClipboardCapture& Capture() const { return m_capture; }
+  view::FindState& GetFindState() { return m_findState; }
   ItemCountSink* CountSink() const { return m_pCountSink; }
   // The main window, once it exists.
   void SetCountSink(ItemCountSink* sink);
 
  private:
-  CaptureState& m_capture;
+  ClipboardCapture& m_capture;
   const QString& m_strNewDocTitle;
   ItemCountSink* m_pCountSink = nullptr;
+  view::FindState m_findState;
 };
 
 }  // namespace doc

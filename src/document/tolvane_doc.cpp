@@ -29,7 +29,7 @@ int ShowStop(const char* text, bool systemModal) {
 
 }  // namespace
 
-CTolvaneDoc::CTolvaneDoc(CaptureState& capture, ItemCountSink* countSink)
+CTolvaneDoc::CTolvaneDoc(ClipboardCapture& capture, ItemCountSink* countSink)
     : m_capture(capture), m_pCountSink(countSink) {}
 
 void CTolvaneDoc::UpdateItemCount() const {
@@ -43,36 +43,28 @@ void CTolvaneDoc::ChangeDone(int hint, bool modified, bool countChanged) {
 }
 
 void CTolvaneDoc::AddClipboardText() {
-  if (m_capture.m_strClipText.empty()) return;
-  // A copy: a message box below runs an event loop in which the text may change. A large
-  // text's copy was made ahead, off the window's thread.
-  std::string text;
-  if (m_capture.m_strItemCopy == m_capture.m_strClipText) {
-    text = std::move(m_capture.m_strItemCopy);
-    m_capture.m_strItemCopy.clear();
-  } else {
-    text = m_capture.m_strClipText;
-  }
-  AddCapturedText(std::move(text));
+  if (m_capture.ClipText().empty()) return;
+  // A copy: a message box below runs an event loop in which the text may change.
+  AddCapturedText(m_capture.TakeClipTextCopy());
 }
 
 void CTolvaneDoc::AddStartupText() {
   if (!std::exchange(m_bAwaitsStartupText, false)) return;
-  if (m_capture.m_bAutoPaste) AddClipboardText();
+  if (m_capture.AutoPaste()) AddClipboardText();
 }
 
 bool CTolvaneDoc::AddCapturedText(std::string text) {
   if (text.empty()) return false;
   const int removed = RemoveEqualItem(text);
   if (m_itemList.GetCount() >= kMaxCapturedItems) {
-    ShowCaptureMessage(m_capture, res::kMsgItemLimit);
+    m_capture.ShowMessage(res::kMsgItemLimit);
     return false;
   }
   try {
     m_itemList.AddHead(std::move(text));
   } catch (const std::bad_alloc&) {
     KeepViewsInStep(removed);
-    ShowCaptureMessage(m_capture, res::kMsgNoMemoryAddText);
+    m_capture.ShowMessage(res::kMsgNoMemoryAddText);
     return false;
   }
   ChangeDone(0, true);
@@ -223,8 +215,8 @@ void CTolvaneDoc::SetModifiedFlag(bool modified) {
 
 bool CTolvaneDoc::OnNewDocument() {
   if (!fw::CDocument::OnNewDocument()) return false;
-  if (m_capture.m_bAutoPaste) AddClipboardText();
-  m_bAwaitsStartupText = m_capture.m_bStartupReadPending;
+  if (m_capture.AutoPaste()) AddClipboardText();
+  m_bAwaitsStartupText = m_capture.StartupReadPending();
   return true;
 }
 

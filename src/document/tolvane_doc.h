@@ -4,8 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "document/capture_state.h"
 #include "document/clip_list.h"
+#include "document/clipboard_capture.h"
+#include "document/item_count_sink.h"
 #include "framework/document.h"
 
 namespace doc {
@@ -19,10 +20,10 @@ inline constexpr int kMaxCapturedItems = 32767;
 // the item count).
 class CTolvaneDoc : public fw::CDocument {
  public:
-  explicit CTolvaneDoc(CaptureState& capture, ItemCountSink* countSink = nullptr);
+  explicit CTolvaneDoc(ClipboardCapture& capture, ItemCountSink* countSink = nullptr);
 
   const CClipList& GetItemList() const { return m_itemList; }
-  CaptureState& Capture() const { return m_capture; }
+  ClipboardCapture& Capture() const { return m_capture; }
   ItemCountSink* CountSink() const { return m_pCountSink; }
   void SetCountSink(ItemCountSink* sink) { m_pCountSink = sink; }
 
@@ -82,7 +83,7 @@ class CTolvaneDoc : public fw::CDocument {
   void OnUpdateEditUndo(fw::CCmdUI* ui);
 
   CClipList m_itemList;
-  CaptureState& m_capture;
+  ClipboardCapture& m_capture;
   ItemCountSink* m_pCountSink;
   bool m_bAwaitsStartupText = false;
 };

@@ -33,8 +33,7 @@ QString CDocTemplate::GetDocString(DocStringIndex index) const {
 }
 
 CMDIChildWnd* CDocTemplate::MakeFrame(CDocument* doc) {
-  CWinApp* app = CWinApp::Get();
-  CMDIFrameWnd* mainFrame = app ? app->GetMainWnd() : nullptr;
+  CMDIFrameWnd* mainFrame = m_pApp ? m_pApp->GetMainWnd() : nullptr;
   if (!mainFrame) return nullptr;
   CMDIChildWnd* frame = m_makeFrame ? m_makeFrame() : nullptr;
   if (!frame) return nullptr;

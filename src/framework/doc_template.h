@@ -13,6 +13,7 @@ namespace fw {
 class CDocument;
 class CMDIChildWnd;
 class CView;
+class CWinApp;
 
 // Ties a document class to its window and view classes and owns the open documents.
 class CDocTemplate : public CCmdTarget {
@@ -28,6 +29,11 @@ class CDocTemplate : public CCmdTarget {
   CDocTemplate(unsigned resourceId, QString templateString, DocumentFactory makeDocument,
                FrameFactory makeFrame, ViewFactory makeView);
   ~CDocTemplate() override;
+
+  // The application whose main window holds the documents' windows; null until the
+  // template is added to one.
+  CWinApp* GetApp() const { return m_pApp; }
+  void SetApp(CWinApp* app) { m_pApp = app; }
 
   unsigned GetResourceId() const { return m_nIDResource; }
   QString GetDocString(DocStringIndex index) const;
@@ -59,6 +65,7 @@ class CDocTemplate : public CCmdTarget {
   FrameFactory m_makeFrame;
   ViewFactory m_makeView;
   unsigned m_nUntitledCount = 0;
+  CWinApp* m_pApp = nullptr;
   std::vector<std::unique_ptr<CDocument>> m_docs;
 };
 

@@ -33,6 +33,8 @@ void CDocument::SetTitle(const QString& title) {
 
 void CDocument::SetModifiedFlag(bool modified) { m_bModified = modified; }
 
+CWinApp* CDocument::GetApp() const { return m_pDocTemplate ? m_pDocTemplate->GetApp() : nullptr; }
+
 void CDocument::UpdateAllViews(CView* sender, int hint) {
   // A copy: a view's refill may show a message box whose event loop closes windows.
   const std::vector<CView*> views = m_views;
@@ -41,7 +43,7 @@ void CDocument::UpdateAllViews(CView* sender, int hint) {
       view->OnUpdate(sender, hint);
     }
   }
-  if (CWinApp* app = CWinApp::Get()) app->RequestIdleUpdate();
+  if (CWinApp* app = GetApp()) app->RequestIdleUpdate();
 }
 
 void CDocument::AddView(CView* view) {
@@ -73,7 +75,7 @@ void CDocument::UpdateFrameTitles() {
     frame->SetWindowNumber(number);
     if (number > 0) ++number;
   }
-  if (CWinApp* app = CWinApp::Get()) app->RequestIdleUpdate();
+  if (CWinApp* app = GetApp()) app->RequestIdleUpdate();
 }
 
 bool CDocument::OnNewDocument() {
@@ -176,7 +178,7 @@ bool CDocument::DoSave(const QString& path) {
   }
   if (!OnSaveDocument(target)) return false;
   if (target != m_strPathName) SetPathName(target);
-  if (CWinApp* app = CWinApp::Get()) app->DocManager().AddToRecentFileList(target);
+  if (CWinApp* app = GetApp()) app->DocManager().AddToRecentFileList(target);
   return true;
 }
 

@@ -13,6 +13,7 @@ class CArchive;
 class CView;
 class CDocTemplate;
 class CMDIChildWnd;
+class CWinApp;
 
 // The base of a document: title, path, modified flag and the views that show it.
 class CDocument : public CCmdTarget {
@@ -77,6 +78,9 @@ class CDocument : public CCmdTarget {
   bool m_bModified = false;
 
  private:
+  // The application of the document's template; null for a document without one.
+  CWinApp* GetApp() const;
+
   QString m_strTitle;
   QString m_strPathName;
   std::vector<CView*> m_views;

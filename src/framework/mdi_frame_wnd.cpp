@@ -29,7 +29,7 @@
 
 namespace fw {
 
-CMDIFrameWnd::CMDIFrameWnd() : m_pMdiClient(new QMdiArea(this)) {
+CMDIFrameWnd::CMDIFrameWnd(CWinApp& app) : m_app(app), m_pMdiClient(new QMdiArea(this)) {
   m_pBars = new CommandBars(this);
   setCentralWidget(m_pMdiClient);
   m_pMdiClient->setActivationOrder(QMdiArea::StackingOrder);
@@ -91,9 +91,7 @@ void CMDIFrameWnd::ActivateFrame() {
 
 void CMDIFrameWnd::OnDropFiles(const QStringList& paths) {
   ActivateFrame();
-  CWinApp* app = CWinApp::Get();
-  if (!app) return;
-  for (const QString& path : paths) app->DocManager().OpenDocumentFile(path);
+  for (const QString& path : paths) m_app.DocManager().OpenDocumentFile(path);
 }
 
 void CMDIFrameWnd::dragEnterEvent(QDragEnterEvent* event) {
@@ -201,7 +199,6 @@ void CMDIFrameWnd::MDIIconArrange() {
 }
 
 std::vector<CCmdTarget*> CMDIFrameWnd::GetCommandChain() const {
-  CWinApp* app = CWinApp::Get();
   std::vector<CCmdTarget*> chain;
   if (CMDIChildWnd* child = MDIGetActive()) {
     if (CView* view = child->GetActiveView()) {
@@ -212,10 +209,10 @@ std::vector<CCmdTarget*> CMDIFrameWnd::GetCommandChain() const {
       }
     }
     chain.push_back(child);
-    if (app) chain.push_back(app);
+    chain.push_back(&m_app);
   }
   chain.push_back(const_cast<CMDIFrameWnd*>(this));
-  if (app) chain.push_back(app);
+  chain.push_back(&m_app);
   return chain;
 }
 
@@ -240,7 +237,7 @@ bool CMDIFrameWnd::RunCommand(unsigned id) {
     // The program goes on; the command counts as handled.
     ReportEscapedFailure(std::current_exception(), /*inCommand=*/true);
   }
-  if (CWinApp* app = CWinApp::Get()) app->RequestIdleUpdate();
+  m_app.RequestIdleUpdate();
   return true;
 }
 
@@ -266,7 +263,7 @@ void CMDIFrameWnd::OnChildDestroyed() {
 
 void CMDIFrameWnd::OnActiveChildChanged() {
   OnUpdateFrameTitle();
-  if (CWinApp* app = CWinApp::Get()) app->RequestIdleUpdate();
+  m_app.RequestIdleUpdate();
 }
 
 bool CMDIFrameWnd::OnCmdMsg(unsigned id, CCmdUI* ui) {

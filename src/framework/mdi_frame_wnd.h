@@ -12,6 +12,7 @@ class QMdiSubWindow;
 namespace fw {
 
 class CMDIChildWnd;
+class CWinApp;
 class CommandBars;
 struct MenuListEntry;
 
@@ -25,8 +26,11 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   Q_OBJECT
 
  public:
-  CMDIFrameWnd();
+  // `app`: the application whose commands and documents the window serves.
+  explicit CMDIFrameWnd(CWinApp& app);
   ~CMDIFrameWnd() override;
+
+  CWinApp& GetApp() const { return m_app; }
 
   QMdiArea* GetMDIClient() const { return m_pMdiClient; }
   CommandBars* GetCommandBars() const { return m_pBars; }
@@ -88,6 +92,8 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   CommandBars* m_pBars;
 
  private:
+  CWinApp& m_app;
+
   // The Window popup's list of document windows.
   std::vector<MenuListEntry> WindowListEntries();
   // Where the index-th of `count` cascaded windows stands.

@@ -16,6 +16,8 @@
 
 namespace fw {
 namespace {
+// The running application: only for the owner of a message box shown while no window is
+// active, which has nothing else to ask.
 CWinApp* g_pApp = nullptr;
 constexpr char kSettingsSection[] = "Settings";
 constexpr char kPreviewPages[] = "PreviewPages";
@@ -47,9 +49,8 @@ CWinApp::~CWinApp() {
   if (g_pApp == this) g_pApp = nullptr;
 }
 
-CWinApp* CWinApp::Get() { return g_pApp; }
-
 void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate) {
+  docTemplate->SetApp(this);
   m_pDocManager->AddDocTemplate(std::move(docTemplate));
 }
 
@@ -148,7 +149,7 @@ int AppMessageBox(const QString& text, platform::MbIcon icon, platform::MbButton
   request.beep = icon == platform::MbIcon::Stop;
   request.owner = QApplication::activeWindow();
   if (!request.owner) {
-    if (CWinApp* app = CWinApp::Get()) request.owner = app->GetMainWnd();
+    if (g_pApp) request.owner = g_pApp->GetMainWnd();
   }
   return platform::ShowMessageBox(request);
 }

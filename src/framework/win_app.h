@@ -36,8 +36,6 @@ class CWinApp : public QObject, public CCmdTarget {
   CWinApp(const QString& settingsBaseName, std::unique_ptr<platform::ClipboardPort> clipboard);
   ~CWinApp() override;
 
-  static CWinApp* Get();
-
   virtual bool InitInstance() = 0;
 
   CMDIFrameWnd* GetMainWnd() const { return m_pMainWnd; }
@@ -45,6 +43,7 @@ class CWinApp : public QObject, public CCmdTarget {
   platform::ProfileFile& Profile() const { return *m_pProfile; }
 
   CDocManager& DocManager() const { return *m_pDocManager; }
+  // The template's documents and windows belong to this application from now on.
   void AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
   CDocTemplate* GetDocTemplate() const;
 
@@ -90,7 +89,8 @@ QString AppTitle();
 // The text of a string resource.
 QString LoadQString(unsigned id);
 
-// The application message box: caption the application title, owner the active window.
+// The application message box: caption the application title, owner the active window
+// (else the running application's main window).
 // A box with the stop icon is preceded by the error beep. Without an icon, the standard
 // button sets get the exclamation icon.
 int AppMessageBox(const QString& text, platform::MbIcon icon = platform::MbIcon::None,

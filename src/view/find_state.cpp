@@ -5,7 +5,15 @@
 
 namespace view {
 
+void FindState::OpenDialog(CTolvaneView* owner, dialogs::CFindDialog* dialog) {
+  m_pOwnerView = owner;
+  m_pFindDialog = dialog;
+  // The dialog is the context: the link ends with the dialog too.
+  m_ownerGone = QObject::connect(owner, &QObject::destroyed, dialog, [this] { CloseDialog(); });
+}
+
 void FindState::CloseDialog() {
+  QObject::disconnect(m_ownerGone);
   if (dialogs::CFindDialog* dialog = m_pFindDialog) {
     m_placement = dialog->frameGeometry();
     dialog->hide();
@@ -18,11 +26,6 @@ void FindState::CloseDialog() {
 
 void FindState::CloseDialogOwnedBy(const CTolvaneView* view) {
   if (m_pFindDialog && m_pOwnerView == view) CloseDialog();
-}
-
-FindState& TheFindState() {
-  static FindState state;
-  return state;
 }
 
 }  // namespace view

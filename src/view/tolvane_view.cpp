@@ -18,8 +18,11 @@
 
 namespace view {
 
-CTolvaneView::CTolvaneView()
-    : m_pListBox(new CClipListBox(this)), m_pModel(new ClipListModel(this)) {
+CTolvaneView::CTolvaneView(doc::ClipboardCapture& capture, FindState& findState)
+    : m_capture(capture),
+      m_findState(findState),
+      m_pListBox(new CClipListBox(this)),
+      m_pModel(new ClipListModel(this)) {
   m_pListBox->setModel(m_pModel);
   // Lines measured after the first paint may widen the list.
   connect(m_pModel, &ClipListModel::ExtentChanged, this, [this] {
@@ -28,8 +31,7 @@ CTolvaneView::CTolvaneView()
   setFocusPolicy(Qt::StrongFocus);
 }
 
-// The find dialog belongs to the view that opened it and closes with it.
-CTolvaneView::~CTolvaneView() { TheFindState().CloseDialogOwnedBy(this); }
+CTolvaneView::~CTolvaneView() = default;
 
 doc::CTolvaneDoc* CTolvaneView::GetDocument() const {
   return static_cast<doc::CTolvaneDoc*>(fw::CView::GetDocument());
@@ -86,7 +88,7 @@ void CTolvaneView::FlushPendingUpdate() {
 
 void CTolvaneView::RefillList(int hint) {
   const doc::CTolvaneDoc* doc = GetDocument();
-  const std::string* clipText = doc ? &doc->Capture().m_strClipText : nullptr;
+  const std::string* clipText = doc ? &m_capture.ClipText() : nullptr;
 
   // Nothing paints between the model's refill and the repaint below, so the list is
   // drawn once, with its new lines and selection.
@@ -96,10 +98,8 @@ void CTolvaneView::RefillList(int hint) {
   if (m_pModel->rowCount() > 0) m_pListBox->SetCurSel(hint);
   m_pListBox->viewport()->repaint();
 
-  if (result == ClipListModel::RefillResult::OutOfMemory) {
-    if (doc::CTolvaneDoc* shown = GetDocument()) {
-      doc::ShowCaptureMessage(shown->Capture(), res::kMsgNoMemoryDisplay);
-    }
+  if (result == ClipListModel::RefillResult::OutOfMemory && GetDocument()) {
+    m_capture.ShowMessage(res::kMsgNoMemoryDisplay);
   }
 }
 
@@ -120,11 +120,11 @@ bool CTolvaneView::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
 void CTolvaneView::OnUpdateNeedSelection(fw::CCmdUI* ui) { ui->Enable(m_pListBox->GetCurSel() >= 0); }
 
 void CTolvaneView::OnUpdateEditPaste(fw::CCmdUI* ui) {
-  ui->Enable(fw::CWinApp::Get()->Clipboard().HasText());
+  ui->Enable(m_capture.Clipboard().HasText());
 }
 
 bool CTolvaneView::SetClipboardText(const std::string& text) {
-  switch (fw::CWinApp::Get()->Clipboard().WriteText(text)) {
+  switch (m_capture.Clipboard().WriteText(text)) {
     case platform::ClipboardStatus::NoMemory:
       fw::AppMessageBox(QString::fromUtf8(res::kMsgNoGlobalMemory), platform::MbIcon::Stop);
       return false;
@@ -151,7 +151,7 @@ void CTolvaneView::OnEditCut() {
   doc::CTolvaneDoc* doc = GetDocument();
   if (m_pListBox->GetCurSel() < 0 || !doc) return;
   // Set before the write: the change notice it causes must add nothing.
-  doc->Capture().m_bSkipNextCapture = 1;
+  m_capture.SkipNextCapture();
   OnEditCopy();
   OnEditDelete();
 }

@@ -5,6 +5,7 @@
 #include "framework/view.h"
 
 namespace doc {
+class ClipboardCapture;
 class CTolvaneDoc;
 }
 namespace dialogs {
@@ -15,6 +16,7 @@ namespace view {
 
 class CClipListBox;
 class ClipListModel;
+struct FindState;
 
 // Shows a clip list document in a list that fills the view, refilled on every change of
 // the document and of the clipboard; the target of the edit commands.
@@ -22,7 +24,9 @@ class CTolvaneView : public fw::CView {
   Q_OBJECT
 
  public:
-  CTolvaneView();
+  // `capture`: the clipboard as the program keeps it; `findState`: the find dialog's
+  // state that the program's views share.
+  CTolvaneView(doc::ClipboardCapture& capture, FindState& findState);
   ~CTolvaneView() override;
 
   doc::CTolvaneDoc* GetDocument() const;
@@ -67,6 +71,8 @@ class CTolvaneView : public fw::CView {
   void OnUpdateEditFind(fw::CCmdUI* ui);
   void ApplyEdit(int result, const std::string& text, int position);
 
+  doc::ClipboardCapture& m_capture;
+  FindState& m_findState;
   CClipListBox* m_pListBox;
   ClipListModel* m_pModel;
   // An update waiting for the end of an update batch, with the line it selects.

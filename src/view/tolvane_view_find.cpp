@@ -21,7 +21,7 @@ void CTolvaneView::OnUpdateEditFind(fw::CCmdUI* ui) {
 }
 
 void CTolvaneView::OnEditFind() {
-  FindState& state = TheFindState();
+  FindState& state = m_findState;
   // One dialog for the program: another view's command only brings it to the front.
   if (dialogs::CFindDialog* open = state.m_pFindDialog) {
     open->show();
@@ -29,20 +29,15 @@ void CTolvaneView::OnEditFind() {
     open->activateWindow();
     return;
   }
-  state.m_pOwnerView = this;
   dialogs::CFindDialog* dialog = nullptr;
   try {
     dialog = new dialogs::CFindDialog(window(), state.m_strLastFind, state.m_bSearchDown != 0);
   } catch (const std::bad_alloc&) {
-    state.m_pOwnerView = nullptr;
-    state.m_pFindDialog = nullptr;
     return;
   }
-  state.m_pFindDialog = dialog;
+  // The dialog belongs to this view: it closes when the view goes.
+  state.OpenDialog(this, dialog);
   connect(dialog, &dialogs::CFindDialog::Notify, this, &CTolvaneView::OnFindReplace);
-  // The dialog belongs to this view: it closes when the view goes. The dialog is the
-  // context, so the link ends with the dialog.
-  connect(this, &QObject::destroyed, dialog, [] { TheFindState().CloseDialog(); });
 
   if (state.m_bFirstOpen) {
     state.m_bFirstOpen = 0;
@@ -57,14 +52,14 @@ void CTolvaneView::OnEditFind() {
 void CTolvaneView::OnFindReplace(const dialogs::FindNotice& notice) {
   using dialogs::FindNotice;
   if (notice.flags & FindNotice::FR_DIALOGTERM) {
-    TheFindState().CloseDialogOwnedBy(this);
+    m_findState.CloseDialogOwnedBy(this);
     return;
   }
   if (notice.flags & FindNotice::FR_FINDNEXT) FindNext(notice.text, (notice.flags & FindNotice::FR_DOWN) != 0);
 }
 
 void CTolvaneView::FindNext(const std::string& text, bool down) {
-  FindState& state = TheFindState();
+  FindState& state = m_findState;
   state.m_strLastFind = text;
   state.m_bSearchDown = down ? 1 : 0;
   // A view whose window is being destroyed has left its document: nothing to search.

@@ -23,7 +23,7 @@ class CaptureE2ETest : public e2e::X11AppTest {
     const qsizetype changesBefore = Notices();
     ASSERT_NE(ClipboardOwner::Copy(QByteArray::fromStdString(text)), nullptr);
     ASSERT_TRUE(e2e::WaitUntil([&] {
-      return Notices() > changesBefore && Frame()->m_strClipText == text;
+      return Notices() > changesBefore && Capture().ClipText() == text;
     })) << "not captured: " << text;
   }
 
@@ -58,7 +58,7 @@ TEST_F(CaptureE2ETest, OwnerGoneEmptiesCurrentTextAndKeepsList) {
   ASSERT_NO_FATAL_FAILURE(CopyAndWait("short lived"));
   ClipboardOwner::KillAll();
   // X11 keeps no copy once the owning program is gone.
-  EXPECT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText.empty(); }));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText().empty(); }));
   EXPECT_EQ(ActiveItems(), ItemList{"short lived"});
 }
 

@@ -3,9 +3,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "document/capture_state.h"
 #include "document/tolvane_doc.h"
 #include "e2e/e2e_support.h"
+#include "support/fake_clipboard_port.h"
 
 namespace {
 
@@ -20,7 +20,8 @@ class InstanceE2ETest : public ::testing::Test {
   QString List() const { return m_files.filePath(QStringLiteral("list.tvn")); }
   // Whether this build reads documents from files (an empty file is an empty list).
   bool LoadingWorks() const {
-    doc::CaptureState capture;
+    testing_support::FakeClipboardPort clipboard;
+    doc::ClipboardCapture capture(clipboard);
     doc::CTolvaneDoc probe(capture);
     return probe.OnOpenDocument(List());
   }

@@ -50,9 +50,9 @@ class X11ClipboardE2ETest : public e2e::X11AppTest {
 TEST_F(X11ClipboardE2ETest, OwnCopyCutAndClearGiveOneNoticeEachAndOthersStillCount) {
   StartWithX11Clipboard();
   ASSERT_NE(ClipboardOwner::Copy("first"), nullptr);
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText == "first"; }));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText() == "first"; }));
   ASSERT_NE(ClipboardOwner::Copy("second"), nullptr);
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText == "second"; }));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText() == "second"; }));
   ASSERT_EQ(ActiveItems(), (ItemList{"second", "first"}));
 
   // Each step: the command, how many notices it must give, the list afterwards.
@@ -75,23 +75,23 @@ TEST_F(X11ClipboardE2ETest, OwnCopyCutAndClearGiveOneNoticeEachAndOthersStillCou
     LongestStallDuring(400);
     EXPECT_EQ(Notices(), before + 1) << step.name << ": a second notice";
     EXPECT_EQ(ActiveItems(), step.items) << step.name;
-    EXPECT_EQ(Frame()->m_strClipText, step.clipText) << step.name;
+    EXPECT_EQ(Capture().ClipText(), step.clipText) << step.name;
   }
   EXPECT_FALSE(m_pApp->Clipboard().HasAnyFormat());
-  EXPECT_EQ(Frame()->m_bSkipNextCapture, 0);
+  EXPECT_FALSE(Capture().SkipsNextCapture());
 
   // A copy made by a Qt widget (an edit box of a dialog) bypasses the port: the reader
   // sees our connection take the clipboard, and that counts as a change.
   qsizetype before = Notices();
   QGuiApplication::clipboard()->setText(QStringLiteral("from an edit box"));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText == "from an edit box"; }));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText() == "from an edit box"; }));
   LongestStallDuring(200);
   EXPECT_EQ(Notices(), before + 1);
   EXPECT_EQ(ActiveItems(), (ItemList{"from an edit box", "first"}));
 
   before = Notices();
   ASSERT_NE(ClipboardOwner::Copy("third"), nullptr);
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText == "third"; }));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText() == "third"; }));
   LongestStallDuring(200);
   EXPECT_EQ(Notices(), before + 1);
   EXPECT_EQ(ActiveItems(), (ItemList{"third", "from an edit box", "first"}));
@@ -101,7 +101,7 @@ TEST_F(X11ClipboardE2ETest, OwnerThatNeverAnswersGivesNoTextWithoutStallingTheWi
   StartWithX11Clipboard();
   for (const char* mode : {"silent", "targets"}) {
     ASSERT_NE(ClipboardOwner::Copy("before"), nullptr);
-    ASSERT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText == "before"; }));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText() == "before"; }));
     const qsizetype before = Notices();
     HelperProcess owner;
     ASSERT_TRUE(owner.Start(QStringLiteral("hung_owner"), {QString::fromLatin1(mode)}));
@@ -110,7 +110,7 @@ TEST_F(X11ClipboardE2ETest, OwnerThatNeverAnswersGivesNoTextWithoutStallingTheWi
     const qint64 stall = LongestStallDuring(3000, [&] { return Notices() > before; });
     EXPECT_LT(stall, kResponsiveMs) << mode;
     EXPECT_EQ(Notices(), before + 1) << mode << ": the owner is given up after about 1 s";
-    EXPECT_EQ(Frame()->m_strClipText, "") << mode;
+    EXPECT_EQ(Capture().ClipText(), "") << mode;
     EXPECT_FALSE(m_pApp->Clipboard().HasText()) << mode;
     EXPECT_TRUE(m_pApp->Clipboard().HasAnyFormat()) << mode << ": it can still be cleared";
 
@@ -126,7 +126,7 @@ TEST_F(X11ClipboardE2ETest, OwnerThatNeverAnswersGivesNoTextWithoutStallingTheWi
   }
   // The next normal copy is captured as usual.
   ASSERT_NE(ClipboardOwner::Copy("after"), nullptr);
-  EXPECT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText == "after"; }));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText() == "after"; }));
   EXPECT_EQ(ActiveItems().front(), "after");
 }
 
@@ -136,8 +136,8 @@ TEST_F(X11ClipboardE2ETest, FastCopiesEndWithTheLastAtTheHeadAndSecretsAreSkippe
   ASSERT_TRUE(feeder.Start(QStringLiteral("feeder"),
                            {QStringLiteral("60"), QStringLiteral("feed"), QStringLiteral("2")}));
   ASSERT_TRUE(feeder.WaitForLine("done", 20000));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText == "feed 60"; }))
-      << Frame()->m_strClipText;
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText() == "feed 60"; }))
+      << Capture().ClipText();
   const ItemList items = ActiveItems();
   ASSERT_FALSE(items.empty());
   EXPECT_EQ(items.front(), "feed 60");
@@ -149,7 +149,7 @@ TEST_F(X11ClipboardE2ETest, FastCopiesEndWithTheLastAtTheHeadAndSecretsAreSkippe
                                                       QStringLiteral("0"),
                                                       QStringLiteral("secret")}));
   ASSERT_TRUE(secret.WaitForLine("done"));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText.empty(); }));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText().empty(); }));
   EXPECT_FALSE(m_pApp->Clipboard().HasText());
   EXPECT_EQ(ActiveItems(), items);
 }
@@ -163,9 +163,9 @@ TEST_F(X11ClipboardE2ETest, FiftyMegabyteTextArrivesByteForByte) {
   while (text.size() < (50u << 20)) text += line;
   // xclip takes a while to read so much before it owns the clipboard.
   ASSERT_NE(ClipboardOwner::Copy(QByteArray::fromStdString(text), 30000), nullptr);
-  ASSERT_TRUE(e2e::WaitUntil([&] { return Frame()->m_strClipText.size() == text.size(); },
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText().size() == text.size(); },
                              30000));
-  EXPECT_TRUE(Frame()->m_strClipText == text);
+  EXPECT_TRUE(Capture().ClipText() == text);
   ASSERT_FALSE(ActiveItems().empty());
   EXPECT_TRUE(ActiveItems().front() == text);
 }
@@ -181,7 +181,7 @@ TEST_F(X11ClipboardE2ETest, StartWithSilentOwnerDoesNotWaitAndFindsNoText) {
   StartWithX11Clipboard();
   EXPECT_LT(timer.elapsed(), kResponsiveMs);
   ASSERT_TRUE(e2e::WaitUntil([&] { return !m_pApp->Clipboard().StartupReadPending(); }));
-  EXPECT_EQ(Frame()->m_strClipText, "");
+  EXPECT_EQ(Capture().ClipText(), "");
   EXPECT_EQ(ActiveItems(), ItemList{});
 }
 

@@ -11,8 +11,10 @@
 #include "document/tolvane_doc.h"
 #include "framework/file_exception.h"
 #include "framework/win_app.h"
+#include "resources/messages.h"
 #include "resources/program_tables.h"
 #include "framework/view.h"
+#include "support/fake_clipboard_port.h"
 #include "support/message_recorder.h"
 
 namespace {
@@ -45,7 +47,8 @@ struct Fixture {
   }
 
   testing_support::MessageRecorder messages;
-  doc::CaptureState capture;
+  testing_support::FakeClipboardPort clipboard;
+  doc::ClipboardCapture capture{clipboard};
   CountPane pane;
   RecordingView view;
   doc::CTolvaneDoc doc;
@@ -82,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
     Document, DocumentOperationTest,
     testing::Values(
         OperationCase{"AddMovesAnEqualItemToTheHead", {"a", "b"},
-                      [](Fixture& f) { f.capture.m_strClipText = "b"; f.doc.AddClipboardText(); },
+                      [](Fixture& f) { f.capture.SetClipTextForTesting("b"); f.doc.AddClipboardText(); },
                       {"b", "a"}, {0}, true, {2}},
         OperationCase{"AddOfAnEmptyTextDoesNothing", {"a"},
                       [](Fixture& f) { f.doc.AddClipboardText(); }, {"a"}, {}, false, {}},
@@ -119,7 +122,7 @@ TEST(DocumentCaptureTest, LimitRefusesTheAdditionWithItsMessage) {
   for (int i = 0; i < doc::kMaxCapturedItems; ++i) {
     f.doc.ItemListForTesting().AddTail(std::to_string(i));
   }
-  f.capture.m_strClipText = "one more";
+  f.capture.SetClipTextForTesting("one more");
   f.doc.AddClipboardText();
   EXPECT_EQ(f.doc.GetItemList().GetCount(), doc::kMaxCapturedItems);
   EXPECT_TRUE(f.view.hints.empty());
@@ -141,18 +144,28 @@ TEST(DocumentCaptureTest, CapturesDuringTheLimitMessageOpenNoSecondBox) {
   int nested = 0;
   f.messages.WhileOpen([&] {
     for (int i = 0; i < 500; ++i) {
-      f.capture.m_strClipText = "copy " + std::to_string(i);
+      f.capture.SetClipTextForTesting("copy " + std::to_string(i));
       f.doc.AddClipboardText();
       ++nested;
     }
   });
-  f.capture.m_strClipText = "first";
+  f.capture.SetClipTextForTesting("first");
   f.doc.AddClipboardText();
   EXPECT_EQ(nested, 500);
   EXPECT_EQ(f.messages.Count(), 1);
-  EXPECT_FALSE(f.capture.m_bCaptureMessageOpen);
+  EXPECT_FALSE(f.capture.IsMessageOpen());
   f.messages.WhileOpen(nullptr);
   f.doc.AddClipboardText();  // the box is closed: the next refusal shows it again
+  EXPECT_EQ(f.messages.Count(), 2);
+}
+
+// A box whose event loop throws does not keep later capture messages from showing.
+TEST(DocumentCaptureTest, MessageThatThrowsLeavesTheNextOneShown) {
+  Fixture f({});
+  f.messages.WhileOpen([] { throw std::bad_alloc(); });
+  EXPECT_THROW(f.capture.ShowMessage(res::kMsgItemLimit), std::bad_alloc);
+  EXPECT_FALSE(f.capture.IsMessageOpen());
+  f.capture.ShowMessage(res::kMsgItemLimit);
   EXPECT_EQ(f.messages.Count(), 2);
 }
 

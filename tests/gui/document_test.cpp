@@ -385,7 +385,7 @@ TEST_F(DocumentTest, AutoPasteOffKeepsTheListButTheMarkerFollows) {
 
   Copy("b");
   EXPECT_EQ(Items(doc), (Texts{"a", "b"}));
-  EXPECT_EQ(Frame()->m_strClipText, "b");
+  EXPECT_EQ(Capture().ClipText(), "b");
   EXPECT_EQ(Line(ActiveView(), 0), "  a");
   EXPECT_EQ(Line(ActiveView(), 1), kMarker + "b");
 
@@ -396,11 +396,11 @@ TEST_F(DocumentTest, AutoPasteOffKeepsTheListButTheMarkerFollows) {
 
 TEST_F(DocumentTest, SkipFlagSkipsOneCaptureWhileAutoPasteIsOn) {
   doc::CTolvaneDoc* doc = ActiveDoc();
-  Frame()->m_bSkipNextCapture = 1;
+  Capture().SkipNextCapture();
   Copy("cut text");
   EXPECT_TRUE(Items(doc).empty());
-  EXPECT_EQ(Frame()->m_bSkipNextCapture, 0);
-  EXPECT_EQ(Frame()->m_strClipText, "cut text");
+  EXPECT_FALSE(Capture().SkipsNextCapture());
+  EXPECT_EQ(Capture().ClipText(), "cut text");
   Copy("next");
   EXPECT_EQ(Items(doc), Texts{"next"});
 }
@@ -410,13 +410,13 @@ TEST_F(DocumentTest, SkipFlagSkipsOneCaptureWhileAutoPasteIsOn) {
 TEST_F(DocumentTest, SkipFlagOutlivesAutoPasteOff) {
   doc::CTolvaneDoc* doc = ActiveDoc();
   ASSERT_TRUE(Run(res::ID_CLIP_AUTO_PASTE));
-  Frame()->m_bSkipNextCapture = 1;
+  Capture().SkipNextCapture();
   Copy("cut text");
-  EXPECT_EQ(Frame()->m_bSkipNextCapture, 1);
+  EXPECT_TRUE(Capture().SkipsNextCapture());
   ASSERT_TRUE(Run(res::ID_CLIP_AUTO_PASTE));
   Copy("first after");
   EXPECT_TRUE(Items(doc).empty());
-  EXPECT_EQ(Frame()->m_bSkipNextCapture, 0);
+  EXPECT_FALSE(Capture().SkipsNextCapture());
   Copy("second after");
   EXPECT_EQ(Items(doc), Texts{"second after"});
 }
@@ -436,7 +436,7 @@ TEST_P(NoTextTest, ClipboardWithoutTextEmptiesTheCurrentText) {
   ASSERT_EQ(Line(ActiveView(), 0), kMarker + "a");
   GetParam().change(*m_pClipboard);
   ProcessEvents();
-  EXPECT_EQ(Frame()->m_strClipText, "");
+  EXPECT_EQ(Capture().ClipText(), "");
   EXPECT_EQ(Items(doc), Texts{"a"});
   EXPECT_EQ(Line(ActiveView(), 0), "  a");
   EXPECT_EQ(m_pMessages->Count(), 0);
@@ -454,7 +454,7 @@ TEST_F(DocumentTest, WithoutDocumentWindowTheTextWaitsForTheNextDocument) {
   ProcessEvents();
   ASSERT_EQ(ActiveChild(), nullptr);
   Copy("waiting");
-  EXPECT_EQ(Frame()->m_strClipText, "waiting");
+  EXPECT_EQ(Capture().ClipText(), "waiting");
   EXPECT_EQ(m_pMessages->Count(), 0);
 
   doc::CTolvaneDoc* doc = NewDocument();
@@ -476,7 +476,7 @@ TEST_F(DocumentTest, ClipboardInUseKeepsAndReaddsThePreviousText) {
   Copy("unreadable");
   ExpectMessage("他のｱﾌﾟﾘｹｰｼｮﾝがｸﾘｯﾌﾟﾎﾞｰﾄﾞ使用中のため、ﾃﾞｰﾀを取得できませんでした。",
                 MbIcon::Stop, true, true);
-  EXPECT_EQ(Frame()->m_strClipText, "a");
+  EXPECT_EQ(Capture().ClipText(), "a");
   EXPECT_EQ(Items(doc), (Texts{"a", "other"}));
   EXPECT_TRUE(doc->IsModified());
 }
@@ -487,7 +487,7 @@ TEST_F(DocumentTest, NoMemoryForClipboardTextEmptiesTheCurrentText) {
   m_pClipboard->m_bFailReadMemory = true;
   Copy("too big");
   ExpectMessage("ﾒﾓﾘ不足でｸﾘｯﾌﾟﾎﾞｰﾄﾞの文字列を取得できません。", MbIcon::Stop, true, true);
-  EXPECT_EQ(Frame()->m_strClipText, "");
+  EXPECT_EQ(Capture().ClipText(), "");
   EXPECT_EQ(Items(doc), Texts{"a"});
   EXPECT_EQ(Line(ActiveView(), 0), "  a");
 }
@@ -502,7 +502,7 @@ TEST_F(DocumentTest, ClearClipboardIsEnabledByAnyFormat) {
   ASSERT_TRUE(Run(res::ID_CLIP_CLEAR));
   ProcessEvents();
   EXPECT_FALSE(m_pClipboard->HasAnyFormat());
-  EXPECT_EQ(Frame()->m_strClipText, "");
+  EXPECT_EQ(Capture().ClipText(), "");
   EXPECT_EQ(Items(ActiveDoc()), Texts{"a"});
   EXPECT_EQ(Line(ActiveView(), 0), "  a");
   EXPECT_FALSE(Enabled(res::ID_CLIP_CLEAR));
@@ -515,7 +515,7 @@ TEST_F(DocumentTest, ClearClipboardThatCannotBeOpenedSaysSo) {
   ASSERT_TRUE(Run(res::ID_CLIP_CLEAR));
   ExpectMessage("ｸﾘｯﾌﾟﾎﾞｰﾄﾞのｵｰﾌﾟﾝに失敗しました。", MbIcon::Exclamation, false, false);
   EXPECT_EQ(m_pClipboard->Text(), "a");
-  EXPECT_EQ(Frame()->m_strClipText, "a");
+  EXPECT_EQ(Capture().ClipText(), "a");
 }
 
 // The marker counts as two bytes: a line of up to 260 bytes stays whole, a longer one

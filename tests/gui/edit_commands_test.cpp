@@ -39,7 +39,7 @@ class EditCommandTest : public AppTest {
     Run(res::ID_CLIP_AUTO_PASTE);
     m_pClipboard->SimulateCopy("clip");
     if (autoPaste) Run(res::ID_CLIP_AUTO_PASTE);
-    ASSERT_EQ(Frame()->m_bAutoPaste, autoPaste ? 1 : 0);
+    ASSERT_EQ(Capture().AutoPaste(), autoPaste);
   }
 
   // Replaces the items of the active document, selects `select` and clears the flag.
@@ -121,7 +121,7 @@ TEST_P(EditCommandCopyTest, CopyPutsTheWholeItemOnTheClipboardAndMovesTheMarker)
   ProcessEvents();
 
   EXPECT_EQ(m_pClipboard->Text(), item);
-  EXPECT_EQ(Frame()->m_strClipText, item);
+  EXPECT_EQ(Capture().ClipText(), item);
   EXPECT_EQ(m_pMessages->Count(), 0);
   if (c.autoPaste) {
     EXPECT_EQ(Items(doc), (ItemList{item, "a", "c"}));
@@ -164,8 +164,8 @@ TEST_F(EditCommandTest, CutWithAutoPasteOnTakesTheItemOutAndUndoPutsItBack) {
   EXPECT_TRUE(Run(res::ID_EDIT_CUT));
   EXPECT_EQ(Items(doc), (ItemList{"a", "c"}));
   EXPECT_EQ(m_pClipboard->Text(), "b");
-  EXPECT_EQ(Frame()->m_strClipText, "b");
-  EXPECT_EQ(Frame()->m_bSkipNextCapture, 0);
+  EXPECT_EQ(Capture().ClipText(), "b");
+  EXPECT_FALSE(Capture().SkipsNextCapture());
   EXPECT_EQ(Selected(), 1);
   EXPECT_TRUE(doc->IsModified());
   EXPECT_EQ(ItemCountText(), U("項目数 :     2"));
@@ -215,18 +215,18 @@ TEST_P(EditCommandWriteFailureTest, FailedWriteIsReportedAndLeavesTheClipboard) 
   if (!cut) {
     EXPECT_EQ(Items(doc), (ItemList{"a", "b", "c"}));
     EXPECT_EQ(Selected(), 1);
-    EXPECT_EQ(Frame()->m_bSkipNextCapture, 0);
+    EXPECT_FALSE(Capture().SkipsNextCapture());
     return;
   }
   // The item goes all the same, and the next clipboard change is not captured.
   EXPECT_EQ(Items(doc), (ItemList{"a", "c"}));
-  EXPECT_EQ(Frame()->m_bSkipNextCapture, 1);
+  EXPECT_TRUE(Capture().SkipsNextCapture());
   Run(res::ID_EDIT_UNDO);
   EXPECT_EQ(Items(doc), (ItemList{"a", "b", "c"}));
   m_pClipboard->SimulateCopy("skipped");
   EXPECT_EQ(Items(doc), (ItemList{"a", "b", "c"}));
-  EXPECT_EQ(Frame()->m_bSkipNextCapture, 0);
-  EXPECT_EQ(Frame()->m_strClipText, "skipped");
+  EXPECT_FALSE(Capture().SkipsNextCapture());
+  EXPECT_EQ(Capture().ClipText(), "skipped");
   m_pClipboard->SimulateCopy("taken");
   EXPECT_EQ(Items(doc), (ItemList{"taken", "a", "b", "c"}));
 }

@@ -55,7 +55,7 @@ class FileFlowsTest : public testing_support::AppTest {
     ProcessEvents();
   }
   int DocumentCount() const {
-    return static_cast<int>(fw::CWinApp::Get()->DocManager().GetDocuments().size());
+    return static_cast<int>(m_pApp->DocManager().GetDocuments().size());
   }
 
   QTemporaryDir m_files;
@@ -129,7 +129,7 @@ TEST_F(FileFlowsTest, OpenReadsAListOnceAndRefusesWhatIsNotOne) {
   RunWithDialog(res::ID_FILE_OPEN, FilePath("cut.tvn"));
   EXPECT_EQ(m_pMessages->LastText(), QStringLiteral("予期しないﾌｧｲﾙ形式です。"));
   const QString missing = FilePath("gone.tvn");
-  EXPECT_EQ(fw::CWinApp::Get()->DocManager().OpenDocumentFile(missing), nullptr);
+  EXPECT_EQ(m_pApp->DocManager().OpenDocumentFile(missing), nullptr);
   ProcessEvents();
   EXPECT_EQ(m_pMessages->LastText(), missing + QStringLiteral(" が見つかりません。"));
   EXPECT_EQ(DocumentCount(), before + 3);

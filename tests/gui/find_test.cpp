@@ -12,6 +12,7 @@
 #include "app/tolvane_app.h"
 #include "dialogs/byte_limited_line_edit.h"
 #include "dialogs/find_dialog.h"
+#include "document/clip_doc_template.h"
 #include "document/tolvane_doc.h"
 #include "framework/mdi_child_wnd.h"
 #include "platform/code_page.h"
@@ -128,13 +129,8 @@ class FindCommandTest : public testing_support::AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    view::TheFindState() = view::FindState{};
     m_strStartClipText = "clip";
     Start();
-  }
-  void TearDown() override {
-    AppTest::TearDown();
-    view::TheFindState() = view::FindState{};
   }
 
   doc::CTolvaneDoc* Fill(const std::vector<std::string>& items, int select) {
@@ -145,7 +141,10 @@ class FindCommandTest : public testing_support::AppTest {
     doc->SetModifiedFlag(false);
     return doc;
   }
-  static CFindDialog* Dialog() { return view::TheFindState().m_pFindDialog; }
+  view::FindState& State() const {
+    return dynamic_cast<doc::CClipDocTemplate&>(*m_pApp->GetDocTemplate()).GetFindState();
+  }
+  CFindDialog* Dialog() const { return State().m_pFindDialog; }
   // Opens the dialog (through the command) and presses find next with `text`.
   void FindNext(const char* text, bool down) {
     if (!Dialog()) {
@@ -191,8 +190,8 @@ TEST_P(FindPressTest, EachPressStepsToTheNextHitUntilTheNotFoundMessage) {
   FindNext("ab", c.down);
   ExpectNotFound("文字列 'ab' は見つかりませんでした。");
   EXPECT_EQ(Selected(view), c.stops.empty() ? c.start : c.stops.back());
-  EXPECT_EQ(view::TheFindState().m_strLastFind, "ab");
-  EXPECT_EQ(view::TheFindState().m_bSearchDown, c.down ? 1 : 0);
+  EXPECT_EQ(State().m_strLastFind, "ab");
+  EXPECT_EQ(State().m_bSearchDown, c.down ? 1 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -231,7 +230,7 @@ TEST_F(FindCommandTest, SecondViewRaisesTheDialogWhoseSearchesStayInTheFirstView
   doc->UpdateAllViews(nullptr, 1);
   ASSERT_TRUE(Run(res::ID_EDIT_FIND));
   EXPECT_EQ(Dialog(), dialog);
-  EXPECT_EQ(view::TheFindState().m_pOwnerView, first);
+  EXPECT_EQ(State().m_pOwnerView, first);
 
   FindNext("a", true);
   EXPECT_EQ(Selected(first), 2);
@@ -262,7 +261,7 @@ TEST_F(FindCommandTest, ClosingTheOwnersWindowClosesTheDialogWhichReopensAsItWas
   owner->CloseFrame();
   ProcessEvents();
   EXPECT_TRUE(dialog.isNull());
-  EXPECT_EQ(view::TheFindState().m_pOwnerView, nullptr);
+  EXPECT_EQ(State().m_pOwnerView, nullptr);
 
   NewDocument();
   Fill({"a", "b"}, -1);
@@ -276,7 +275,7 @@ TEST_F(FindCommandTest, ClosingTheOwnersWindowClosesTheDialogWhichReopensAsItWas
   Dialog()->Button(res::IDCANCEL)->click();
   ProcessEvents();
   EXPECT_EQ(Dialog(), nullptr);
-  EXPECT_EQ(view::TheFindState().m_pOwnerView, nullptr);
+  EXPECT_EQ(State().m_pOwnerView, nullptr);
 }
 
 }  // namespace

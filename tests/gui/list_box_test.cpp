@@ -217,7 +217,7 @@ TEST_F(ListBoxTest, CaptureDuringADragMovesTheDraggedItem) {
   Mouse(list, QEvent::MouseButtonPress, start);
   MoveInSteps(list, start, end);
   ASSERT_TRUE(list->IsDragging());
-  Frame()->m_strClipText = "X";
+  Capture().SetClipTextForTesting("X");
   ActiveDoc()->AddClipboardText();
   Mouse(list, QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
   EXPECT_EQ(Items(ActiveDoc()), (std::vector<std::string>{"X", "A", "B", "D", "C", "E", "F"}));
@@ -314,7 +314,7 @@ TEST_F(ListBoxTest, SelectionSpansTheRowAndTheScrollBarsShowOnlyWhenNeeded) {
 // the other lines starts.
 TEST_F(ListBoxTest, MarkedAndUnmarkedTextStartAtTheSameColumn) {
   view::CClipListBox* list = StartWith({"xyz", "xyz "});  // the blank paints nothing
-  Frame()->m_strClipText = "xyz";
+  Capture().SetClipTextForTesting("xyz");
   ActiveDoc()->UpdateAllViews(nullptr, -1);
   ProcessEvents();
   ASSERT_EQ(ActiveView()->Model()->DisplayText(0).left(1), QStringLiteral("\u25CE"));

@@ -428,7 +428,7 @@ TEST_F(MenusTest, KeyOfADisabledCommandDoesNotRunIt) {
   // Paste is asked of the clipboard itself: with only an image there, a text the frame
   // still remembers must not be added.
   m_pClipboard->SimulateImage();
-  Frame()->m_strClipText = "stale";
+  Capture().SetClipTextForTesting("stale");
   Key(Qt::Key_V, Qt::ControlModifier);
   Key(Qt::Key_Insert, Qt::ShiftModifier);
   EXPECT_EQ(Items(doc), (ItemList{"one", "two"}));
@@ -500,14 +500,14 @@ TEST_F(MenusTest, ButtonsFollowTheStateWhenTheProgramIdles) {
   QAction* save = Bars()->FindButton(res::ID_FILE_SAVE);
   QAction* about = Bars()->FindButton(res::ID_APP_ABOUT);
   ASSERT_TRUE(copy && paste && save && about);
-  fw::CWinApp::Get()->RunIdleUpdateNow();
+  m_pApp->RunIdleUpdateNow();
   EXPECT_FALSE(copy->isEnabled());
   EXPECT_FALSE(paste->isEnabled());
   EXPECT_FALSE(save->isEnabled());
   EXPECT_TRUE(about->isEnabled());
 
   m_pClipboard->SimulateCopy("new");  // captured: one item, selected, modified
-  fw::CWinApp::Get()->RunIdleUpdateNow();
+  m_pApp->RunIdleUpdateNow();
   EXPECT_TRUE(copy->isEnabled());
   EXPECT_TRUE(paste->isEnabled());
   EXPECT_TRUE(save->isEnabled());
@@ -518,13 +518,13 @@ TEST_F(MenusTest, ButtonsFollowTheStateWhenTheProgramIdles) {
   ASSERT_TRUE(Bars()->FindButton(res::ID_EDIT_CLEAR)->isEnabled());
   Bars()->FindButton(res::ID_EDIT_CLEAR)->trigger();
   EXPECT_EQ(Items(ActiveDoc()), ItemList{"new"});
-  fw::CWinApp::Get()->RunIdleUpdateNow();
+  m_pApp->RunIdleUpdateNow();
   EXPECT_FALSE(copy->isEnabled());
   EXPECT_FALSE(Bars()->FindButton(res::ID_EDIT_CLEAR)->isEnabled());
 
   Run(res::ID_FILE_CLOSE);
   ProcessEvents();
-  fw::CWinApp::Get()->RunIdleUpdateNow();
+  m_pApp->RunIdleUpdateNow();
   EXPECT_FALSE(save->isEnabled());
   EXPECT_FALSE(paste->isEnabled());
   EXPECT_TRUE(about->isEnabled());

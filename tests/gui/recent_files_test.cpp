@@ -19,7 +19,6 @@
 
 #include "app/main_frame.h"
 #include "app/tolvane_app.h"
-#include "document/capture_state.h"
 #include "document/tolvane_doc.h"
 #include "framework/command_bars.h"
 #include "framework/doc_manager.h"
@@ -65,7 +64,8 @@ class RecentFilesTest : public AppTest {
   }
   // Whether documents are read from files yet: an empty file opens as an empty list.
   bool LoadingWorks() const {
-    doc::CaptureState capture;
+    testing_support::FakeClipboardPort clipboard;
+    doc::ClipboardCapture capture(clipboard);
     doc::CTolvaneDoc probe(capture);
     return probe.OnOpenDocument(MakeEmptyFile(QStringLiteral("probe.tvn")));
   }

@@ -82,7 +82,7 @@ const char kOld[] = "/old/list.tvn";
 // path only on OK.
 TEST_P(StartupFileDialogTest, CommandTakesThePathOnOkOnly) {
   Start();
-  Frame()->m_strStartupFile = kOld;
+  Frame()->Settings().m_strStartupFile = kOld;
 
   bool ran = false;
   QTimer::singleShot(0, [&] {
@@ -98,7 +98,7 @@ TEST_P(StartupFileDialogTest, CommandTakesThePathOnOkOnly) {
   EXPECT_TRUE(ran);
   const std::string expected =
       GetParam().stored == "@" ? ChosenPath().toStdString() : GetParam().stored;
-  EXPECT_EQ(Frame()->m_strStartupFile, expected);
+  EXPECT_EQ(Frame()->Settings().m_strStartupFile, expected);
 }
 
 // A Browse step that picks the file at ChosenPath(), which exists only while it runs.
@@ -143,8 +143,8 @@ TEST_F(StartupFileOpenTest, MissingFileLeavesTheCommandLinesDocument) {
   Start();
   ASSERT_NE(ActiveDoc(), nullptr);
   EXPECT_TRUE(ActiveDoc()->GetPathName().isEmpty());
-  EXPECT_EQ(fw::CWinApp::Get()->DocManager().GetDocuments().size(), 1u);
-  EXPECT_EQ(Frame()->m_strStartupFile, "/no/such/file.tvn");
+  EXPECT_EQ(m_pApp->DocManager().GetDocuments().size(), 1u);
+  EXPECT_EQ(Frame()->Settings().m_strStartupFile, "/no/such/file.tvn");
 }
 
 TEST_F(StartupFileOpenTest, FileOpensBesideTheCommandLinesDocument) {
@@ -155,7 +155,8 @@ TEST_F(StartupFileOpenTest, FileOpensBesideTheCommandLinesDocument) {
   list.AddTail("second");
   fw::SaveFileSafely(path, [&](fw::CArchive& ar) { doc::WriteClipList(ar, list); });
   {
-    doc::CaptureState capture;
+    testing_support::FakeClipboardPort clipboard;
+    doc::ClipboardCapture capture(clipboard);
     doc::CTolvaneDoc probe(capture);
     if (!probe.OnOpenDocument(QString::fromStdString(path))) {
       GTEST_SKIP() << "documents are not read from files in this build";
@@ -169,7 +170,7 @@ TEST_F(StartupFileOpenTest, FileOpensBesideTheCommandLinesDocument) {
   WriteSettings("[Window Size]\nFile=" + path + "\n");
   Start();
   EXPECT_FALSE(std::filesystem::exists(stale));
-  const std::vector<fw::CDocument*> docs = fw::CWinApp::Get()->DocManager().GetDocuments();
+  const std::vector<fw::CDocument*> docs = m_pApp->DocManager().GetDocuments();
   ASSERT_EQ(docs.size(), 2u);
   EXPECT_EQ(docs[1]->GetPathName().toStdString(), path);
   EXPECT_EQ(Items(dynamic_cast<doc::CTolvaneDoc*>(docs[1])),

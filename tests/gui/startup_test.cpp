@@ -42,10 +42,10 @@ TEST_F(StartupTest, FirstRunShowsDefaultsAndOneNewDocument) {
   EXPECT_FALSE(frame->ToolBar()->isFloating());
   EXPECT_EQ(frame->toolBarArea(frame->ToolBar()), Qt::TopToolBarArea);
   EXPECT_TRUE(frame->StatusBar()->isVisible());
-  EXPECT_EQ(frame->m_bAutoPaste, 1);
-  EXPECT_EQ(frame->m_bTopMost, 0);
-  EXPECT_EQ(frame->m_bStartMinimized, 0);
-  EXPECT_EQ(frame->m_strStartupFile, "");
+  EXPECT_TRUE(Capture().AutoPaste());
+  EXPECT_FALSE(frame->Settings().m_bTopMost);
+  EXPECT_FALSE(frame->Settings().m_bStartMinimized);
+  EXPECT_EQ(frame->Settings().m_strStartupFile, "");
   EXPECT_FALSE(frame->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_TRUE(Checked(res::ID_CLIP_AUTO_PASTE));
   EXPECT_TRUE(Checked(res::ID_VIEW_TOOLBAR));
@@ -99,7 +99,7 @@ TEST_F(StartupTest, ClipboardTextAtStartIsTheFirstItem) {
     m_arguments = c.arguments;
     Start();
     if (c.late) m_pClipboard->SimulateCopy(m_strStartClipText);
-    EXPECT_EQ(Frame()->m_strClipText, "first\r\nline");
+    EXPECT_EQ(Capture().ClipText(), "first\r\nline");
     ASSERT_NE(ActiveDoc(), nullptr);
     EXPECT_EQ(Items(ActiveDoc()), c.items) << c.late;
     EXPECT_EQ(Frame()->windowTitle(), "Tolvane - " + c.title) << c.late;
@@ -111,7 +111,7 @@ TEST_F(StartupTest, ClipboardTextAtStartWithAutoPasteOffStaysOut) {
   WriteSettings("[Window Size]\nAuto=0\n");
   m_strStartClipText = "kept aside";
   Start();
-  EXPECT_EQ(Frame()->m_strClipText, "kept aside");
+  EXPECT_EQ(Capture().ClipText(), "kept aside");
   EXPECT_TRUE(Items(ActiveDoc()).empty());
   EXPECT_EQ(ActiveDoc()->GetTitle(), "Tlvn1");
   EXPECT_FALSE(Checked(res::ID_CLIP_AUTO_PASTE));
@@ -121,7 +121,7 @@ struct PlacementCase {
   const char* name;
   const char* keys;
   Qt::WindowStates state;
-  int startMinimized;
+  bool startMinimized;
 };
 
 void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
@@ -135,7 +135,7 @@ TEST_P(PlacementTest, SettingsDecideTheShowState) {
   Start();
   EXPECT_TRUE(Frame()->isVisible());
   EXPECT_EQ(ShowState(), c.state);
-  EXPECT_EQ(Frame()->m_bStartMinimized, c.startMinimized);
+  EXPECT_EQ(Frame()->Settings().m_bStartMinimized, c.startMinimized);
   EXPECT_EQ(Checked(res::ID_VIEW_START_MINIMIZED), c.startMinimized != 0);
   EXPECT_EQ(NormalRect(), QRect(100, 50, 600, 500));
 }
@@ -307,7 +307,7 @@ TEST_F(StartupTest, FloatingToolBarLeavesToolUnwritten) {
 TEST_F(StartupTest, TopMostSettingPutsWindowOnTopAndCommandTakesItOff) {
   WriteSettings("[Window Size]\nTopMost=1\nRect=0050 0060 0450 0360\n");
   Start();
-  EXPECT_EQ(Frame()->m_bTopMost, 1);
+  EXPECT_TRUE(Frame()->Settings().m_bTopMost);
   EXPECT_TRUE(Frame()->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_TRUE(Checked(res::ID_VIEW_TOPMOST));
   EXPECT_EQ(Frame()->geometry(), QRect(50, 60, 400, 300));
@@ -316,7 +316,7 @@ TEST_F(StartupTest, TopMostSettingPutsWindowOnTopAndCommandTakesItOff) {
   AppTest::ProcessEvents();
   ASSERT_TRUE(Run(res::ID_VIEW_TOPMOST));
   AppTest::ProcessEvents();
-  EXPECT_EQ(Frame()->m_bTopMost, 0);
+  EXPECT_FALSE(Frame()->Settings().m_bTopMost);
   EXPECT_FALSE(Frame()->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_FALSE(Checked(res::ID_VIEW_TOPMOST));
   // Leaving the layer neither hides the window nor changes its state or place.
@@ -354,8 +354,8 @@ TEST_F(StartupTest, SettingsReadBackAfterExit) {
   WriteSettings(
       "[Window Size]\nAuto=0\nFile=/home/user/lists/work.tvn\nStatus=0\n");
   Start();
-  EXPECT_EQ(Frame()->m_bAutoPaste, 0);
-  EXPECT_EQ(Frame()->m_strStartupFile, "/home/user/lists/work.tvn");
+  EXPECT_FALSE(Capture().AutoPaste());
+  EXPECT_EQ(Frame()->Settings().m_strStartupFile, "/home/user/lists/work.tvn");
   EXPECT_FALSE(Frame()->StatusBar()->isVisible());
   ASSERT_TRUE(Run(res::ID_CLIP_AUTO_PASTE));
   // Nothing is written while the program runs.
@@ -411,9 +411,9 @@ TEST_P(GarbageSettingsTest, StartsWithDefaultsAndKeepsOtherSections) {
   EXPECT_EQ(Frame()->geometry(), QRect(10, 10, 490, 390));
   EXPECT_TRUE(Frame()->ToolBar()->isVisible());
   EXPECT_TRUE(Frame()->StatusBar()->isVisible());
-  EXPECT_EQ(Frame()->m_bAutoPaste, 1);
-  EXPECT_EQ(Frame()->m_bTopMost, 0);
-  EXPECT_EQ(Frame()->m_bStartMinimized, 0);
+  EXPECT_TRUE(Capture().AutoPaste());
+  EXPECT_FALSE(Frame()->Settings().m_bTopMost);
+  EXPECT_FALSE(Frame()->Settings().m_bStartMinimized);
   ASSERT_NE(ActiveDoc(), nullptr);
   Exit();
 

@@ -96,7 +96,7 @@ TEST_F(CaptureRefillTest, EachViewRefillsOncePerCapture) {
 
   // A copy of a text that is not added (auto paste off) refreshes the marker once too.
   refills = 0;
-  Frame()->m_bAutoPaste = 0;
+  Capture().SetAutoPaste(false);
   m_pClipboard->SimulateCopy("item 1");
   EXPECT_EQ(refills, 1);
   EXPECT_EQ(List()->GetCurSel(), 0);

@@ -77,6 +77,8 @@ void AppTest::Exit() {
 
 app::CMainFrame* AppTest::Frame() const { return m_pApp ? m_pApp->MainFrame() : nullptr; }
 
+doc::ClipboardCapture& AppTest::Capture() const { return m_pApp->Capture(); }
+
 fw::CMDIChildWnd* AppTest::ActiveChild() const { return Frame()->MDIGetActive(); }
 
 doc::CTolvaneDoc* AppTest::ActiveDoc() const {

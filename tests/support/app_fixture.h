@@ -21,6 +21,7 @@ class CTolvaneApp;
 class CMainFrame;
 }  // namespace app
 namespace doc {
+class ClipboardCapture;
 class CTolvaneDoc;
 }
 namespace view {
@@ -50,6 +51,8 @@ class AppTest : public ::testing::Test {
   void Exit();
 
   app::CMainFrame* Frame() const;
+  // The clipboard text and capture switches of the running program.
+  doc::ClipboardCapture& Capture() const;
   doc::CTolvaneDoc* ActiveDoc() const;
   view::CTolvaneView* ActiveView() const;
   fw::CMDIChildWnd* ActiveChild() const;

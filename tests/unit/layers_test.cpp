@@ -57,6 +57,38 @@ TEST(LayersTest, NoSourceFileIncludesALayerAboveItsOwn) {
   EXPECT_GT(files, 50);
 }
 
+// Below the program's shell a class is handed what it needs (the application, the
+// clipboard capture, the find state, the count pane): no file of these folders looks up
+// the application object.
+const std::set<std::string> kNoGlobalLookup = {"framework", "document", "view", "dialogs"};
+
+bool LooksUpTheApplication(const std::string& line) {
+  static const std::regex lookup(R"re(CWinApp\s*::\s*Get\s*\()re");
+  return std::regex_search(line, lookup);
+}
+
+TEST(LayersTest, NoApplicationLookupBelowTheShell) {
+  EXPECT_TRUE(LooksUpTheApplication("  fw::CWinApp::Get()->Clipboard().HasText();"));
+  EXPECT_FALSE(LooksUpTheApplication("  m_capture.Clipboard().HasText();"));
+  const fs::path src = fs::path(TOLVANE_SOURCE_DIR) / "src";
+  int files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(src)) {
+    const std::string relative = fs::relative(entry.path(), src).generic_string();
+    if (!entry.is_regular_file() || !kNoGlobalLookup.count(relative.substr(0, relative.find('/')))) {
+      continue;
+    }
+    ++files;
+    std::ifstream in(entry.path());
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+      if (LooksUpTheApplication(line)) {
+        ADD_FAILURE() << relative << ":" << number << " looks up the application object";
+      }
+    }
+  }
+  EXPECT_GT(files, 30);
+}
+
 TEST(LayersTest, LayerOfFollowsTheFolder) {
   EXPECT_EQ(LayerOf("platform/code_page.h"), 0);
   EXPECT_EQ(LayerOf("framework/document.h"), 1);
