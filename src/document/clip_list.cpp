@@ -1,6 +1,7 @@
 #include "document/clip_list.h"
 
 #include <algorithm>
+#include <cassert>
 #include <functional>
 
 #include "platform/alloc_fault.h"
@@ -41,6 +42,7 @@ std::uint32_t CClipList::HashOf(std::string_view text) {
 }
 
 void CClipList::SetAt(int position, std::string text) {
+  assert(position >= 0 && position < GetCount());
   ++m_nVersion;
   m_hashes[position] = HashOf(text);
   m_items[position] = std::move(text);
@@ -63,6 +65,8 @@ void CClipList::AddTail(std::string text) {
 }
 
 void CClipList::InsertBefore(int position, std::string text) {
+  // The position just past the end appends.
+  assert(position >= 0 && position <= GetCount());
   ++m_nVersion;
   platform::CheckAllocation();
   m_hashes.insert(m_hashes.begin() + position, HashOf(text));
@@ -77,6 +81,7 @@ void CClipList::InsertBefore(int position, std::string text) {
 }
 
 void CClipList::RemoveAt(int position) {
+  assert(position >= 0 && position < GetCount());
   ++m_nVersion;
   if (position == 0) {
     m_items.pop_front();

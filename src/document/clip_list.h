@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -38,7 +39,10 @@ class CClipList {
 
   int GetCount() const { return static_cast<int>(m_items.size()); }
   bool IsEmpty() const { return m_items.empty(); }
-  const std::string& GetAt(int position) const { return m_items[position]; }
+  const std::string& GetAt(int position) const {
+    assert(position >= 0 && position < GetCount());
+    return m_items[position];
+  }
   // Replaces the text of an item in place.
   void SetAt(int position, std::string text);
 
