@@ -35,13 +35,6 @@ TEST(SelectionEventTest, ConversionMakesTheItemAndSaysWhetherThereIsText) {
     bool bHasText;
   };
   const Case cases[] = {
-      {"utf8", CodePage::Utf8, Reported(ClipboardStatus::Ok, "一行\r\n二行"),
-       ClipboardStatus::Ok, "一行\r\n二行", true},
-      {"cut at zero", CodePage::Utf8, Reported(ClipboardStatus::Ok, std::string("ab\0c", 4)),
-       ClipboardStatus::Ok, "ab", true},
-      {"latin1", CodePage::Utf8,
-       Reported(ClipboardStatus::Ok, "caf\xE9", SelectionEncoding::Latin1), ClipboardStatus::Ok,
-       "caf\xC3\xA9", true},
       {"to cp932", CodePage::Cp932, Reported(ClipboardStatus::Ok, "ｸ日😀"), ClipboardStatus::Ok,
        "\xB8\x93\xFA?", true},
       {"empty", CodePage::Utf8, Reported(ClipboardStatus::Ok, ""), ClipboardStatus::NoText, "",
