@@ -17,7 +17,10 @@ int main(int argc, char* argv[]) {
   app::InstallTerminationHandlers();
   platform::FontConfigWarmUp fonts;
   std::setlocale(LC_ALL, "");
+  // The whole interface is Japanese, Qt's own dialogs too, whatever the session's locale.
+  platform::JapaneseQtLocale japanese;
   QApplication qtApp(argc, argv);
+  japanese.Restore();
   fonts.Wait();
   QApplication::setQuitOnLastWindowClosed(true);
   platform::InstallQtTranslations();

@@ -1,6 +1,7 @@
 #include "platform/code_page.h"
 
 #include <iconv.h>
+#include <uchardet/uchardet.h>
 #include <langinfo.h>
 
 #include <atomic>
@@ -260,6 +261,26 @@ std::string FromUtf8InPlace(std::string utf8, CodePage cp) {
 std::string ToUtf8(std::string_view bytes, CodePage cp) {
   if (cp == CodePage::Utf8) return RepairUtf8(bytes, kReplacementUtf8);
   return ConvertWithIconv(bytes, Cp932ToUtf8(), CodePage::Cp932, kReplacementUtf8);
+}
+
+std::string GuessCharset(std::string_view bytes) {
+  uchardet_t detector = uchardet_new();
+  if (detector == nullptr) return {};
+  std::string charset;
+  if (uchardet_handle_data(detector, bytes.data(), bytes.size()) == 0) {
+    uchardet_data_end(detector);
+    charset = uchardet_get_charset(detector);
+  }
+  uchardet_delete(detector);
+  return charset;
+}
+
+std::optional<std::string> FromCharset(std::string_view bytes, const std::string& charset,
+                                       CodePage cp) {
+  const IconvHandle toUtf8("UTF-8", charset.c_str());
+  if (!toUtf8.Valid()) return std::nullopt;
+  std::string utf8 = ConvertWithIconv(bytes, toUtf8.Get(), CodePage::Utf8, kReplacementUtf8);
+  return FromUtf8InPlace(std::move(utf8), cp);
 }
 
 std::string FromUtf16(std::u16string_view text, CodePage cp) {

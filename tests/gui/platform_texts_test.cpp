@@ -1,16 +1,21 @@
-// Qt's own texts speak Japanese under the installed translation, and the parts of the
+// Qt's own texts and its locale speak Japanese whatever the session's locale, and the parts of the
 // main window that Qt supplies behave as the program's own: the window menu's prompts,
 // no tool-bar context menu, status texts that end with "…" where they do not fit.
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <clocale>
 #include <gtest/gtest.h>
 
 #include "app/main_frame.h"
@@ -39,6 +44,25 @@ TEST_F(PlatformTextsTest, StandardButtonsReadJapanese) {
   EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
   EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text(), QStringLiteral("はい(&Y)"));
   EXPECT_EQ(box.button(QDialogButtonBox::No)->text(), QStringLiteral("いいえ(&N)"));
+}
+
+// The file dialogs' list: a folder's type and its date in Japanese, while the C library
+// keeps the session's locale (test main's C.UTF-8), which decides the items' code page.
+TEST_F(PlatformTextsTest, FileDialogListReadsJapanese) {
+  if (!TranslationInstalled()) GTEST_SKIP() << "qtbase_ja.qm is not installed";
+  EXPECT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C.UTF-8");
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+  QFileSystemModel model;
+  QSignalSpy loaded(&model, &QFileSystemModel::directoryLoaded);
+  const QModelIndex root = model.setRootPath(dir.path());
+  ASSERT_TRUE(loaded.wait());
+  ASSERT_EQ(model.rowCount(root), 1);
+  const QModelIndex folder = model.index(0, 0, root);
+  EXPECT_EQ(folder.siblingAtColumn(2).data().toString(), QStringLiteral("フォルダ"));
+  EXPECT_EQ(folder.siblingAtColumn(3).data().toString(),
+            QLocale(QLocale::Japanese, QLocale::Japan)
+                .toString(model.lastModified(folder), QLocale::ShortFormat));
 }
 
 TEST_F(PlatformTextsTest, WindowMenuItemsShowTheirPrompts) {
