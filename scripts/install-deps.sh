@@ -12,7 +12,7 @@ packages=(
   libwayland-dev libwayland-bin wayland-protocols qt6-wayland sway wl-clipboard
   fonts-ipafont-gothic qt6-translations-l10n
   libuchardet-dev
-  dpkg-dev file lintian appstream
+  dpkg-dev file lintian appstream bash-completion man-db
 )
 
 missing=()
