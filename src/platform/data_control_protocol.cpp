@@ -1,6 +1,6 @@
 #include "platform/data_control_protocol.h"
 
-#include <wayland-client-protocol.h>
+#include <wayland-client.h>
 
 #include <cstring>
 
@@ -87,6 +87,25 @@ void DataControlReceive(wl_proxy* offer, const char* type, int fd) {
 void DataControlDestroy(wl_proxy* proxy, DataControlOpcode opcode) {
   wl_proxy_marshal_flags(proxy, Code(opcode), nullptr, wl_proxy_get_version(proxy),
                          WL_MARSHAL_FLAG_DESTROY);
+}
+
+WaylandClipboardAccess ProbeWaylandClipboard() {
+  wl_display* display = wl_display_connect(nullptr);
+  if (!display) return WaylandClipboardAccess::kNoCompositor;
+  bool bDataControl = false;
+  const wl_registry_listener listener = {
+      [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
+        if (FindDataControlProtocol(interface)) *static_cast<bool*>(data) = true;
+      },
+      [](void*, wl_registry*, uint32_t) {},
+  };
+  wl_registry* registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &listener, &bDataControl);
+  const bool bAnswered = wl_display_roundtrip(display) >= 0;
+  wl_registry_destroy(registry);
+  wl_display_disconnect(display);
+  if (!bAnswered) return WaylandClipboardAccess::kNoCompositor;
+  return bDataControl ? WaylandClipboardAccess::kDataControl : WaylandClipboardAccess::kFocusOnly;
 }
 
 }  // namespace platform

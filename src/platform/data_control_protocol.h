@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/startup_platform.h"
+
 struct wl_seat;
 
 namespace platform {
@@ -23,6 +25,9 @@ struct DataControlProtocol {
   // Lower is preferred when a compositor offers both.
   int preference;
 };
+
+// Connects to $WAYLAND_DISPLAY and reads its registry once (one round trip).
+WaylandClipboardAccess ProbeWaylandClipboard();
 
 // The protocol whose manager has this interface name; null for any other name.
 const DataControlProtocol* FindDataControlProtocol(const char* interfaceName);
