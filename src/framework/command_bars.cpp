@@ -146,6 +146,7 @@ void CommandBars::FillList(QMenu* menu, const Provider& provider) {
       }
     });
     if (id != 0 && tables.whatsThis) action->setWhatsThis(Utf8(tables.whatsThis(id)));
+    if (id != 0 && tables.prompt) action->setStatusTip(Utf8(tables.prompt(id)));
     menu->insertAction(before, action);
     old.push_back(action);
   }
