@@ -144,6 +144,7 @@ void CMDIFrameWnd::MDIActivate(CMDIChildWnd* frame) {
 }
 
 void CMDIFrameWnd::MDINext() { m_pMdiClient->activateNextSubWindow(); }
+void CMDIFrameWnd::MDIPrevious() { m_pMdiClient->activatePreviousSubWindow(); }
 
 QRect CMDIFrameWnd::CascadeRect(int index, int count) const {
   QSize area = m_pMdiClient->viewport()->size();

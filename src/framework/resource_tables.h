@@ -35,6 +35,9 @@ struct UiTables {
   // What a click on the command's item or button shows in help mode.
   std::string_view (*whatsThis)(unsigned id) = nullptr;
   std::span<const MenuPopup> (*menu)(unsigned menuId) = nullptr;
+  // The document window's own menu (its icon, Alt+-): items named by their prompts'
+  // string ids (IDS_SC_*).
+  std::span<const MenuItem> (*documentWindowMenu)() = nullptr;
   std::span<const Accelerator> (*accelerators)() = nullptr;
   // Commands of the tool-bar buttons, 0 for a separator; their images, left to right.
   std::span<const unsigned> (*toolBarLayout)() = nullptr;

@@ -16,6 +16,7 @@ fw::UiTables ProgramUiTables() {
   tables.toolTip = &ToolTip;
   tables.whatsThis = &WhatsThisText;
   tables.menu = &Menu;
+  tables.documentWindowMenu = &DocumentWindowMenu;
   tables.accelerators = &Accelerators;
   tables.toolBarLayout = &ToolBarLayout;
   tables.toolBarXpm = &ToolBarXpm;
