@@ -24,6 +24,15 @@ struct Accelerator {
   unsigned id;
 };
 
+// The help viewer's own texts: its caption, its buttons and the heading of its index.
+struct HelpViewerTexts {
+  std::string_view title;
+  std::string_view contents;
+  std::string_view back;
+  std::string_view forward;
+  std::string_view index;
+};
+
 // The program's user-interface tables as the framework reads them: strings, menus,
 // accelerators and the tool bar. The program hands them in at start, so the framework
 // needs nothing from the layers above it.
@@ -44,6 +53,7 @@ struct UiTables {
   const char* const* (*toolBarXpm)() = nullptr;
   int buttonWidth = 16;
   int buttonHeight = 15;
+  HelpViewerTexts helpViewer;
 };
 
 void SetUiTables(const UiTables& tables);

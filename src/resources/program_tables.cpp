@@ -22,6 +22,7 @@ fw::UiTables ProgramUiTables() {
   tables.toolBarXpm = &ToolBarXpm;
   tables.buttonWidth = kButtonWidth;
   tables.buttonHeight = kButtonHeight;
+  tables.helpViewer = kHelpViewerTexts;
   return tables;
 }
 
