@@ -142,13 +142,14 @@ QString HelpWindow::CurrentTopic() const { return m_pBrowser->source().fragment(
 
 void HelpWindow::FollowSource(const QUrl& url) {
   const QString topic = url.fragment();
-  for (QTreeWidgetItemIterator it(m_pIndex); *it; ++it) {
-    if ((*it)->data(0, Qt::UserRole).toString() == topic) {
-      m_pIndex->setCurrentItem(*it);
-      return;
-    }
+  QTreeWidgetItem* shown = nullptr;
+  for (QTreeWidgetItemIterator it(m_pIndex); *it && !shown; ++it) {
+    if ((*it)->data(0, Qt::UserRole).toString() == topic) shown = *it;
   }
-  m_pIndex->setCurrentItem(nullptr);
+  m_pIndex->setCurrentItem(shown);
+  // The caption names the topic shown, as the main window's names the active list.
+  const QString title = Utf8(GetUiTables().helpViewer.title);
+  setWindowTitle(shown && !topic.isEmpty() ? title + QStringLiteral(" - ") + shown->text(0) : title);
 }
 
 void HelpWindow::FollowModalDialog() {

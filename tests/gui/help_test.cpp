@@ -131,7 +131,7 @@ TEST_F(HelpTest, HelpWindowHasTheIndexAndGoesBackAndForward) {
   Run(res::ID_HELP);
   fw::HelpWindow* help = fw::HelpWindow::Existing();
   ASSERT_NE(help, nullptr);
-  EXPECT_EQ(help->windowTitle(), QStringLiteral("Tolvane ﾍﾙﾌﾟ"));
+  EXPECT_EQ(help->windowTitle(), QStringLiteral("Tolvane ﾍﾙﾌﾟ - 文書ｳｨﾝﾄﾞｳ"));
   EXPECT_EQ(help->ContentsButton()->text(), QStringLiteral("目次(&C)"));
   EXPECT_EQ(help->BackButton()->text(), QStringLiteral("戻る(&B)"));
   EXPECT_EQ(help->ForwardButton()->text(), QStringLiteral("進む(&F)"));
@@ -156,6 +156,7 @@ TEST_F(HelpTest, HelpWindowHasTheIndexAndGoesBackAndForward) {
   EXPECT_EQ(ShownTopic(), "hid-57636");
   help->ContentsButton()->click();
   EXPECT_EQ(ShownTopic(), "");
+  EXPECT_EQ(help->windowTitle(), QStringLiteral("Tolvane ﾍﾙﾌﾟ"));
 }
 
 }  // namespace
