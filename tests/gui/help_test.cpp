@@ -16,11 +16,13 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QWindow>
+#include <functional>
 
 #include "app/main_frame.h"
 #include "app/tolvane_app.h"
 #include "dialogs/startup_file_dialog.h"
 #include "framework/command_bars.h"
+#include "framework/doc_manager.h"
 #include "framework/help.h"
 #include "framework/help_window.h"
 #include "resources/command_ids.h"
@@ -86,19 +88,30 @@ TEST_F(HelpTest, HelpCommandsOpenTheirTopics) {
 
 TEST_F(HelpTest, F1OnAHighlightedMenuItemOpensItsTopic) {
   Start();
-  QMenu* view = nullptr;
-  for (QAction* top : Frame()->menuBar()->actions()) {
-    if (top->menu() && top->menu()->actions().contains(Frame()->GetCommandBars()->Action(res::ID_VIEW_STARTUP_FILE))) {
-      view = top->menu();
-    }
+  fw::CommandBars* bars = Frame()->GetCommandBars();
+  m_pApp->DocManager().AddToRecentFileList(QStringLiteral("/tmp/older.tvn"));
+  m_pApp->DocManager().AddToRecentFileList(QStringLiteral("/tmp/newer.tvn"));
+  QMenu* file = bars->Popups().front();
+  // The recent files stand just above their hidden placeholder once the menu has opened.
+  const auto secondRecentFile = [&] {
+    return file->actions()[file->actions().indexOf(bars->Action(res::ID_FILE_MRU_FILE1)) - 1];
+  };
+  const struct {
+    QMenu* menu;
+    std::function<QAction*()> item;
+    const char* topic;
+  } cases[] = {
+      {bars->Popups()[2], [&] { return bars->Action(res::ID_VIEW_STARTUP_FILE); }, "hid-32779"},
+      {file, secondRecentFile, "hid-57617"},
+  };
+  for (const auto& c : cases) {
+    c.menu->popup(QPoint(10, 10));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(c.menu));
+    c.menu->setActiveAction(c.item());
+    QTest::keyClick(c.menu, Qt::Key_F1);
+    EXPECT_EQ(ShownTopic(), c.topic);
+    EXPECT_FALSE(c.menu->isVisible());
   }
-  ASSERT_NE(view, nullptr);
-  view->popup(QPoint(10, 10));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
-  view->setActiveAction(Frame()->GetCommandBars()->Action(res::ID_VIEW_STARTUP_FILE));
-  QTest::keyClick(view, Qt::Key_F1);
-  EXPECT_EQ(ShownTopic(), "hid-32779");
-  EXPECT_FALSE(view->isVisible());
 }
 
 TEST_F(HelpTest, F1InADialogOpensTheDialogsTopicAndControlsExplainThemselves) {
