@@ -84,12 +84,16 @@ HelpWindow::HelpWindow()
   connect(m_pBrowser, &QTextBrowser::backwardAvailable, m_pBack, &QPushButton::setEnabled);
   connect(m_pBrowser, &QTextBrowser::forwardAvailable, m_pForward, &QPushButton::setEnabled);
   connect(m_pBrowser, &QTextBrowser::sourceChanged, this, &HelpWindow::FollowSource);
-  connect(m_pIndex, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+  // An index entry chosen by click, Enter or the arrow keys shows its topic.
+  const auto showEntry = [this](QTreeWidgetItem* item) {
+    const QString topic = item ? item->data(0, Qt::UserRole).toString() : QString();
+    if (!item || topic == m_pBrowser->source().fragment()) return;
     QUrl url = m_fileUrl;
-    url.setFragment(item->data(0, Qt::UserRole).toString());
-    if (url != m_pBrowser->source()) m_pBrowser->setSource(url);
-  });
-  connect(m_pIndex, &QTreeWidget::itemClicked, m_pIndex, &QTreeWidget::itemActivated);
+    if (!topic.isEmpty()) url.setFragment(topic);
+    m_pBrowser->setSource(url);
+  };
+  connect(m_pIndex, &QTreeWidget::itemActivated, this, showEntry);
+  connect(m_pIndex, &QTreeWidget::currentItemChanged, this, showEntry);
 
   const QSize area = screen() ? screen()->availableSize() : QSize(1024, 768);
   resize(std::min(760, area.width() * 3 / 4), std::min(560, area.height() * 3 / 4));

@@ -170,6 +170,8 @@ TEST_F(HelpTest, HelpWindowHasTheIndexAndGoesBackAndForward) {
   help->ContentsButton()->click();
   EXPECT_EQ(ShownTopic(), "");
   EXPECT_EQ(help->windowTitle(), QStringLiteral("Tolvane ﾍﾙﾌﾟ"));
+  help->BackButton()->click();  // each topic seen once in the history
+  EXPECT_EQ(ShownTopic(), "hid-57636");
 }
 
 }  // namespace
