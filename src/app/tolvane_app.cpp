@@ -149,6 +149,9 @@ bool CTolvaneApp::InitInstance() {
   ShowMainWindow();
   // Cascaded once the client area has its size.
   frame->MDICascade();
+  if (Clipboard().SeesCopiesOnlyWithFocus()) {
+    frame->statusBar()->showMessage(QString::fromUtf8(res::kMsgCopiesSeenOnlyWithFocus));
+  }
   // Once the window is up, and only for a run that goes on: /Unregister registers nothing.
   if (m_bRegisterWithDesktop) m_registration.Start();
   return true;
