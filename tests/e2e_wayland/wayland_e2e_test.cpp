@@ -181,8 +181,8 @@ class SwayPeer : public Peer {
   QString Display() const override { return g_sway->Socket(); }
   void CopyTyped(const char* type, const QByteArray& bytes) override {
     // Handing 50 MB to wl-copy takes seconds on a busy machine.
-    const Tool copy = RunTool(QStringLiteral("wl-copy"), {QStringLiteral("--type"), QLatin1String(type)},
-                              bytes, 20000);
+    const Tool copy = RunTool(QStringLiteral("wl-copy"),
+                              {QStringLiteral("--type"), QLatin1String(type)}, bytes, 20000);
     EXPECT_TRUE(copy.bFinished && copy.exitCode == 0) << type;
   }
   void CopyWithHint(const char* hint, const QByteArray& utf8) override {
@@ -222,7 +222,8 @@ class OwnCompositorPeer : public Peer {
     m_compositor.SetSelection({{type, bytes.toStdString()}});
   }
   void CopyWithHint(const char* hint, const QByteArray& utf8) override {
-    m_compositor.SetSelection({{kTextType, utf8.toStdString()}, {"x-kde-passwordManagerHint", hint}});
+    m_compositor.SetSelection(
+        {{kTextType, utf8.toStdString()}, {"x-kde-passwordManagerHint", hint}});
   }
   void CopySilent(const QByteArray&) override { m_compositor.SetSilentSelection({kTextType}); }
   void CopyPrimary(const QByteArray& utf8) override {
@@ -389,12 +390,13 @@ INSTANTIATE_TEST_SUITE_P(, WaylandClipboardE2ETest,
 // compositor offers both.
 TEST(WaylandProtocolChoiceE2ETest, PortNeedsDataControlAndPrefersTheStandardName) {
   struct Case {
+    const char* what;
     TestCompositor::Offers offers;
     int extDevices;
     int wlrDevices;
-  } cases[] = {{TestCompositor::kNone, 0, 0}, {TestCompositor::kBoth, 1, 0}};
+  } cases[] = {{"neither", TestCompositor::kNone, 0, 0}, {"both", TestCompositor::kBoth, 1, 0}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.offers);
+    SCOPED_TRACE(c.what);
     TestCompositor compositor(c.offers);
     qputenv("WAYLAND_DISPLAY", QByteArray::fromStdString(compositor.Socket()));
     const std::unique_ptr<platform::WaylandClipboardPort> port =

@@ -40,14 +40,12 @@ struct Names {
   int version;  // of the manager's global
 };
 
-const Names kExtNames = {&ext_data_control_manager_v1_interface,
-                         &ext_data_control_device_v1_interface,
-                         &ext_data_control_source_v1_interface,
-                         &ext_data_control_offer_v1_interface, 1};
-const Names kWlrNames = {&zwlr_data_control_manager_v1_interface,
-                         &zwlr_data_control_device_v1_interface,
-                         &zwlr_data_control_source_v1_interface,
-                         &zwlr_data_control_offer_v1_interface, 2};
+const Names kExtNames = {
+    &ext_data_control_manager_v1_interface, &ext_data_control_device_v1_interface,
+    &ext_data_control_source_v1_interface, &ext_data_control_offer_v1_interface, 1};
+const Names kWlrNames = {
+    &zwlr_data_control_manager_v1_interface, &zwlr_data_control_device_v1_interface,
+    &zwlr_data_control_source_v1_interface, &zwlr_data_control_offer_v1_interface, 2};
 
 using ManagerRequests = struct ext_data_control_manager_v1_interface;
 using DeviceRequests = struct ext_data_control_device_v1_interface;
@@ -232,8 +230,8 @@ const DeviceRequests kDeviceRequests = {
 const ManagerRequests kManagerRequests = {
     [](wl_client* client, wl_resource* manager, uint32_t id) {
       auto* global = Data<Loop::Global>(manager);
-      wl_resource* resource = wl_resource_create(client, global->names->source,
-                                                 wl_resource_get_version(manager), id);
+      wl_resource* resource =
+          wl_resource_create(client, global->names->source, wl_resource_get_version(manager), id);
       if (!resource) return wl_client_post_no_memory(client);
       wl_resource_set_implementation(resource, &kSourceRequests,
                                      new Loop::Source(global->loop, resource), [](wl_resource* r) {
@@ -244,8 +242,8 @@ const ManagerRequests kManagerRequests = {
     },
     [](wl_client* client, wl_resource* manager, uint32_t id, wl_resource*) {
       auto* global = Data<Loop::Global>(manager);
-      wl_resource* resource = wl_resource_create(client, global->names->device,
-                                                 wl_resource_get_version(manager), id);
+      wl_resource* resource =
+          wl_resource_create(client, global->names->device, wl_resource_get_version(manager), id);
       if (!resource) return wl_client_post_no_memory(client);
       auto* device = new Loop::Device{global->loop, global->names, resource};
       wl_resource_set_implementation(resource, &kDeviceRequests, device, [](wl_resource* r) {
@@ -310,15 +308,18 @@ CompositorLoop::CompositorLoop(TestCompositor::Offers offers) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-  if (listening < 0 || bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+  if (listening < 0 ||
+      bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       listen(listening, 16) != 0 || wl_display_add_socket_fd(m_pDisplay, listening) != 0) {
     if (listening >= 0) close(listening);
     return;
   }
 
   wl_global_create(m_pDisplay, &wl_seat_interface, 2, nullptr, BindSeat);
-  if (offers & TestCompositor::kExt) wl_global_create(m_pDisplay, kExtNames.manager, kExtNames.version, &m_ext, BindManager);
-  if (offers & TestCompositor::kWlr) wl_global_create(m_pDisplay, kWlrNames.manager, kWlrNames.version, &m_wlr, BindManager);
+  if (offers & TestCompositor::kExt)
+    wl_global_create(m_pDisplay, kExtNames.manager, kExtNames.version, &m_ext, BindManager);
+  if (offers & TestCompositor::kWlr)
+    wl_global_create(m_pDisplay, kWlrNames.manager, kWlrNames.version, &m_wlr, BindManager);
 
   // A client that goes away takes its devices out of every later announcement at once,
   // before its objects are destroyed one by one.
@@ -335,13 +336,15 @@ CompositorLoop::CompositorLoop(TestCompositor::Offers offers) {
   wl_display_add_client_created_listener(m_pDisplay, &m_clientCreated);
 
   m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  m_pWake = wl_event_loop_add_fd(m_pEventLoop, m_wakeFd, WL_EVENT_READABLE,
-                                 [](int fd, uint32_t, void* data) {
-                                   uint64_t count;
-                                   [[maybe_unused]] const ssize_t n = read(fd, &count, sizeof count);
-                                   static_cast<Loop*>(data)->RunTasks();
-                                   return 0;
-                                 }, this);
+  m_pWake = wl_event_loop_add_fd(
+      m_pEventLoop, m_wakeFd, WL_EVENT_READABLE,
+      [](int fd, uint32_t, void* data) {
+        uint64_t count;
+        [[maybe_unused]] const ssize_t n = read(fd, &count, sizeof count);
+        static_cast<Loop*>(data)->RunTasks();
+        return 0;
+      },
+      this);
   m_strSocket = path;
   m_thread = std::thread(&CompositorLoop::Run, this);
 }
@@ -426,13 +429,14 @@ void CompositorLoop::Announce(bool bPrimary) {
 }
 
 void CompositorLoop::SendSelection(const Device& device, bool bPrimary) {
-  const uint32_t event =
-      bPrimary ? EXT_DATA_CONTROL_DEVICE_V1_PRIMARY_SELECTION : EXT_DATA_CONTROL_DEVICE_V1_SELECTION;
+  const uint32_t event = bPrimary ? EXT_DATA_CONTROL_DEVICE_V1_PRIMARY_SELECTION
+                                  : EXT_DATA_CONTROL_DEVICE_V1_SELECTION;
   Source* source = bPrimary ? m_pPrimary : m_pSelection;
-  if (!source) return wl_resource_post_event(device.resource, event, static_cast<wl_resource*>(nullptr));
-  wl_resource* resource = wl_resource_create(wl_resource_get_client(device.resource),
-                                             device.names->offer,
-                                             wl_resource_get_version(device.resource), 0);
+  if (!source)
+    return wl_resource_post_event(device.resource, event, static_cast<wl_resource*>(nullptr));
+  wl_resource* resource =
+      wl_resource_create(wl_resource_get_client(device.resource), device.names->offer,
+                         wl_resource_get_version(device.resource), 0);
   if (!resource) return wl_resource_post_no_memory(device.resource);
   auto* offer = new Offer{this, source};
   m_offers.insert(offer);
@@ -506,7 +510,8 @@ const std::string& TestCompositor::Socket() const { return m_pLoop->m_strSocket;
 
 namespace {
 
-std::unique_ptr<Loop::Source> OwnSource(Loop* loop, std::vector<TestCompositor::TypedBytes> content) {
+std::unique_ptr<Loop::Source> OwnSource(Loop* loop,
+                                        std::vector<TestCompositor::TypedBytes> content) {
   auto source = std::make_unique<Loop::Source>(loop);
   for (TestCompositor::TypedBytes& typed : content) {
     source->types.push_back(typed.type);
@@ -518,7 +523,8 @@ std::unique_ptr<Loop::Source> OwnSource(Loop* loop, std::vector<TestCompositor::
 }  // namespace
 
 void TestCompositor::SetSelection(std::vector<TypedBytes> content) {
-  m_pLoop->Call([&] { m_pLoop->SetOwnSelection(OwnSource(m_pLoop.get(), std::move(content)), false); });
+  m_pLoop->Call(
+      [&] { m_pLoop->SetOwnSelection(OwnSource(m_pLoop.get(), std::move(content)), false); });
 }
 
 void TestCompositor::SetSilentSelection(std::vector<std::string> types) {
@@ -531,7 +537,8 @@ void TestCompositor::SetSilentSelection(std::vector<std::string> types) {
 }
 
 void TestCompositor::SetPrimarySelection(std::vector<TypedBytes> content) {
-  m_pLoop->Call([&] { m_pLoop->SetOwnSelection(OwnSource(m_pLoop.get(), std::move(content)), true); });
+  m_pLoop->Call(
+      [&] { m_pLoop->SetOwnSelection(OwnSource(m_pLoop.get(), std::move(content)), true); });
 }
 
 void TestCompositor::ClearSelection() {
@@ -546,8 +553,8 @@ std::optional<std::string> TestCompositor::ReadSelection(const std::string& type
   m_pLoop->Call([&] {
     bTaken = true;
     Loop::Source* source = m_pLoop->m_pSelection;
-    bAsked = source && std::find(source->types.begin(), source->types.end(), type) !=
-                           source->types.end();
+    bAsked = source &&
+             std::find(source->types.begin(), source->types.end(), type) != source->types.end();
     m_pLoop->Receive(bAsked ? source : nullptr, type.c_str(), fds[1]);
   });
   if (!bTaken) close(fds[1]);
