@@ -1,10 +1,10 @@
 // The Wayland clipboard port against a real compositor (headless sway) and real other
 // programs (wl-copy, wl-paste, our offering_source), and against our own test compositor
 // offering either data-control protocol, which plays the other programs itself. The port
-// is driven directly: the
-// compositor offers no way to type into a window, so the program's own commands cannot
-// be reached from outside; the port is the whole of what differs on Wayland. The program
-// itself is checked through what the compositor shows of it: its window title.
+// is driven directly: the compositor offers no way to type into a window, so the
+// program's own commands cannot be reached from outside; the port is the whole of what
+// differs on Wayland. The program itself is checked through what sway shows of it: its
+// window title.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
