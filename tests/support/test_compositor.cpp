@@ -10,13 +10,12 @@
 #include <wayland-server.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <list>
 #include <mutex>
@@ -135,7 +134,7 @@ class CompositorLoop {
   void Call(const std::function<void()>& task);
 
   void Run();
-  void RunTasks();
+  void RunTask();
   void SetSelection(Source* source, bool bPrimary);
   void SetOwnSelection(std::unique_ptr<Source> source, bool bPrimary);
   void Announce(bool bPrimary);
@@ -170,15 +169,12 @@ class CompositorLoop {
   bool m_bStop = false;
   bool m_bClosing = false;
 
-  // The test's requests, handed over through an eventfd.
-  struct Task {
-    const std::function<void()>* run;
-    bool bDone = false;
-  };
+  // The test's requests, one at a time: the task is handed over and its end reported
+  // through two atomics, the compositor woken through an eventfd.
   int m_wakeFd = -1;
-  std::mutex m_mutex;
-  std::condition_variable m_taskDone;
-  std::deque<Task*> m_tasks;
+  std::mutex m_callMutex;
+  std::atomic<const std::function<void()>*> m_pTask{nullptr};
+  std::atomic<bool> m_bTaskDone{false};
   std::thread m_thread;
 };
 
@@ -341,7 +337,7 @@ CompositorLoop::CompositorLoop(TestCompositor::Offers offers) {
       [](int fd, uint32_t, void* data) {
         uint64_t count;
         [[maybe_unused]] const ssize_t n = read(fd, &count, sizeof count);
-        static_cast<Loop*>(data)->RunTasks();
+        static_cast<Loop*>(data)->RunTask();
         return 0;
       },
       this);
@@ -369,25 +365,20 @@ CompositorLoop::~CompositorLoop() {
 
 void CompositorLoop::Call(const std::function<void()>& task) {
   if (!m_thread.joinable()) return;
-  Task pending{&task};
-  std::unique_lock lock(m_mutex);
-  m_tasks.push_back(&pending);
+  std::lock_guard lock(m_callMutex);
+  m_bTaskDone = false;
+  m_pTask = &task;
   const uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = write(m_wakeFd, &one, sizeof one);
-  m_taskDone.wait(lock, [&] { return pending.bDone; });
+  m_bTaskDone.wait(false);
 }
 
-void CompositorLoop::RunTasks() {
-  std::unique_lock lock(m_mutex);
-  while (!m_tasks.empty()) {
-    Task* task = m_tasks.front();
-    m_tasks.pop_front();
-    lock.unlock();
-    (*task->run)();
-    lock.lock();
-    task->bDone = true;
+void CompositorLoop::RunTask() {
+  if (const std::function<void()>* task = m_pTask.exchange(nullptr)) {
+    (*task)();
+    m_bTaskDone = true;
+    m_bTaskDone.notify_all();
   }
-  m_taskDone.notify_all();
 }
 
 void CompositorLoop::Run() {
