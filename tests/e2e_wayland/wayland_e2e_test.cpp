@@ -121,8 +121,22 @@ class SwayServer {
   QString m_strSocket;
 };
 
-SwayServer* g_sway = nullptr;
+SwayServer* g_swayServer = nullptr;
 QString g_skipReason;
+
+// Sway, started when the first row needs it (rows on our own compositor start no other
+// process); null when it cannot start.
+SwayServer* Sway() {
+  static SwayServer* running = [] {
+    if (!g_swayServer->Start(&g_skipReason)) {
+      std::fprintf(stderr, "e2e_wayland: skipping sway: %s\n", qPrintable(g_skipReason));
+      return static_cast<SwayServer*>(nullptr);
+    }
+    qputenv("XDG_RUNTIME_DIR", g_swayServer->RuntimeDir().toUtf8());
+    return g_swayServer;
+  }();
+  return running;
+}
 
 struct Tool {
   bool bFinished = false;
@@ -178,7 +192,7 @@ class SwayPeer : public Peer {
       source->waitForFinished(kWaitMs);
     }
   }
-  QString Display() const override { return g_sway->Socket(); }
+  QString Display() const override { return Sway()->Socket(); }
   void CopyTyped(const char* type, const QByteArray& bytes) override {
     // Handing 50 MB to wl-copy takes seconds on a busy machine.
     const Tool copy = RunTool(QStringLiteral("wl-copy"),
@@ -246,7 +260,7 @@ class WaylandClipboardE2ETest : public ::testing::TestWithParam<Backend> {
   void SetUp() override {
     switch (GetParam()) {
       case Backend::Sway:
-        if (!g_sway) GTEST_SKIP() << qPrintable(g_skipReason);
+        if (!Sway()) GTEST_SKIP() << qPrintable(g_skipReason);
         m_pPeer = std::make_unique<SwayPeer>();
         break;
       case Backend::OwnExt:
@@ -431,7 +445,7 @@ QString WindowTitle(const QJsonObject& node, const QString& appId) {
 
 QString TolvaneTitle() {
   const Tool tree = RunTool(QStringLiteral("swaymsg"),
-                            {QStringLiteral("-s"), g_sway->IpcSocket(),
+                            {QStringLiteral("-s"), Sway()->IpcSocket(),
                              QStringLiteral("-t"), QStringLiteral("get_tree")});
   return WindowTitle(QJsonDocument::fromJson(tree.out).object(), QStringLiteral("tolvane"));
 }
@@ -439,8 +453,8 @@ QString TolvaneTitle() {
 // The program on Wayland with an empty clipboard: its new document is unchanged until
 // another program copies, and the capture marks it changed.
 TEST(WaylandProgramE2ETest, CopyOfAnotherProgramIsCapturedByTheProgram) {
-  if (!g_sway) GTEST_SKIP() << qPrintable(g_skipReason);
-  qputenv("WAYLAND_DISPLAY", g_sway->Socket().toUtf8());
+  if (!Sway()) GTEST_SKIP() << qPrintable(g_skipReason);
+  qputenv("WAYLAND_DISPLAY", Sway()->Socket().toUtf8());
   ASSERT_TRUE(RunTool(QStringLiteral("wl-copy"), {QStringLiteral("--clear")}).bFinished);
   QTemporaryDir home;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -471,11 +485,6 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
 
   SwayServer sway;
-  if (!sway.Start(&g_skipReason)) {
-    std::fprintf(stderr, "e2e_wayland: skipping: %s\n", qPrintable(g_skipReason));
-  } else {
-    qputenv("XDG_RUNTIME_DIR", sway.RuntimeDir().toUtf8());
-    g_sway = &sway;
-  }
+  g_swayServer = &sway;
   return RUN_ALL_TESTS();
 }
