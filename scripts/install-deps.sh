@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tolvane needs to build, run and test; skips what is there.
+# Installs the Debian packages Tolvane needs to build, run and test (every tool the tests
+# start, setpriv aside, which util-linux always brings); skips what is there.
 set -euo pipefail
 
 packages=(
@@ -8,7 +9,7 @@ packages=(
   libxcb-damage0-dev libfontconfig-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
-  xvfb xauth xclip xdotool x11-utils openbox dbus-daemon
+  xvfb xauth xclip xdotool x11-utils x11-apps openbox dbus-daemon
   libwayland-dev libwayland-bin wayland-protocols qt6-wayland sway wl-clipboard
   fonts-ipafont-gothic qt6-translations-l10n
   libuchardet-dev
