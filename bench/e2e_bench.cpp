@@ -708,8 +708,9 @@ int main(int argc, char* argv[]) {
   PrintRow("start -> window painted, ms", "painted", startFloor, ours, 1);
   PrintRow("CPU until painted, ms", "startcpu", startFloor, ours, 0);
   PrintRow("idle RSS, MB", "rss", startFloor, ours, 1);
-  std::printf("(copies: %d runs of %d back to back and %d at 10/s; starts: %d each; wake-ups "
-              "are voluntary context switches of all threads)\n",
+  std::printf("(copies: %d runs of %d back to back and %d at 10/s; starts: %d each. CPU per copy "
+              "is the scheduler's time of all threads, CPU until painted in clock ticks; "
+              "wake-ups are voluntary context switches of all threads)\n",
               kRuns, kCopies, kSteadyCopies, kStarts);
 
   StopProcess(bus);
