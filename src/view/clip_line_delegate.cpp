@@ -72,7 +72,7 @@ void ClipLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   painter->setPen(opt.palette.color(opt.palette.currentColorGroup(), role));
   painter->setFont(opt.font);
   QRect slot = opt.rect.adjusted(TextMargin(widget), 0, 0, 0);
-  slot.setWidth(MarkerSlotWidth(opt.fontMetrics));
+  slot.setWidth(SlotWidth(opt));
   if (!marker.isEmpty()) DrawLine(painter, slot, marker, opt.font);
   const QRect textRect(slot.right() + 1, opt.rect.top(), opt.rect.right() - slot.right(),
                        opt.rect.height());
@@ -89,12 +89,22 @@ void ClipLineDelegate::DrawLine(QPainter* painter, const QRect& rect, const QStr
   painter->drawStaticText(QPointF(rect.left(), top), Laid(text, font));
 }
 
+void ClipLineDelegate::KeepFont(const QFont& font) const {
+  if (font == m_laidFont) return;
+  m_laid.clear();
+  m_laidBefore.clear();
+  m_nSlotWidth = -1;
+  m_laidFont = font;
+}
+
+int ClipLineDelegate::SlotWidth(const QStyleOptionViewItem& option) const {
+  KeepFont(option.font);
+  if (m_nSlotWidth < 0) m_nSlotWidth = MarkerSlotWidth(option.fontMetrics);
+  return m_nSlotWidth;
+}
+
 QStaticText ClipLineDelegate::Laid(const QString& text, const QFont& font) const {
-  if (font != m_laidFont) {
-    m_laid.clear();
-    m_laidBefore.clear();
-    m_laidFont = font;
-  }
+  KeepFont(font);
   if (const auto kept = m_laid.constFind(text); kept != m_laid.cend()) return *kept;
   QStaticText laid = m_laidBefore.take(text);
   if (laid.text().isEmpty()) {

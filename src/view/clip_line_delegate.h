@@ -28,6 +28,10 @@ class ClipLineDelegate : public QStyledItemDelegate {
  private:
   // `text` laid out in `font`, kept from an earlier paint when it was drawn lately.
   QStaticText Laid(const QString& text, const QFont& font) const;
+  // MarkerSlotWidth for the lines' font, measured once per font.
+  int SlotWidth(const QStyleOptionViewItem& option) const;
+  // What is kept for another font is dropped.
+  void KeepFont(const QFont& font) const;
   // Draws `text` at the left of `rect`, centred vertically.
   void DrawLine(QPainter* painter, const QRect& rect, const QString& text,
                 const QFont& font) const;
@@ -37,6 +41,7 @@ class ClipLineDelegate : public QStyledItemDelegate {
   // drawn lately keep their layout: those drawn since the last turn, and those of the
   // turn before, which move up when drawn again.
   mutable QFont m_laidFont;
+  mutable int m_nSlotWidth = -1;
   mutable QHash<QString, QStaticText> m_laid;
   mutable QHash<QString, QStaticText> m_laidBefore;
 };
