@@ -1,14 +1,22 @@
-// The whole path as a user sees it, on a private X server: another program (xclip) takes
-// the clipboard with a new text, and the time until `tolvanectl watch` prints it; median
-// of many copies with 1,000 and 32,767 items loaded from a list file named on the command
-// line. Also the program's CPU time per capture over a few hundred copies, and the time
-// from starting the program to the first drawing into its window (median of 20), seen
-// from outside through the X server's damage reports.
-// The end-to-end time runs from the moment the server reports xclip as the new owner; the
-// time from starting xclip is printed beside it.
-// Prints: items=N e2e_ms=M cpu_ms_per_capture=C  and  start_ms=S map_ms=M
+// The whole path as a user sees it, on a private X server, beside the two floors that no
+// clipboard keeper can go below: floor_capture (a bare xcb client that asks for the text on
+// the server's notice of a new owner and prints it) and floor_window (a bare Qt main window
+// with one Japanese label, built here with the same Qt and -O2).
+//  - copy -> stored: another program (xclip) takes the clipboard with a new text; the time
+//    from the server's notice of the new owner until `tolvanectl watch` (or the floor
+//    itself) prints the text; copies back to back, median of each run.
+//  - CPU and wake-ups per copy: processor time and voluntary context switches of all the
+//    program's threads per copy, at a steady 10 copies per second and back to back.
+//  - start: from starting the program to its main window mapped and first drawn into (seen
+//    through the server's damage reports), the program's processor time until then, and
+//    its resident memory after a second of idleness.
+// Tolvane runs with 1,000 and 32,767 items loaded from a list file. Runs alternate between
+// the programs, one program on the server at a time. Every figure is the median over the
+// runs, with the spread (lowest-highest run) and its ratio to the floor's median.
 // The program runs as in a desktop session: a private X server and a private session bus.
-// Needs Xvfb, xclip and dbus-daemon. Run: build/bench/e2e_bench [--start-only] [build folder]
+// Needs Xvfb, xclip and dbus-daemon.
+// Run: build/bench/e2e_bench [--start-only] [--threads] [build folder]
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -21,8 +29,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -42,9 +53,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kCopies = 50;
-constexpr int kCpuCopies = 300;
-constexpr int kStarts = 20;
+constexpr int kRuns = 5;
+constexpr int kCopies = 20;         // back to back, per run
+constexpr int kSteadyCopies = 100;  // at 10 per second, per run
+constexpr auto kSteadyPeriod = std::chrono::milliseconds(100);
+constexpr int kStarts = 8;
+constexpr int kSmallList = 1000;
+constexpr int kLargeList = 32767;
 
 double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -134,11 +149,11 @@ std::string ItemText(int n) {
   return text;
 }
 
-// utime + stime of `pid` in milliseconds.
-double CpuMs(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  std::istringstream fields(all.substr(all.rfind(')') + 2));
+// utime + stime in milliseconds from the text of a /proc stat file.
+double CpuMsOf(const std::string& stat) {
+  const std::size_t close = stat.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream fields(stat.substr(close + 2));
   std::string field;
   unsigned long long utime = 0, stime = 0;
   for (int i = 3; i <= 15 && fields >> field; ++i) {
@@ -146,6 +161,12 @@ double CpuMs(pid_t pid) {
     if (i == 15) stime = std::stoull(field);
   }
   return 1000.0 * static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// utime + stime of `pid` (all its threads, ended ones included) in milliseconds.
+double CpuMs(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  return CpuMsOf(std::string(std::istreambuf_iterator<char>(stat), std::istreambuf_iterator<char>()));
 }
 
 // Sees the moment another program becomes the clipboard's owner, as every clipboard
@@ -197,10 +218,136 @@ class OwnerWatch {
   bool m_bReady = false;
 };
 
+// The lowest and highest run and the median over the runs of one figure.
+struct Spread {
+  double median = -1, lowest = -1, highest = -1;
+};
+
+Spread SpreadOf(const std::vector<double>& values) {
+  if (values.empty()) return {};
+  return {Median(values), *std::min_element(values.begin(), values.end()),
+          *std::max_element(values.begin(), values.end())};
+}
+
+// One thread of a program: its name, processor time (the scheduler's count in
+// nanoseconds, not the clock ticks of utime and stime) and voluntary context switches
+// (each one a wait that ended in a wake-up).
+struct ThreadCounts {
+  std::string name;
+  double cpuMs = 0;
+  long long wakeUps = 0;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Every live thread of `pid` by thread id.
+std::map<int, ThreadCounts> Threads(pid_t pid) {
+  std::map<int, ThreadCounts> threads;
+  const std::string base = "/proc/" + std::to_string(pid) + "/task";
+  DIR* tasks = ::opendir(base.c_str());
+  if (!tasks) return threads;
+  while (const dirent* entry = ::readdir(tasks)) {
+    if (entry->d_name[0] == '.') continue;
+    const std::string task = base + "/" + entry->d_name;
+    const std::string stat = ReadAll(task + "/stat");
+    const std::size_t open = stat.find('('), close = stat.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) continue;
+    ThreadCounts& counts = threads[std::atoi(entry->d_name)];
+    counts.name = stat.substr(open + 1, close - open - 1);
+    counts.cpuMs = std::atof(ReadAll(task + "/schedstat").c_str()) / 1e6;
+    const std::string status = ReadAll(task + "/status");
+    const std::size_t at = status.find("voluntary_ctxt_switches:");
+    if (at != std::string::npos) counts.wakeUps = std::atoll(status.c_str() + at + 24);
+  }
+  ::closedir(tasks);
+  return threads;
+}
+
+// What the threads that are alive `after` did since `before`: processor time and wake-ups.
+std::pair<double, long long> Growth(const std::map<int, ThreadCounts>& before,
+                                    const std::map<int, ThreadCounts>& after) {
+  double cpuMs = 0;
+  long long wakeUps = 0;
+  for (const auto& [id, counts] : after) {
+    const auto then = before.find(id);
+    cpuMs += counts.cpuMs - (then != before.end() ? then->second.cpuMs : 0);
+    wakeUps += counts.wakeUps - (then != before.end() ? then->second.wakeUps : 0);
+  }
+  return {cpuMs, wakeUps};
+}
+
+// Waits until `pid` has used no processor time for 300 ms (at most 10 s): the work that
+// follows a start (lines measured in slices, the desktop registration) is not counted.
+void WaitUntilIdle(pid_t pid) {
+  const auto start = Clock::now();
+  double last = CpuMs(pid);
+  while (MsSince(start) < 10000) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const double now = CpuMs(pid);
+    if (now == last) return;
+    last = now;
+  }
+}
+
+// Resident memory of `pid` in MB.
+double RssMb(pid_t pid) {
+  const std::string rollup = ReadAll("/proc/" + std::to_string(pid) + "/smaps_rollup");
+  const std::size_t at = rollup.find("\nRss:");
+  return at == std::string::npos ? -1 : std::atof(rollup.c_str() + at + 5) / 1024.0;
+}
+
+// Figures of one run of copies into one program.
+struct CopyRun {
+  double e2eMs = -1;  // median over the run
+  double cpuMs = -1;    // per copy, all threads
+  double wakeUps = -1;  // per copy, all threads
+  int copies = 0;
+  std::map<int, ThreadCounts> before, after;
+};
+
+// A program that captures copies and shows each one as a line: Tolvane through
+// `tolvanectl watch`, the floor itself.
+struct Capturer {
+  pid_t program = -1;  // whose processor time counts
+  pid_t watch = -1;
+  int lines = -1;
+  std::string printed;
+
+  // Waits until `line` has been printed; false after 10 s of silence.
+  bool WaitForLine(const std::string& line) {
+    for (;;) {
+      const std::size_t end = printed.find('\n');
+      if (end != std::string::npos) {
+        const bool match = printed.compare(0, end, line) == 0 && end == line.size();
+        printed.erase(0, end + 1);
+        if (match) return true;
+        continue;
+      }
+      pollfd ready{lines, POLLIN, 0};
+      char buffer[4096];
+      if (::poll(&ready, 1, 10000) <= 0) return false;
+      const ssize_t n = ::read(lines, buffer, sizeof buffer);
+      if (n <= 0) return false;
+      printed.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+
+  void Stop() {
+    StopProcess(watch);
+    if (lines >= 0) ::close(lines);
+    StopProcess(program);
+    ReapOwners();
+  }
+};
+
 struct Bench {
   std::string buildDir;
   std::string tmp;
   int run = 0;
+  bool threadDetails = false;
 
   // A fresh runtime and settings folder, so that every start is the first one. The data
   // folder is fresh only when asked: in a fresh one the program registers with the
@@ -213,10 +360,11 @@ struct Bench {
     if (freshData) ::setenv("XDG_DATA_HOME", MakeFolder(home, "data").c_str(), 1);
   }
 
-  // Starts the program and waits until it has drawn into its mapped main window: the
-  // time to that first drawing and to the mapping; false on failure.
-  bool Start(const std::vector<std::string>& arguments, pid_t* pid, double* paintedMs,
-             double* mappedMs = nullptr) {
+  // Starts `argv` and waits until it has drawn into its mapped main window, the one whose
+  // title starts with `title`: the time to that first drawing and to the mapping; false
+  // on failure.
+  bool Start(const std::vector<std::string>& argv, const std::string& title, pid_t* pid,
+             double* paintedMs, double* mappedMs = nullptr) {
     xcb_connection_t* x = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(x)) return false;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
@@ -226,8 +374,6 @@ struct Bench {
     free(xcb_damage_query_version_reply(x, xcb_damage_query_version(x, 1, 1), nullptr));
     xcb_flush(x);
 
-    std::vector<std::string> argv = {buildDir + "/tolvane"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
     const auto start = Clock::now();
     *pid = Spawn(argv, nullptr, nullptr, tmp + "/start.err");
     bool painted = false;
@@ -242,7 +388,7 @@ struct Bench {
       const uint8_t type = event->response_type & 0x7f;
       if (type == XCB_MAP_NOTIFY) {
         const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
-        if (!map->override_redirect && IsMainWindow(x, map->window)) {
+        if (!map->override_redirect && HasTitle(x, map->window, title)) {
           if (mappedMs) *mappedMs = MsSince(start);
           xcb_damage_create(x, xcb_generate_id(x), map->window,
                             XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
@@ -258,13 +404,13 @@ struct Bench {
     return painted;
   }
 
-  static bool IsMainWindow(xcb_connection_t* x, xcb_window_t window) {
+  static bool HasTitle(xcb_connection_t* x, xcb_window_t window, const std::string& title) {
     xcb_get_property_reply_t* name = xcb_get_property_reply(
         x, xcb_get_property(x, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
         nullptr);
-    const bool ours = name && xcb_get_property_value_length(name) >= 7 &&
-                      std::string(static_cast<const char*>(xcb_get_property_value(name)), 7) ==
-                          "Tolvane";
+    const bool ours =
+        name && xcb_get_property_value_length(name) >= static_cast<int>(title.size()) &&
+        std::string(static_cast<const char*>(xcb_get_property_value(name)), title.size()) == title;
     free(name);
     return ours;
   }
@@ -281,114 +427,189 @@ struct Bench {
                                                                    : -1;
   }
 
-  void MeasureItems(int items) {
+  std::string ListFile(int items) {
     const std::string list = tmp + "/list" + std::to_string(items) + ".tvn";
-    {
+    if (::access(list.c_str(), F_OK) != 0) {
       doc::CClipList clips;
       for (int i = 0; i < items; ++i) clips.AddTail(ItemText(i));
       fw::SaveFileSafely(list, [&clips](fw::CArchive& ar) { doc::WriteClipList(ar, clips); });
     }
+    return list;
+  }
+
+  // Tolvane with `items` loaded from a list file, and `tolvanectl watch` printing its
+  // captures; program -1 when it did not start.
+  Capturer StartTolvane(int items) {
+    Capturer tolvane;
     FreshHome();
-    pid_t program = -1;
     double ms = 0;
-    if (!Start({list}, &program, &ms)) {
-      std::printf("items=%d failed to start\n", items);
-      StopProcess(program);
-      return;
+    if (!Start({buildDir + "/tolvane", ListFile(items)}, "Tolvane", &tolvane.program, &ms)) {
+      std::fprintf(stderr, "e2e_bench: Tolvane with %d items did not start\n", items);
+      tolvane.Stop();
+      tolvane.program = -1;
+      return tolvane;
     }
     // Where this build does not read list files yet, the items come in through scripts.
     for (int i = items - 1; Count() < items && i >= 0; --i) Ask({"add", {ItemText(i)}});
-    const int loaded = Count();
-
-    int watchOut = -1;
-    const pid_t watch = Spawn({buildDir + "/tolvanectl", "watch"}, nullptr, &watchOut);
+    tolvane.watch = Spawn({buildDir + "/tolvanectl", "watch"}, nullptr, &tolvane.lines);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    std::string printed;
-    // Waits until the watcher has printed `line`; false after 10 s of silence.
-    const auto waitForLine = [&](const std::string& line) {
-      for (;;) {
-        const std::size_t end = printed.find('\n');
-        if (end != std::string::npos) {
-          const bool match = printed.compare(0, end, line) == 0 && end == line.size();
-          printed.erase(0, end + 1);
-          if (match) return true;
-          continue;
-        }
-        pollfd ready{watchOut, POLLIN, 0};
-        char buffer[4096];
-        if (::poll(&ready, 1, 10000) <= 0) return false;
-        const ssize_t n = ::read(watchOut, buffer, sizeof buffer);
-        if (n <= 0) return false;
-        printed.append(buffer, static_cast<std::size_t>(n));
-      }
-    };
-    OwnerWatch owners;
-    if (!owners.Ready()) std::fprintf(stderr, "e2e_bench: no selection notices from the server\n");
-    // From the moment xclip owns the clipboard, and from the moment xclip was started.
-    std::vector<double> latencies, withStart;
-    const double cpuBefore = CpuMs(program);
-    int copies = 0;
-    // Each copy is the item at the tail: the list stays full (a full list refuses new
-    // texts) and the duplicate scan runs through every item before it moves to the head.
-    for (; copies < kCpuCopies; ++copies) {
-      const std::string text = ItemText(items - 1 - copies % items);
-      const auto start = Clock::now();
-      Spawn({"xclip", "-selection", "clipboard"}, &text);
-      const std::optional<Clock::time_point> owned = owners.NextChange();
-      if (!owned || !waitForLine(text)) break;
-      if (copies < kCopies) {
-        latencies.push_back(MsSince(*owned));
-        withStart.push_back(MsSince(start));
-      }
-      ReapOwners();
-    }
-    const double cpuPerCapture = (CpuMs(program) - cpuBefore) / std::max(copies, 1);
-    std::printf(
-        "items=%d e2e_ms=%.2f cpu_ms_per_capture=%.3f (with xclip's start %.2f ms; loaded=%d "
-        "copies=%d)\n",
-        items, Median(latencies), cpuPerCapture, Median(withStart), loaded, copies);
-    std::fflush(stdout);
-    StopProcess(watch);
-    ::close(watchOut);
-    StopProcess(program);
-    ReapOwners();
+    return tolvane;
   }
 
-  void MeasureStart() {
+  Capturer StartFloorCapture() {
+    Capturer floor;
+    floor.program = Spawn({buildDir + "/bench/floor_capture"}, nullptr, &floor.lines);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return floor;
+  }
+
+  // `count` copies, each a text that `next` returns, one every `period` or back to back
+  // (a zero period).
+  CopyRun Copies(Capturer& capturer, int count, Clock::duration period,
+                 const std::function<std::string()>& next) {
+    CopyRun figures;
+    OwnerWatch owners;
+    if (!owners.Ready()) std::fprintf(stderr, "e2e_bench: no selection notices from the server\n");
+    std::vector<double> latencies;
+    WaitUntilIdle(capturer.program);
+    figures.before = Threads(capturer.program);
+    const auto first = Clock::now();
+    for (; figures.copies < count; ++figures.copies) {
+      if (period.count() > 0) std::this_thread::sleep_until(first + figures.copies * period);
+      const std::string text = next();
+      Spawn({"xclip", "-selection", "clipboard"}, &text);
+      const std::optional<Clock::time_point> owned = owners.NextChange();
+      if (!owned || !capturer.WaitForLine(text)) break;
+      latencies.push_back(MsSince(*owned));
+      ReapOwners();
+    }
+    const int copies = std::max(figures.copies, 1);
+    figures.after = Threads(capturer.program);
+    const auto [cpuMs, wakeUps] = Growth(figures.before, figures.after);
+    figures.cpuMs = cpuMs / copies;
+    figures.wakeUps = static_cast<double>(wakeUps) / copies;
+    figures.e2eMs = Median(latencies);
+    return figures;
+  }
+
+  // Per thread: processor time and wake-ups per copy over one run.
+  void PrintThreads(const char* who, const CopyRun& run) {
+    std::printf("  %s, per copy at 10 per second, by thread:", who);
+    for (const auto& [id, after] : run.after) {
+      const auto before = run.before.find(id);
+      const double cpu = after.cpuMs - (before != run.before.end() ? before->second.cpuMs : 0);
+      const long long wakeUps =
+          after.wakeUps - (before != run.before.end() ? before->second.wakeUps : 0);
+      if (cpu == 0 && wakeUps == 0) continue;
+      std::printf("  %s %.3f ms %.1f wake-ups", after.name.c_str(), cpu / std::max(run.copies, 1),
+                  static_cast<double>(wakeUps) / std::max(run.copies, 1));
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+  }
+
+  // One program's figures over the runs, by measure.
+  using Column = std::map<std::string, std::vector<double>>;
+
+  void CopyRuns(Column& column, Capturer& capturer, int items, const char* who) {
+    int serial = 0;
+    // Tolvane copies the item at the tail each time: the list stays full (a full list
+    // refuses new texts) and the duplicate scan runs through every item before the text
+    // moves to the head.
+    const auto next = [&] { return ItemText(items > 0 ? items - 1 - serial++ % items : serial++); };
+    const CopyRun backToBack = Copies(capturer, kCopies, {}, next);
+    const CopyRun steady = Copies(capturer, kSteadyCopies, kSteadyPeriod, next);
+    if (backToBack.copies < kCopies || steady.copies < kSteadyCopies) {
+      std::fprintf(stderr, "e2e_bench: %s stopped printing after %d and %d copies\n", who,
+                   backToBack.copies, steady.copies);
+    }
+    column["e2e"].push_back(backToBack.e2eMs);
+    column["e2e10"].push_back(steady.e2eMs);
+    column["cpu10"].push_back(steady.cpuMs);
+    column["cpu"].push_back(backToBack.cpuMs);
+    column["wake10"].push_back(steady.wakeUps);
+    column["wake"].push_back(backToBack.wakeUps);
+    if (threadDetails) PrintThreads(who, steady);
+  }
+
+  void MeasureCopies(Column& floor, Column& small, Column& large) {
+    for (int i = 0; i < kRuns; ++i) {
+      Capturer bare = StartFloorCapture();
+      CopyRuns(floor, bare, 0, "floor");
+      bare.Stop();
+      for (auto [items, column] : {std::pair{kSmallList, &small}, std::pair{kLargeList, &large}}) {
+        Capturer tolvane = StartTolvane(items);
+        if (tolvane.program < 0) continue;
+        CopyRuns(*column, tolvane, items, items == kSmallList ? "Tolvane 1,000" : "Tolvane 32,767");
+        tolvane.Stop();
+      }
+    }
+  }
+
+  // One start of `argv` until painted; its figures go to `column`.
+  void StartOnce(Column& column, const std::vector<std::string>& argv, const std::string& title) {
+    FreshHome(false);
+    pid_t program = -1;
+    double painted = 0, mapped = 0;
+    if (Start(argv, title, &program, &painted, &mapped)) {
+      column["painted"].push_back(painted);
+      column["mapped"].push_back(mapped);
+      column["startcpu"].push_back(CpuMs(program));
+      std::this_thread::sleep_for(std::chrono::seconds(1));
+      column["rss"].push_back(RssMb(program));
+    } else {
+      int status = 0;
+      const bool ended = ::waitpid(program, &status, WNOHANG) == program;
+      std::fprintf(stderr, "e2e_bench: %s showed no window (%s)\n", argv[0].c_str(),
+                   !ended ? "still running"
+                   : WIFSIGNALED(status) ? ("signal " + std::to_string(WTERMSIG(status))).c_str()
+                                         : ("exit " + std::to_string(WEXITSTATUS(status))).c_str());
+      if (ended) program = -1;
+      std::fprintf(stderr, "%s", ReadAll(tmp + "/start.err").c_str());
+    }
+    StopProcess(program);
+  }
+
+  void MeasureStarts(Column& floor, Column& tolvane) {
     // One start that is not counted registers with the desktop; its tools end meanwhile.
     FreshHome();
     pid_t first = -1;
     double ignored = 0;
-    Start({}, &first, &ignored);
+    Start({buildDir + "/tolvane"}, "Tolvane", &first, &ignored);
     std::this_thread::sleep_for(std::chrono::seconds(2));
     StopProcess(first);
     ReapOwners();
-
-    std::vector<double> starts, maps;
     for (int i = 0; i < kStarts; ++i) {
-      FreshHome(false);
-      pid_t program = -1;
-      double painted = 0, mapped = 0;
-      if (Start({}, &program, &painted, &mapped)) {
-        starts.push_back(painted);
-        maps.push_back(mapped);
-      } else {
-        int status = 0;
-        const bool ended = ::waitpid(program, &status, WNOHANG) == program;
-        std::fprintf(stderr, "e2e_bench: start %d showed no window (%s)\n", i,
-                     !ended ? "still running"
-                     : WIFSIGNALED(status) ? ("signal " + std::to_string(WTERMSIG(status))).c_str()
-                                           : ("exit " + std::to_string(WEXITSTATUS(status))).c_str());
-        if (ended) program = -1;
-        std::ifstream err(tmp + "/start.err");
-        std::fprintf(stderr, "%s", std::string(std::istreambuf_iterator<char>(err), {}).c_str());
-      }
-      StopProcess(program);
+      StartOnce(floor, {buildDir + "/bench/floor_window"}, "Floor");
+      StartOnce(tolvane, {buildDir + "/tolvane"}, "Tolvane");
     }
-    std::printf("start_ms=%.1f map_ms=%.1f (starts=%zu)\n", Median(starts), Median(maps),
-                starts.size());
   }
 };
+
+// "median [lowest-highest]" and, beside a floor, "xRatio".
+std::string Cell(const std::vector<double>& values, const Spread* floor, int decimals) {
+  if (values.empty()) return "-";
+  const Spread spread = SpreadOf(values);
+  char text[96];
+  std::snprintf(text, sizeof text, "%.*f [%.*f-%.*f]", decimals, spread.median, decimals,
+                spread.lowest, decimals, spread.highest);
+  std::string cell = text;
+  if (floor && floor->median > 0) {
+    std::snprintf(text, sizeof text, " x%.1f", spread.median / floor->median);
+    cell += text;
+  }
+  return cell;
+}
+
+void PrintRow(const char* measure, const char* key, Bench::Column& floor,
+              const std::vector<Bench::Column*>& ours, int decimals) {
+  const Spread base = SpreadOf(floor[key]);
+  std::printf("%-34s %-24s", measure, Cell(floor[key], nullptr, decimals).c_str());
+  for (Bench::Column* column : ours) {
+    std::printf(" %-30s", Cell((*column)[key], &base, decimals).c_str());
+  }
+  std::printf("\n");
+}
 
 // Starts a server that prints where to reach it as its first line; that line, and the
 // server's process id (-1 when it printed nothing).
@@ -433,8 +654,18 @@ int main(int argc, char* argv[]) {
   // A reader that goes away (e2e_bench | head) must not end the run before it cleans up.
   ::signal(SIGPIPE, SIG_IGN);
   Bench bench;
-  const bool startOnly = argc > 1 && std::string(argv[1]) == "--start-only";
-  if (startOnly) --argc, ++argv;
+  bool startOnly = false;
+  for (; argc > 1 && argv[1][0] == '-'; --argc, ++argv) {
+    const std::string option = argv[1];
+    if (option == "--start-only") {
+      startOnly = true;
+    } else if (option == "--threads") {
+      bench.threadDetails = true;
+    } else {
+      std::fprintf(stderr, "usage: e2e_bench [--start-only] [--threads] [build folder]\n");
+      return 2;
+    }
+  }
   bench.buildDir = argc > 1 ? argv[1] : TOLVANE_BUILD_DIR;
   char folder[] = "/tmp/tolvane-e2e-bench-XXXXXX";
   if (!::mkdtemp(folder)) return 1;
@@ -448,10 +679,40 @@ int main(int argc, char* argv[]) {
   }
   const pid_t bus = StartSessionBus();
   if (bus < 0) std::printf("(no session bus: dbus-daemon could not be started)\n");
-  bench.MeasureStart();
+  double load[3] = {0, 0, 0};
+  ::getloadavg(load, 3);
+  const std::time_t now = std::time(nullptr);
+  char date[32];
+  std::strftime(date, sizeof date, "%Y-%m-%d %H:%M UTC", std::gmtime(&now));
+  std::printf("%s, load %.2f %.2f %.2f, %ld processors\n", date, load[0], load[1], load[2],
+              ::sysconf(_SC_NPROCESSORS_ONLN));
+
+  Bench::Column startFloor, startOurs, copyFloor, small, large;
+  bench.MeasureStarts(startFloor, startOurs);
+  if (!startOnly) bench.MeasureCopies(copyFloor, small, large);
+
+  std::printf("\nmedian [lowest-highest] over the runs, xN = median / floor's median\n");
+  std::printf("%-34s %-24s %-30s %-30s\n", "measure", "floor", "Tolvane, 1,000 items",
+              "Tolvane, 32,767 items");
   if (!startOnly) {
-    for (int items : {1000, 32767}) bench.MeasureItems(items);
+    const std::vector<Bench::Column*> ours = {&small, &large};
+    PrintRow("copy -> stored, back to back, ms", "e2e", copyFloor, ours, 3);
+    PrintRow("copy -> stored, 10/s, ms", "e2e10", copyFloor, ours, 3);
+    PrintRow("CPU per copy, 10/s, ms", "cpu10", copyFloor, ours, 3);
+    PrintRow("CPU per copy, back to back, ms", "cpu", copyFloor, ours, 3);
+    PrintRow("wake-ups per copy, 10/s", "wake10", copyFloor, ours, 1);
+    PrintRow("wake-ups per copy, back to back", "wake", copyFloor, ours, 1);
   }
+  const std::vector<Bench::Column*> ours = {&startOurs};
+  PrintRow("start -> window mapped, ms", "mapped", startFloor, ours, 1);
+  PrintRow("start -> window painted, ms", "painted", startFloor, ours, 1);
+  PrintRow("CPU until painted, ms", "startcpu", startFloor, ours, 0);
+  PrintRow("idle RSS, MB", "rss", startFloor, ours, 1);
+  std::printf("(copies: %d runs of %d back to back and %d at 10/s; starts: %d each. CPU per copy "
+              "is the scheduler's time of all threads, CPU until painted in clock ticks; "
+              "wake-ups are voluntary context switches of all threads)\n",
+              kRuns, kCopies, kSteadyCopies, kStarts);
+
   StopProcess(bus);
   StopProcess(xvfb);
   RunAndWait({"rm", "-rf", bench.tmp});

@@ -18,6 +18,7 @@
 #include "framework/elided_label.h"
 #include "framework/eliding_status_bar.h"
 #include "framework/mdi_child_wnd.h"
+#include "framework/view.h"
 #include "framework/win_app.h"
 #include "platform/clipboard_port.h"
 #include "platform/lock_keys.h"
@@ -124,7 +125,13 @@ void CMainFrame::UpdateItemCount(unsigned count) {
   // A capture that moves an item keeps the count: nothing to draw, let alone at once.
   if (m_pItemCountPane->text() == text) return;
   m_pItemCountPane->setText(text);
-  m_pItemCountPane->repaint();
+  // Within a batch of view updates (a capture) the pane is drawn with the lists, in the
+  // one paint that ends the batch; otherwise at once.
+  if (fw::ViewUpdateBatch::IsActive()) {
+    m_pItemCountPane->update();
+  } else {
+    m_pItemCountPane->repaint();
+  }
 }
 
 void CMainFrame::SaveSettings() {

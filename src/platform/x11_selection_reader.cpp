@@ -126,6 +126,10 @@ class X11SelectionReader::Worker {
   std::optional<OwnerChange> m_pending;
   // The answer to the early text request that came while another answer was awaited.
   std::optional<xcb_selection_notify_event_t> m_earlyAnswer;
+  // The early text request is asked and its answer not yet taken or dropped. Its owner
+  // may be answering in pieces: some owners take the deletion of any property of our
+  // window as the go-ahead for the next piece, so no other property is deleted meanwhile.
+  bool m_bEarlyInFlight = false;
   bool m_bAbort = false;  // the read in progress is out of date
   bool m_bStop = false;
 };
@@ -263,6 +267,7 @@ void X11SelectionReader::Worker::Process(const OwnerChange& change) {
 SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
   SelectionEvent event;
   event.bHasAnyFormat = true;  // there is an owner, whether or not it answers
+  m_bEarlyInFlight = false;  // an earlier read may have ended while its text was coming
   const xcb_atom_t earlyTarget = m_atoms[kUtf8String];
   Ask(m_atoms[kTargets], kTransfer, time);
   Ask(earlyTarget, kTextTransfer, time);
@@ -318,8 +323,14 @@ SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
 
 // Asks the owner to put `target` into `property` of our window; the caller flushes.
 void X11SelectionReader::Worker::Ask(xcb_atom_t target, AtomId property, xcb_timestamp_t time) {
-  if (property == kTextTransfer) m_earlyAnswer.reset();
-  xcb_delete_property(m_pConnection, m_window, m_atoms[property]);
+  if (property == kTextTransfer) {
+    m_earlyAnswer.reset();
+    m_bEarlyInFlight = true;
+  }
+  // A property that is not deleted here is replaced by the answer all the same.
+  if (property == kTextTransfer || !m_bEarlyInFlight) {
+    xcb_delete_property(m_pConnection, m_window, m_atoms[property]);
+  }
   xcb_convert_selection(m_pConnection, m_window, m_atoms[kClipboard], target, m_atoms[property],
                         time);
 }
@@ -367,6 +378,7 @@ Fetched X11SelectionReader::Worker::Await(xcb_atom_t target, AtomId property,
 
 Fetched X11SelectionReader::Worker::Answer(const xcb_selection_notify_event_t& notify,
                                            AtomId property, bool bWanted) {
+  if (property == kTextTransfer) m_bEarlyInFlight = false;
   if (notify.property == XCB_NONE) return {Fetched::Result::Refused, {}, XCB_NONE};
   if (bWanted) return TakeProperty(property);
   xcb_delete_property(m_pConnection, m_window, m_atoms[property]);
@@ -382,15 +394,22 @@ Fetched X11SelectionReader::Worker::Fetch(xcb_atom_t target, xcb_timestamp_t tim
 
 // The answer's property, read and deleted; a large answer comes in pieces (INCR).
 Fetched X11SelectionReader::Worker::TakeProperty(AtomId property) {
+  // While the early text may be coming in pieces, another answer is read and left in
+  // place (the next request for that property deletes it), unless it comes in pieces too.
+  const bool bDelete = property == kTextTransfer || !m_bEarlyInFlight;
   auto reply = Own(xcb_get_property_reply(
       m_pConnection,
-      xcb_get_property(m_pConnection, 1, m_window, m_atoms[property], XCB_GET_PROPERTY_TYPE_ANY,
-                       0, kWholeProperty),
+      xcb_get_property(m_pConnection, bDelete ? 1 : 0, m_window, m_atoms[property],
+                       XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty),
       nullptr));
   if (!reply) return {};
   const auto* value = static_cast<const char*>(xcb_get_property_value(reply.get()));
   const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
   if (reply->type == m_atoms[kIncr]) {
+    if (!bDelete) {
+      xcb_delete_property(m_pConnection, m_window, m_atoms[property]);
+      xcb_flush(m_pConnection);
+    }
     std::uint32_t sizeHint = 0;
     if (length >= sizeof sizeHint) std::memcpy(&sizeHint, value, sizeof sizeHint);
     return ReadIncrementally(property, sizeHint);

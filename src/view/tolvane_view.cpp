@@ -90,13 +90,14 @@ void CTolvaneView::RefillList(int hint) {
   const doc::CTolvaneDoc* doc = GetDocument();
   const std::string* clipText = doc ? &m_capture.ClipText() : nullptr;
 
-  // Nothing paints between the model's refill and the repaint below, so the list is
-  // drawn once, with its new lines and selection.
+  // The list is drawn once, with its new lines and selection, in the same pass as the
+  // rest of the window that changed with it (the item count, the scroll bars): one paint
+  // and one transfer to the screen per change.
   const ClipListModel::RefillResult result =
       m_pModel->Refill(doc ? &doc->GetItemList() : nullptr, clipText, m_pListBox->font());
   m_pListBox->SetLineMetrics(m_pModel->LineHeight(), m_pModel->HorizontalExtent());
   if (m_pModel->rowCount() > 0) m_pListBox->SetCurSel(hint);
-  m_pListBox->viewport()->repaint();
+  m_pListBox->viewport()->update();
 
   if (result == ClipListModel::RefillResult::OutOfMemory && GetDocument()) {
     m_capture.ShowMessage(res::kMsgNoMemoryDisplay);

@@ -1,6 +1,9 @@
 // The list view's refill: selection by hint, the extent left by an emptied list, and
-// lines that could not be made for lack of memory.
+// lines that could not be made for lack of memory; a capture drawn in one paint.
 #include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPaintEvent>
 
 #include "app/main_frame.h"
 #include "app/tolvane_app.h"
@@ -100,6 +103,35 @@ TEST_F(CaptureRefillTest, EachViewRefillsOncePerCapture) {
   m_pClipboard->SimulateCopy("item 1");
   EXPECT_EQ(refills, 1);
   EXPECT_EQ(List()->GetCurSel(), 0);
+}
+
+// Counts the paint events of one widget.
+class PaintCount : public QObject {
+ public:
+  explicit PaintCount(QWidget* widget) { widget->installEventFilter(this); }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+// The list and the item count that a capture changed are drawn together, in one paint
+// after the capture (one transfer to the screen), not each at once on its own.
+TEST_F(CaptureRefillTest, ACaptureIsDrawnInOnePaint) {
+  StartWith(3);
+  ProcessEvents();
+  QLabel* countPane = Frame()->ItemCountPane();
+  ASSERT_TRUE(List()->viewport()->isVisible() && countPane->isVisible());
+  PaintCount list(List()->viewport()), count(countPane);
+  m_pClipboard->SimulateCopy("new head");
+  EXPECT_EQ(list.paints + count.paints, 0);
+  ProcessEvents();
+  EXPECT_EQ(list.paints, 1);
+  EXPECT_EQ(count.paints, 1);
+  EXPECT_EQ(countPane->text(), QStringLiteral("項目数 :     4"));
 }
 
 }  // namespace
