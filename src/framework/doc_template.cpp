@@ -80,6 +80,20 @@ class HalfMadeDocument {
 CDocument* CDocTemplate::OpenNewDocument() { return OpenDocumentFile(QString()); }
 
 CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
+  return OpenDocumentWith([this, &path](CDocument& doc) {
+    if (path.isEmpty()) {
+      SetDefaultTitle(&doc);
+      if (!doc.OnNewDocument()) return false;
+      ++m_nUntitledCount;
+      return true;
+    }
+    if (!doc.OnOpenDocument(path)) return false;
+    doc.SetPathName(path);
+    return true;
+  });
+}
+
+CDocument* CDocTemplate::OpenDocumentWith(const std::function<bool(CDocument&)>& setUp) {
   HalfMadeDocument guard(this);
   CDocument* doc = nullptr;
   CMDIChildWnd* frame = nullptr;
@@ -102,14 +116,7 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
     return nullptr;
   }
 
-  if (path.isEmpty()) {
-    SetDefaultTitle(doc);
-    if (!doc->OnNewDocument()) return nullptr;
-    ++m_nUntitledCount;
-  } else {
-    if (!doc->OnOpenDocument(path)) return nullptr;
-    doc->SetPathName(path);
-  }
+  if (!setUp(*doc)) return nullptr;
   guard.Release();
 
   frame->show();

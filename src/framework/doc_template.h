@@ -44,6 +44,9 @@ class CDocTemplate : public CCmdTarget {
   // window down again and returns null after a message.
   CDocument* OpenDocumentFile(const QString& path);
   CDocument* OpenNewDocument();
+  // The same creation path for a document whose content comes from neither a file nor
+  // the new-document set-up: `setUp` fills it (and names it); false tears it down again.
+  CDocument* OpenDocumentWith(const std::function<bool(CDocument&)>& setUp);
   // Another window with its own view on `doc`; null when it can't be made.
   CMDIChildWnd* CreateNewFrame(CDocument* doc);
 
