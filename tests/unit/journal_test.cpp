@@ -3,10 +3,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -18,6 +16,7 @@
 #include "document/journal_store.h"
 #include "document/list_journal.h"
 #include "platform/journal_file.h"
+#include "support/file_size_limit.h"
 
 namespace doc {
 namespace {
@@ -109,25 +108,6 @@ TEST(JournalReaderTest, AJournalWithoutAReadableHeaderIsUnreadableAndAnEmptyOneE
     EXPECT_EQ(ReadJournal(c.bytes, content), c.status);
   }
 }
-
-// Files of this process may not grow past `bytes` while it lives.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &m_old);
-    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{bytes, m_old.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &m_old);
-    std::signal(SIGXFSZ, m_oldHandler);
-  }
-
- private:
-  rlimit m_old{};
-  void (*m_oldHandler)(int) = nullptr;
-};
 
 class JournalFilesTest : public ::testing::Test {
  protected:
@@ -233,7 +213,7 @@ TEST_F(JournalFilesTest, AFailedWriteStopsTheJournal) {
   ASSERT_TRUE(file);
   {
     // A file size limit refuses the write as a full disk does.
-    const FileSizeLimit limit(4096);
+    const testing_support::FileSizeLimit limit(4096);
     file->Append(std::string(8192, 'z'));
     file->Flush();
   }
