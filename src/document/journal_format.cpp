@@ -117,9 +117,10 @@ bool ReadHeader(std::string_view payload, JournalContent& content) {
   return true;
 }
 
-bool ReadPosition(PayloadReader& in, int limit, int& position) {
+// A position below `end`.
+bool ReadPosition(PayloadReader& in, int end, int& position) {
   std::uint32_t value = 0;
-  if (!in.U32(value) || value > static_cast<std::uint32_t>(limit)) return false;
+  if (!in.U32(value) || value >= static_cast<std::uint32_t>(end)) return false;
   position = static_cast<int>(value);
   return true;
 }
@@ -144,15 +145,15 @@ bool Apply(char kind, std::string_view payload, CClipList& list) {
       return true;
     }
     case kInsert:
-      if (!ReadPosition(in, list.GetCount(), position)) return false;
+      if (!ReadPosition(in, list.GetCount() + 1, position)) return false;
       list.InsertBefore(position, std::string(in.Rest()));
       return true;
     case kReplace:
-      if (!ReadPosition(in, list.GetCount() - 1, position)) return false;
+      if (!ReadPosition(in, list.GetCount(), position)) return false;
       list.SetAt(position, std::string(in.Rest()));
       return true;
     case kRemove:
-      if (!ReadPosition(in, list.GetCount() - 1, position) || !in.AtEnd()) return false;
+      if (!ReadPosition(in, list.GetCount(), position) || !in.AtEnd()) return false;
       list.RemoveAt(position);
       return true;
     case kClear:
