@@ -15,6 +15,9 @@ namespace doc {
 // whole list; the changes follow in the order they were made.
 std::string JournalHeaderRecord(std::string_view title, std::string_view path);
 std::string JournalSnapshotRecord(const CClipList& list);
+// `header` followed by the snapshot of `list`, built in one buffer: what a journal starts
+// with, also when it is rewritten.
+std::string JournalStartRecords(std::string header, const CClipList& list);
 std::string JournalInsertRecord(int position, std::string_view text);
 std::string JournalReplaceRecord(int position, std::string_view text);
 std::string JournalRemoveRecord(int position);

@@ -21,10 +21,9 @@ std::size_t SnapshotSize(const CClipList& list) {
 ListJournal::ListJournal(const CClipList& list, std::unique_ptr<platform::JournalFile> file,
                          const std::string& title, const std::string& path)
     : ListJournal(list, std::move(file), title, path, 0) {
-  std::string start = JournalHeaderRecord(m_strTitle, m_strPath);
-  start += JournalSnapshotRecord(list);
+  std::string start = JournalStartRecords(JournalHeaderRecord(m_strTitle, m_strPath), list);
   m_nBytes = start.size();
-  m_pFile->Append(start);
+  m_pFile->AppendBuffer(std::move(start));
   m_nNextCheck = std::max(2 * m_nBytes, kMinCompactedJournalSize);
 }
 
@@ -71,8 +70,7 @@ void ListJournal::CompactWhenLarge() {
   const CClipList& list = *ObservedList();
   const std::size_t listSize = SnapshotSize(list);
   if (m_nBytes > 2 * listSize) {
-    std::string snapshot = JournalHeaderRecord(m_strTitle, m_strPath);
-    snapshot += JournalSnapshotRecord(list);
+    std::string snapshot = JournalStartRecords(JournalHeaderRecord(m_strTitle, m_strPath), list);
     m_nBytes = snapshot.size();
     m_pFile->Replace(std::move(snapshot));
   }

@@ -118,6 +118,16 @@ void JournalFile::Append(std::string_view bytes) {
   if (m_nError == 0 && !m_bRemove) m_strPending.append(bytes);
 }
 
+void JournalFile::AppendBuffer(std::string bytes) {
+  std::lock_guard lock(m_mutex);
+  if (m_nError != 0 || m_bRemove) return;
+  if (m_strPending.empty()) {
+    m_strPending = std::move(bytes);
+  } else {
+    m_strPending.append(bytes);
+  }
+}
+
 void JournalFile::Replace(std::string bytes) {
   std::lock_guard lock(m_mutex);
   if (m_nError != 0 || m_bRemove) return;

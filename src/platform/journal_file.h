@@ -41,6 +41,8 @@ class JournalFile {
 
   const std::string& Path() const { return m_strPath; }
   void Append(std::string_view bytes);
+  // The same, taking the buffer itself when nothing waits (a list's whole snapshot).
+  void AppendBuffer(std::string bytes);
   // The file becomes `bytes` instead (replaced as a whole, atomically); what was appended
   // before and not written yet is dropped, being part of `bytes`.
   void Replace(std::string bytes);

@@ -89,6 +89,11 @@ TEST(JournalReaderTest, TakesTheRecordsBeforeATornOrDamagedOne) {
   }
 }
 
+TEST(JournalReaderTest, TheChecksumIsZlibsCrc32) {
+  EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);
+  EXPECT_EQ(Crc32(std::string(1000, 'a')), 0x9A38DA03u);
+}
+
 TEST(JournalReaderTest, AJournalWithoutAReadableHeaderIsUnreadableAndAnEmptyOneEmpty) {
   const SampleJournal sample;
   struct Case {
