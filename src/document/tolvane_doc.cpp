@@ -256,6 +256,7 @@ bool CTolvaneDoc::RestoreFromJournal(RecoveredList& recovered) {
   for (int i = 0; i < items.GetCount(); ++i) m_itemList.AddTail(items.GetAt(i));
   if (recovered.content.path.empty()) {
     SetTitle(QString::fromStdString(recovered.content.title));
+    if (fw::CDocTemplate* docTemplate = GetDocTemplate()) docTemplate->NoteUntitledTitle(GetTitle());
   } else {
     SetPathName(QString::fromStdString(recovered.content.path));
   }

@@ -145,6 +145,14 @@ void CDocTemplate::SetDefaultTitle(CDocument* doc) {
   doc->SetTitle(GetDocString(docName) + QString::number(m_nUntitledCount + 1));
 }
 
+void CDocTemplate::NoteUntitledTitle(const QString& title) {
+  const QString name = GetDocString(docName);
+  if (!title.startsWith(name)) return;
+  bool isNumber = false;
+  const unsigned number = title.mid(name.size()).toUInt(&isNumber);
+  if (isNumber && number > m_nUntitledCount) m_nUntitledCount = number;
+}
+
 void CDocTemplate::CloseDocument(CDocument* doc) {
   // Destroying the last window removes the document (RemoveDocument).
   for (CMDIChildWnd* frame : doc->GetFrames()) frame->DestroyWindow();

@@ -52,6 +52,9 @@ class CDocTemplate : public CCmdTarget {
 
   // Names a new, unnamed document: the document name and the untitled counter plus one.
   virtual void SetDefaultTitle(CDocument* doc);
+  // A document that carries such a name from elsewhere (brought back after a crash): the
+  // counter goes past its number, so that no later new document takes the same name.
+  void NoteUntitledTitle(const QString& title);
 
   const std::vector<std::unique_ptr<CDocument>>& GetDocuments() const { return m_docs; }
   // Closes every window of the document, then the document itself.
