@@ -38,6 +38,15 @@ bool MakeFolder(const std::string& folder) {
   return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
+// A new or removed name is durable only once its folder is synced. Best effort, as for
+// saved files.
+void SyncFolderOf(const std::string& path) {
+  const int fd = ::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 bool ReadAll(int fd, std::string& content) {
   char buffer[65536];
   for (;;) {
@@ -166,6 +175,7 @@ void JournalFile::Run() {
     if (m_bRemove) {
       // After any write under way: a replacement renamed in later would bring it back.
       ::unlink(m_strPath.c_str());
+      SyncFolderOf(m_strPath);
       return;
     }
     std::string batch;
@@ -180,14 +190,18 @@ void JournalFile::Run() {
     }
     m_nFlushDone = wanted;
     m_written.notify_all();
-    if (m_bStop && m_strPending.empty()) return;
+    // A removal asked for during the write is done at the top of the loop.
+    if (m_bStop && !m_bRemove && m_strPending.empty()) return;
   }
 }
 
 int JournalFile::WriteBatch(const std::string& bytes, bool replace) {
   if (!replace) {
     if (const int error = WriteAll(m_fd, bytes)) return error;
-    return ::fdatasync(m_fd) == 0 ? 0 : errno;
+    if (::fdatasync(m_fd) != 0) return errno;
+    // A power cut must not take the new file's name away with what it holds.
+    if (!std::exchange(m_bNamed, true)) SyncFolderOf(m_strPath);
+    return 0;
   }
   FileReplacement file;
   if (const int error = file.Begin(m_strPath, {})) return error;

@@ -60,6 +60,7 @@ class JournalFile {
 
   const std::string m_strPath;
   int m_fd;  // the thread's alone while it runs
+  bool m_bNamed = false;  // the folder has been synced since the file was made
   mutable std::mutex m_mutex;
   std::condition_variable m_wake;
   std::condition_variable m_written;

@@ -1,8 +1,6 @@
 // The recovery journal: its record reader against torn and damaged tails, and the files
 // that runs leave behind.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,8 +13,6 @@
 #include "document/journal_format.h"
 #include "document/journal_store.h"
 #include "document/list_journal.h"
-#include "platform/journal_file.h"
-#include "support/file_size_limit.h"
 
 namespace doc {
 namespace {
@@ -213,22 +209,6 @@ TEST_F(JournalFilesTest, ARecoveredJournalLosesItsTornTailAndGoesOnAfterIt) {
   JournalContent content;
   ASSERT_EQ(ReadJournal(ReadFile(m_strFolder + "/left.journal"), content), JournalReadStatus::Ok);
   EXPECT_EQ(Items(content.list), (Texts{"d", "c", "a"}));
-}
-
-TEST_F(JournalFilesTest, AFailedWriteStopsTheJournal) {
-  int error = 0;
-  auto file = platform::JournalFile::Create(m_strFolder, kJournalSuffix, error);
-  ASSERT_TRUE(file);
-  {
-    // A file size limit refuses the write as a full disk does.
-    const testing_support::FileSizeLimit limit(4096);
-    file->Append(std::string(8192, 'z'));
-    file->Flush();
-  }
-  EXPECT_EQ(file->Error(), EFBIG);
-  file->Append("more");
-  file->Flush();
-  EXPECT_EQ(ReadFile(file->Path()).size(), 4096u);
 }
 
 }  // namespace
