@@ -5,9 +5,11 @@
 #include "app/script_service.h"
 #include "app/tolvane_app.h"
 #include "app/termination_watch.h"
+#include "platform/data_control_protocol.h"
 #include "platform/qt_clipboard_port.h"
 #include "platform/qt_translations.h"
 #include "platform/single_instance.h"
+#include "platform/startup_platform.h"
 #include "platform/startup_warm_up.h"
 #include "platform/wayland_clipboard_port.h"
 #include "platform/x11_clipboard_port.h"
@@ -17,7 +19,16 @@ int main(int argc, char* argv[]) {
   app::InstallTerminationHandlers();
   platform::FontConfigWarmUp fonts;
   std::setlocale(LC_ALL, "");
+  // On a Wayland session whose compositor offers no data-control protocol (GNOME), the
+  // program runs on X11 through XWayland, where every copy the compositor mirrors to X11
+  // is seen in the background. Only for this process: programs it starts get the
+  // environment as it was.
+  const std::string qtPlatform =
+      platform::ChooseQtPlatform(platform::StartupEnvironment::FromProcess(),
+                                 platform::ProbeWaylandClipboard);
+  if (!qtPlatform.empty()) qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(qtPlatform));
   QApplication qtApp(argc, argv);
+  if (!qtPlatform.empty()) qunsetenv("QT_QPA_PLATFORM");
   fonts.Wait();
   QApplication::setQuitOnLastWindowClosed(true);
   platform::InstallQtTranslations();
@@ -33,15 +44,14 @@ int main(int argc, char* argv[]) {
   // Only a start that stays: a hand-over has ended above without it.
   const platform::SessionBusWarmUp sessionBus;
 
-  // On X11, and on Wayland compositors with the data-control protocol, the clipboard is
-  // read off the window's thread, so a slow or silent owner never freezes the window;
-  // elsewhere QClipboard does it all (on Wayland it sees copies only while a window of
-  // ours has the focus).
+  // On X11, and wherever a Wayland compositor offers a data-control protocol, the
+  // clipboard is read off the window's thread, so a slow or silent owner never freezes the
+  // window; elsewhere QClipboard does it all (on Wayland it sees copies only while a window
+  // of ours has the focus, and the window says so).
   std::unique_ptr<platform::ClipboardPort> clipboard;
-  const QString platformName = QGuiApplication::platformName();
-  if (platformName == QLatin1String("xcb")) {
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
     clipboard = platform::X11ClipboardPort::Create();
-  } else if (platformName.startsWith(QLatin1String("wayland"))) {
+  } else {
     clipboard = platform::WaylandClipboardPort::Create();
   }
   if (!clipboard) clipboard = std::make_unique<platform::QtClipboardPort>();

@@ -2,6 +2,8 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <memory>
 #include <thread>
@@ -19,6 +21,15 @@ QByteArray PngBytes(const QImage& image) {
   return bytes;
 }
 
+// The program's build as the desktop files know it: its path (the desktop entry starts
+// it there), size and time. Another build or place draws the files again.
+QByteArray ProgramStamp(const QString& executable) {
+  const QFileInfo info(executable);
+  return QByteArray::number(info.size()) + ' ' +
+         QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + ' ' +
+         QFile::encodeName(info.absoluteFilePath()).toPercentEncoding("/");
+}
+
 }  // namespace
 
 platform::DesktopFiles TolvaneDesktopFiles(const QString& executable, const QString& dataHome) {
@@ -26,6 +37,7 @@ platform::DesktopFiles TolvaneDesktopFiles(const QString& executable, const QStr
   files.dataHome = dataHome;
   files.desktopEntry = platform::DesktopEntryText(executable);
   files.mimePackage = platform::MimePackageText();
+  files.stamp = ProgramStamp(executable);
   for (int size : files.iconSizes) {
     files.appIcons.push_back(PngBytes(res::DrawAppIcon(size)));
     files.docIcons.push_back(PngBytes(res::DrawDocIcon(size)));
@@ -40,7 +52,11 @@ void DesktopRegistration::Start() {
   // waits for without a bound.
   std::thread([done, executable = QCoreApplication::applicationFilePath(),
                dataHome = platform::DesktopDataHome()] {
-    platform::RegisterDesktopFiles(TolvaneDesktopFiles(executable, dataHome));
+    // Drawing and compressing the icons costs more than the rest of registration: a start
+    // of the same build whose files are all in place skips it.
+    if (!platform::DesktopFilesAreCurrent(dataHome, ProgramStamp(executable))) {
+      platform::RegisterDesktopFiles(TolvaneDesktopFiles(executable, dataHome));
+    }
     done->set_value();
   }).detach();
 }

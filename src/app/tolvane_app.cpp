@@ -160,10 +160,18 @@ bool CTolvaneApp::InitInstance() {
   ShowMainWindow();
   // Cascaded once the client area has its size.
   frame->MDICascade();
+  // What the status bar says once at start: the lists that came back, and where copies
+  // are seen only while the window is active. Both, one after the other, when both apply.
+  QString startMessage;
   if (recovered > 0) {
-    frame->StatusBar()->showMessage(
-        QString::fromUtf8(res::kListsRecoveredFormat).replace(QLatin1String("%1"),
-                                                              QString::number(recovered)));
+    startMessage = QString::fromUtf8(res::kListsRecoveredFormat)
+                       .replace(QLatin1String("%1"), QString::number(recovered));
+  }
+  if (Clipboard().SeesCopiesOnlyWithFocus()) {
+    startMessage += QString::fromUtf8(res::kMsgCopiesSeenOnlyWithFocus);
+  }
+  if (!startMessage.isEmpty()) {
+    frame->statusBar()->showMessage(startMessage);
   }
   // Once the window is up, and only for a run that goes on: /Unregister registers nothing.
   if (m_bRegisterWithDesktop) m_registration.Start();

@@ -33,6 +33,9 @@ class ClipboardPort : public QObject {
   virtual bool Clear() = 0;
   virtual bool HasText() = 0;
   virtual bool HasAnyFormat() = 0;
+  // True where the port sees other programs' copies only while a window of ours has the
+  // focus (Qt's clipboard on a Wayland compositor without data-control).
+  virtual bool SeesCopiesOnlyWithFocus() const { return false; }
 
   // A port that reads off the window's thread does not make the start wait for its first
   // read: until that arrives, the clipboard at start is still to come.

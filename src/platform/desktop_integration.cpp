@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -80,9 +81,18 @@ class WrittenRecord {
     const Existing record = ReadExisting(m_path);
     for (const QByteArray& line : record.bytes.split('\n')) {
       const qsizetype blank = line.indexOf(' ');
-      if (blank > 0) m_digests.insert(QString::fromUtf8(line.mid(blank + 1)), line.left(blank));
+      if (blank <= 0) continue;
+      if (line.left(blank) == kStampKey) {
+        m_stamp = line.mid(blank + 1);
+      } else {
+        m_digests.insert(QString::fromUtf8(line.mid(blank + 1)), line.left(blank));
+      }
     }
   }
+
+  const QByteArray& Stamp() const { return m_stamp; }
+  void SetStamp(const QByteArray& stamp) { m_stamp = stamp; }
+  bool Has(const QString& path) const { return m_digests.contains(m_home.relativeFilePath(path)); }
 
   bool IsOurs(const QString& path, const Existing& found, const QByteArray& wanted) const {
     if (found.kind != Existing::Regular) return false;
@@ -105,6 +115,7 @@ class WrittenRecord {
       return removed;
     }
     QByteArray text;
+    if (!m_stamp.isEmpty()) text += QByteArray(kStampKey) + ' ' + m_stamp + '\n';
     for (auto it = m_digests.cbegin(); it != m_digests.cend(); ++it) {
       text += it.value() + ' ' + it.key().toUtf8() + '\n';
     }
@@ -112,9 +123,13 @@ class WrittenRecord {
   }
 
  private:
+  // Not a digest: a line with this key holds the stamp of the files' last registration.
+  static constexpr char kStampKey[] = "stamp";
+
   QDir m_home;
   QString m_path;
   QMap<QString, QByteArray> m_digests;
+  QByteArray m_stamp;
 };
 
 // Runs a cache tool if the system has it; nobody waits for it.
@@ -243,9 +258,23 @@ bool RegisterDesktopFiles(const DesktopFiles& files) {
     record.Set(path, *content);
     anyWritten = true;
   }
+  // Only a registration that put every file in place makes the next start skip it.
+  record.SetStamp(ok ? files.stamp : QByteArray());
   record.Save();
   if (anyWritten) RefreshCaches(files.dataHome);
   return ok;
+}
+
+bool DesktopFilesAreCurrent(const QString& dataHome, const QByteArray& stamp,
+                            const std::vector<int>& iconSizes) {
+  const WrittenRecord record(dataHome);
+  if (stamp.isEmpty() || record.Stamp() != stamp) return false;
+  const QStringList paths = DesktopFilePaths(dataHome, iconSizes);
+  return std::all_of(paths.begin(), paths.end(), [&record](const QString& path) {
+    struct stat status {};
+    return record.Has(path) &&
+           ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+  });
 }
 
 bool UnregisterDesktopFiles(const DesktopFiles& files) {

@@ -20,6 +20,9 @@ struct DesktopFiles {
   std::vector<int> iconSizes = kDesktopIconSizes;
   std::vector<QByteArray> appIcons;
   std::vector<QByteArray> docIcons;
+  // What the files were made from (the program's build). Registration records it once
+  // every file is in place; see DesktopFilesAreCurrent.
+  QByteArray stamp;
 };
 
 inline constexpr const char* kDesktopEntryName = "tolvane.desktop";
@@ -46,6 +49,11 @@ QByteArray MimePackageText();
 // link, FIFO or other file that is not a regular one, and a file the user changed, are
 // left as they are. False when a file is not in place: left alone or not writable.
 bool RegisterDesktopFiles(const DesktopFiles& files);
+
+// True when the last registration below `dataHome` recorded `stamp` and each of its files
+// is still there: registering again would write nothing, so the files need not be made.
+bool DesktopFilesAreCurrent(const QString& dataHome, const QByteArray& stamp,
+                            const std::vector<int>& iconSizes = kDesktopIconSizes);
 
 // Removes the files that registration writes while they are still as it wrote them (or
 // as it would write them now). True when none of them is left (a file that was not

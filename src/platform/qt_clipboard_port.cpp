@@ -27,6 +27,10 @@ QString PlainText(const QMimeData& mime) {
 
 }  // namespace
 
+bool QtClipboardPort::SeesCopiesOnlyWithFocus() const {
+  return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 bool IsSecretContent(const QMimeData& mime) {
   return mime.hasFormat(QLatin1String(kPasswordHintType)) &&
          mime.data(QLatin1String(kPasswordHintType)).trimmed() == "secret";

@@ -21,6 +21,7 @@ class QtClipboardPort : public ClipboardPort {
   bool Clear() override;
   bool HasText() override;
   bool HasAnyFormat() override;
+  bool SeesCopiesOnlyWithFocus() const override;
 
  private:
   void OnDataChanged();

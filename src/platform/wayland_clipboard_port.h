@@ -8,9 +8,9 @@ namespace platform {
 
 class WaylandSelectionReader;
 
-// The real clipboard on Wayland compositors that offer the wlroots data-control protocol
-// (wlroots compositors; KDE Plasma before 6.5), read off the window's thread by the
-// Wayland reader. Writes offer the text from the reader's thread, marked as ours.
+// The real clipboard on Wayland compositors that offer a data-control protocol (the
+// standard one: KDE Plasma, wlroots 0.19 and later, and others; or the older wlroots one),
+// read off the window's thread by the Wayland reader. Writes offer the text from the reader's thread, marked as ours.
 class WaylandClipboardPort : public SelectionClipboardPort {
   Q_OBJECT
 

@@ -17,7 +17,7 @@
 
 #include "platform/pipe_transfer.h"
 #include "platform/selection_text.h"
-#include "wlr-data-control-unstable-v1-client-protocol.h"
+#include "platform/data_control_protocol.h"
 
 namespace platform {
 namespace {
@@ -52,32 +52,33 @@ class WaylandSelectionReader::Worker {
   };
 
   static const wl_registry_listener kRegistryListener;
-  static const zwlr_data_control_device_v1_listener kDeviceListener;
-  static const zwlr_data_control_offer_v1_listener kOfferListener;
-  static const zwlr_data_control_source_v1_listener kSourceListener;
+  static const DataControlDeviceEvents kDeviceListener;
+  static const DataControlOfferEvents kOfferListener;
+  static const DataControlSourceEvents kSourceListener;
 
   void OnGlobal(wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
-  void OnDataOffer(zwlr_data_control_offer_v1* offer);
-  void OnSelection(zwlr_data_control_offer_v1* offer);
+  void OnDataOffer(wl_proxy* offer);
+  void OnSelection(wl_proxy* offer);
   void OnSend(OwnSource* source, const char* type, int fd);
   void ReadPending();
-  bool Receive(zwlr_data_control_offer_v1* offer, const char* type, std::string& out);
-  void DropOffer(zwlr_data_control_offer_v1* offer);
+  bool Receive(wl_proxy* offer, const char* type, std::string& out);
+  void DropOffer(wl_proxy* offer);
 
   WaylandSelectionReader& m_reader;
   wl_display* m_pDisplay = nullptr;
   wl_registry* m_pRegistry = nullptr;
   wl_seat* m_pSeat = nullptr;
-  zwlr_data_control_manager_v1* m_pManager = nullptr;
-  zwlr_data_control_device_v1* m_pDevice = nullptr;
+  wl_proxy* m_pManager = nullptr;
+  wl_proxy* m_pDevice = nullptr;
+  const DataControlProtocol* m_pProtocol = nullptr;
   const std::string m_strMarker = OwnMarkerType();
 
   // The types of each offer introduced and not destroyed yet.
-  std::unordered_map<zwlr_data_control_offer_v1*, std::vector<std::string>> m_offers;
+  std::unordered_map<wl_proxy*, std::vector<std::string>> m_offers;
   // The newest selection of another program not read yet; bPending with a null offer:
   // the selection was emptied.
   bool m_bPending = false;
-  zwlr_data_control_offer_v1* m_pPendingOffer = nullptr;
+  wl_proxy* m_pPendingOffer = nullptr;
 
   // Shared with the window's thread.
   std::mutex m_requestMutex;
@@ -94,45 +95,47 @@ const wl_registry_listener WaylandSelectionReader::Worker::kRegistryListener = {
     [](void*, wl_registry*, uint32_t) {},
 };
 
-const zwlr_data_control_device_v1_listener WaylandSelectionReader::Worker::kDeviceListener = {
-    [](void* data, zwlr_data_control_device_v1*, zwlr_data_control_offer_v1* offer) {
+const DataControlDeviceEvents WaylandSelectionReader::Worker::kDeviceListener = {
+    [](void* data, wl_proxy*, wl_proxy* offer) {
       static_cast<Worker*>(data)->OnDataOffer(offer);
     },
-    [](void* data, zwlr_data_control_device_v1*, zwlr_data_control_offer_v1* offer) {
+    [](void* data, wl_proxy*, wl_proxy* offer) {
       static_cast<Worker*>(data)->OnSelection(offer);
     },
-    [](void* data, zwlr_data_control_device_v1*) {
+    [](void* data, wl_proxy*) {
       static_cast<Worker*>(data)->m_bStop = true;  // the seat is gone
     },
-    [](void* data, zwlr_data_control_device_v1*, zwlr_data_control_offer_v1* offer) {
+    // The primary selection (the standard protocol always reports it; the wlroots one is
+    // bound at version 1, which does not): dropped unread, never captured.
+    [](void* data, wl_proxy*, wl_proxy* offer) {
       if (offer) static_cast<Worker*>(data)->DropOffer(offer);
     },
 };
 
-const zwlr_data_control_offer_v1_listener WaylandSelectionReader::Worker::kOfferListener = {
-    [](void* data, zwlr_data_control_offer_v1* offer, const char* type) {
+const DataControlOfferEvents WaylandSelectionReader::Worker::kOfferListener = {
+    [](void* data, wl_proxy* offer, const char* type) {
       auto* worker = static_cast<Worker*>(data);
       const auto it = worker->m_offers.find(offer);
       if (it != worker->m_offers.end()) it->second.emplace_back(type);
     },
 };
 
-const zwlr_data_control_source_v1_listener WaylandSelectionReader::Worker::kSourceListener = {
-    [](void* data, zwlr_data_control_source_v1*, const char* type, int fd) {
+const DataControlSourceEvents WaylandSelectionReader::Worker::kSourceListener = {
+    [](void* data, wl_proxy*, const char* type, int fd) {
       auto* source = static_cast<OwnSource*>(data);
       source->worker->OnSend(source, type, fd);
     },
-    [](void* data, zwlr_data_control_source_v1* proxy) {
+    [](void* data, wl_proxy* proxy) {
       delete static_cast<OwnSource*>(data);
-      zwlr_data_control_source_v1_destroy(proxy);
+      DataControlDestroy(proxy, DataControlOpcode::kSourceDestroy);
     },
 };
 
 WaylandSelectionReader::Worker::~Worker() {
   if (!m_pDisplay) return;
-  for (auto& [offer, types] : m_offers) zwlr_data_control_offer_v1_destroy(offer);
-  if (m_pDevice) zwlr_data_control_device_v1_destroy(m_pDevice);
-  if (m_pManager) zwlr_data_control_manager_v1_destroy(m_pManager);
+  for (auto& [offer, types] : m_offers) DataControlDestroy(offer, DataControlOpcode::kOfferDestroy);
+  if (m_pDevice) DataControlDestroy(m_pDevice, DataControlOpcode::kDeviceDestroy);
+  if (m_pManager) DataControlDestroy(m_pManager, DataControlOpcode::kManagerDestroy);
   if (m_pSeat) wl_seat_destroy(m_pSeat);
   if (m_pRegistry) wl_registry_destroy(m_pRegistry);
   wl_display_disconnect(m_pDisplay);
@@ -142,11 +145,15 @@ void WaylandSelectionReader::Worker::OnGlobal(wl_registry* registry, uint32_t na
                                              const char* interface, uint32_t) {
   if (!m_pSeat && std::strcmp(interface, wl_seat_interface.name) == 0) {
     m_pSeat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-  } else if (std::strcmp(interface, zwlr_data_control_manager_v1_interface.name) == 0) {
-    // Version 1: the regular clipboard only, no primary selection events.
-    m_pManager = static_cast<zwlr_data_control_manager_v1*>(
-        wl_registry_bind(registry, name, &zwlr_data_control_manager_v1_interface, 1));
+    return;
   }
+  // The standard protocol wins over the wlroots one, whichever the registry names first.
+  const DataControlProtocol* protocol = FindDataControlProtocol(interface);
+  if (!protocol || (m_pProtocol && m_pProtocol->preference <= protocol->preference)) return;
+  if (m_pManager) DataControlDestroy(m_pManager, DataControlOpcode::kManagerDestroy);
+  m_pProtocol = protocol;
+  m_pManager = static_cast<wl_proxy*>(
+      wl_registry_bind(registry, name, protocol->manager, protocol->managerVersion));
 }
 
 bool WaylandSelectionReader::Worker::Connect() {
@@ -155,22 +162,22 @@ bool WaylandSelectionReader::Worker::Connect() {
   m_pRegistry = wl_display_get_registry(m_pDisplay);
   wl_registry_add_listener(m_pRegistry, &kRegistryListener, this);
   if (wl_display_roundtrip(m_pDisplay) < 0 || !m_pSeat || !m_pManager) return false;
-  m_pDevice = zwlr_data_control_manager_v1_get_data_device(m_pManager, m_pSeat);
-  zwlr_data_control_device_v1_add_listener(m_pDevice, &kDeviceListener, this);
+  m_pDevice = DataControlGetDevice(*m_pProtocol, m_pManager, m_pSeat);
+  DataControlAddListener(m_pDevice, kDeviceListener, this);
   return wl_display_flush(m_pDisplay) >= 0;
 }
 
-void WaylandSelectionReader::Worker::OnDataOffer(zwlr_data_control_offer_v1* offer) {
+void WaylandSelectionReader::Worker::OnDataOffer(wl_proxy* offer) {
   m_offers.emplace(offer, std::vector<std::string>{});
-  zwlr_data_control_offer_v1_add_listener(offer, &kOfferListener, this);
+  DataControlAddListener(offer, kOfferListener, this);
 }
 
-void WaylandSelectionReader::Worker::DropOffer(zwlr_data_control_offer_v1* offer) {
+void WaylandSelectionReader::Worker::DropOffer(wl_proxy* offer) {
   m_offers.erase(offer);
-  zwlr_data_control_offer_v1_destroy(offer);
+  DataControlDestroy(offer, DataControlOpcode::kOfferDestroy);
 }
 
-void WaylandSelectionReader::Worker::OnSelection(zwlr_data_control_offer_v1* offer) {
+void WaylandSelectionReader::Worker::OnSelection(wl_proxy* offer) {
   m_bSelectionEmpty = offer == nullptr;
   const bool bOwn = offer ? [&] {
     const auto& types = m_offers[offer];
@@ -194,11 +201,11 @@ void WaylandSelectionReader::Worker::OnSelection(zwlr_data_control_offer_v1* off
 }
 
 // Takes one type's bytes through a pipe; false when the source gave nothing usable in time.
-bool WaylandSelectionReader::Worker::Receive(zwlr_data_control_offer_v1* offer,
+bool WaylandSelectionReader::Worker::Receive(wl_proxy* offer,
                                              const char* type, std::string& out) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return false;
-  zwlr_data_control_offer_v1_receive(offer, type, fds[1]);
+  DataControlReceive(offer, type, fds[1]);
   wl_display_flush(m_pDisplay);
   close(fds[1]);
   const TransferResult result = ReadToEnd(fds[0], kGiveUpMs, m_reader.WakeFd(), out);
@@ -209,7 +216,7 @@ bool WaylandSelectionReader::Worker::Receive(zwlr_data_control_offer_v1* offer,
 void WaylandSelectionReader::Worker::ReadPending() {
   if (!m_bPending) return;
   m_bPending = false;
-  zwlr_data_control_offer_v1* offer = m_pPendingOffer;
+  wl_proxy* offer = m_pPendingOffer;
   m_pPendingOffer = nullptr;
   SelectionEvent event;
   if (offer) {
@@ -251,11 +258,11 @@ void WaylandSelectionReader::Worker::OnSend(Worker::OwnSource* source, const cha
 bool WaylandSelectionReader::Worker::SetSelection(std::string utf8) {
   std::lock_guard lock(m_requestMutex);
   auto* source = new OwnSource{this, std::move(utf8)};
-  zwlr_data_control_source_v1* proxy = zwlr_data_control_manager_v1_create_data_source(m_pManager);
-  zwlr_data_control_source_v1_add_listener(proxy, &kSourceListener, source);
-  for (const char* type : kOfferedTypes) zwlr_data_control_source_v1_offer(proxy, type);
-  zwlr_data_control_source_v1_offer(proxy, m_strMarker.c_str());
-  zwlr_data_control_device_v1_set_selection(m_pDevice, proxy);
+  wl_proxy* proxy = DataControlCreateSource(*m_pProtocol, m_pManager);
+  DataControlAddListener(proxy, kSourceListener, source);
+  for (const char* type : kOfferedTypes) DataControlOffer(proxy, type);
+  DataControlOffer(proxy, m_strMarker.c_str());
+  DataControlSetSelection(m_pDevice, proxy);
   m_bSelectionEmpty = false;
   return wl_display_flush(m_pDisplay) >= 0 || errno == EAGAIN;
 }
@@ -269,7 +276,7 @@ bool WaylandSelectionReader::Worker::ClearSelection() {
     return true;
   }
   ++m_nExpectedClears;
-  zwlr_data_control_device_v1_set_selection(m_pDevice, nullptr);
+  DataControlSetSelection(m_pDevice, nullptr);
   return wl_display_flush(m_pDisplay) >= 0 || errno == EAGAIN;
 }
 

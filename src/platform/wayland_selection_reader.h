@@ -7,9 +7,9 @@
 
 namespace platform {
 
-// The Wayland reader: watches the clipboard of the first seat through the wlroots
-// data-control protocol on a Wayland connection of its own, and reads each new
-// selection's text there. Selections that come during a read wait, and only the newest is
+// The Wayland reader: watches the clipboard of the first seat through a data-control
+// protocol (the standard one where the compositor offers it, else the wlroots one) on a
+// Wayland connection of its own, and reads each new selection's text there. Selections that come during a read wait, and only the newest is
 // read next. Our own selections are served from the reader's thread too; they carry a
 // type of our own, by which their echo is counted instead of read.
 class WaylandSelectionReader final : public SelectionReader {

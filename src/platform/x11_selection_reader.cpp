@@ -34,6 +34,7 @@ enum AtomId {
   kText,
   kPasswordHint,
   kTransfer,
+  kTextTransfer,
   kAtomCount
 };
 const char* const kAtomNames[kAtomCount] = {
@@ -50,6 +51,7 @@ const char* const kAtomNames[kAtomCount] = {
     "TEXT",
     kPasswordHintType,
     "TOLVANE_CLIPBOARD_TRANSFER",  // where owners put their answers to us
+    "TOLVANE_CLIPBOARD_TEXT",      // where the text asked for with the targets goes
 };
 
 // The text targets to ask for, best first.
@@ -105,9 +107,12 @@ class X11SelectionReader::Worker {
   bool IsOwn(const OwnerChange& change) const;
   void Process(const OwnerChange& change);
   SelectionEvent Read(xcb_timestamp_t time);
+  void Ask(xcb_atom_t target, AtomId property, xcb_timestamp_t time);
+  Fetched Await(xcb_atom_t target, AtomId property, xcb_timestamp_t time, bool bWanted = true);
+  Fetched Answer(const xcb_selection_notify_event_t& notify, AtomId property, bool bWanted);
   Fetched Fetch(xcb_atom_t target, xcb_timestamp_t time);
-  Fetched TakeProperty();
-  Fetched ReadIncrementally(std::size_t sizeHint);
+  Fetched TakeProperty(AtomId property);
+  Fetched ReadIncrementally(AtomId property, std::size_t sizeHint);
   bool Interrupted() const { return m_bStop || m_bAbort; }
 
   X11SelectionReader& m_reader;
@@ -119,6 +124,8 @@ class X11SelectionReader::Worker {
   std::uint32_t m_atoms[kAtomCount] = {};
   // The newest change of another program's clipboard not read yet.
   std::optional<OwnerChange> m_pending;
+  // The answer to the early text request that came while another answer was awaited.
+  std::optional<xcb_selection_notify_event_t> m_earlyAnswer;
   bool m_bAbort = false;  // the read in progress is out of date
   bool m_bStop = false;
 };
@@ -249,10 +256,18 @@ void X11SelectionReader::Worker::Process(const OwnerChange& change) {
   m_reader.Report(std::move(event));
 }
 
+// The targets and the likeliest text (UTF8_STRING, which nearly every owner offers) are
+// asked for in one flight, so a copy costs the owner one round trip. The early text is
+// used only when the targets offer it and carry no secret hint; otherwise it is awaited,
+// so that it cannot be taken for a later answer, and dropped.
 SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
   SelectionEvent event;
   event.bHasAnyFormat = true;  // there is an owner, whether or not it answers
-  const Fetched targets = Fetch(m_atoms[kTargets], time);
+  const xcb_atom_t earlyTarget = m_atoms[kUtf8String];
+  Ask(m_atoms[kTargets], kTransfer, time);
+  Ask(earlyTarget, kTextTransfer, time);
+  xcb_flush(m_pConnection);
+  const Fetched targets = Await(m_atoms[kTargets], kTransfer, time);
   if (targets.result == Fetched::Result::Failed) return event;
 
   std::vector<xcb_atom_t> offered;
@@ -273,21 +288,24 @@ SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
   };
   if (bListed) event.bHasAnyFormat = !offered.empty();
 
-  if (isOffered(m_atoms[kPasswordHint])) {
-    const Fetched hint = Fetch(m_atoms[kPasswordHint], time);
-    if (Interrupted() || IsSecretHintValue(hint.bytes)) return event;
-  }
-
   // An owner that cannot list its targets may still give text when asked for it.
-  xcb_atom_t target = bListed ? XCB_NONE : m_atoms[kUtf8String];
+  xcb_atom_t target = bListed ? XCB_NONE : earlyTarget;
   for (const AtomId id : kTextTargets) {
     if (bListed && isOffered(m_atoms[id])) {
       target = m_atoms[id];
       break;
     }
   }
-  if (target == XCB_NONE) return event;
-  Fetched text = Fetch(target, time);
+  bool bSecret = false;
+  if (isOffered(m_atoms[kPasswordHint])) {
+    const Fetched hint = Fetch(m_atoms[kPasswordHint], time);
+    if (Interrupted()) return event;
+    bSecret = IsSecretHintValue(hint.bytes);
+  }
+  const bool bEarlyWanted = !bSecret && target == earlyTarget;
+  Fetched early = Await(earlyTarget, kTextTransfer, time, bEarlyWanted);
+  if (bSecret || target == XCB_NONE || Interrupted()) return event;
+  Fetched text = target == earlyTarget ? std::move(early) : Fetch(target, time);
   if (text.result != Fetched::Result::Ok) return event;
 
   // The port makes the bytes an item, still on this thread.
@@ -298,24 +316,45 @@ SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
   return event;
 }
 
-// Asks the owner for `target` and waits for the answer, giving up after the owner has
-// made no progress for the give-up time, or when a newer change or a stop comes first.
-Fetched X11SelectionReader::Worker::Fetch(xcb_atom_t target, xcb_timestamp_t time) {
-  const xcb_atom_t property = m_atoms[kTransfer];
-  xcb_delete_property(m_pConnection, m_window, property);
-  xcb_convert_selection(m_pConnection, m_window, m_atoms[kClipboard], target, property, time);
-  xcb_flush(m_pConnection);
+// Asks the owner to put `target` into `property` of our window; the caller flushes.
+void X11SelectionReader::Worker::Ask(xcb_atom_t target, AtomId property, xcb_timestamp_t time) {
+  if (property == kTextTransfer) m_earlyAnswer.reset();
+  xcb_delete_property(m_pConnection, m_window, m_atoms[property]);
+  xcb_convert_selection(m_pConnection, m_window, m_atoms[kClipboard], target, m_atoms[property],
+                        time);
+}
+
+// Waits for the owner's answer to Ask, giving up after the owner has made no progress for
+// the give-up time, or when a newer change or a stop comes first. An answer stamped with
+// another request's time is a late one to an earlier read, and is passed over; the answer
+// to the early text request is kept when it comes while another one is awaited. An answer
+// not `bWanted` is dropped unread.
+Fetched X11SelectionReader::Worker::Await(xcb_atom_t target, AtomId property,
+                                          xcb_timestamp_t time, bool bWanted) {
+  if (property == kTextTransfer && m_earlyAnswer) {
+    const xcb_selection_notify_event_t notify = *m_earlyAnswer;
+    m_earlyAnswer.reset();
+    return Answer(notify, property, bWanted);
+  }
   const auto deadline = Clock::now() + std::chrono::milliseconds(kGiveUpMs);
   while (!Interrupted()) {
     xcb_generic_event_t* event = NextEvent(deadline, false);
     if (!event) break;
     std::optional<Fetched> answer;
     if ((event->response_type & 0x7F) == XCB_SELECTION_NOTIFY) {
-      const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event);
-      if (notify->requestor == m_window && notify->selection == m_atoms[kClipboard] &&
-          notify->target == target) {
-        answer = notify->property == XCB_NONE ? Fetched{Fetched::Result::Refused, {}, XCB_NONE}
-                                              : TakeProperty();
+      const auto notify = *reinterpret_cast<const xcb_selection_notify_event_t*>(event);
+      const bool bStale = time != XCB_CURRENT_TIME && notify.time != XCB_CURRENT_TIME &&
+                          notify.time != time;
+      const bool bOurs =
+          notify.requestor == m_window && notify.selection == m_atoms[kClipboard] && !bStale;
+      const auto answers = [&notify](xcb_atom_t askedTarget, xcb_atom_t askedProperty) {
+        return notify.target == askedTarget &&
+               (notify.property == XCB_NONE || notify.property == askedProperty);
+      };
+      if (bOurs && answers(target, m_atoms[property])) {
+        answer = Answer(notify, property, bWanted);
+      } else if (bOurs && answers(m_atoms[kUtf8String], m_atoms[kTextTransfer])) {
+        m_earlyAnswer = notify;
       }
     } else {
       Dispatch(event);
@@ -326,11 +365,26 @@ Fetched X11SelectionReader::Worker::Fetch(xcb_atom_t target, xcb_timestamp_t tim
   return {};
 }
 
+Fetched X11SelectionReader::Worker::Answer(const xcb_selection_notify_event_t& notify,
+                                           AtomId property, bool bWanted) {
+  if (notify.property == XCB_NONE) return {Fetched::Result::Refused, {}, XCB_NONE};
+  if (bWanted) return TakeProperty(property);
+  xcb_delete_property(m_pConnection, m_window, m_atoms[property]);
+  xcb_flush(m_pConnection);
+  return {Fetched::Result::Refused, {}, XCB_NONE};
+}
+
+Fetched X11SelectionReader::Worker::Fetch(xcb_atom_t target, xcb_timestamp_t time) {
+  Ask(target, kTransfer, time);
+  xcb_flush(m_pConnection);
+  return Await(target, kTransfer, time);
+}
+
 // The answer's property, read and deleted; a large answer comes in pieces (INCR).
-Fetched X11SelectionReader::Worker::TakeProperty() {
+Fetched X11SelectionReader::Worker::TakeProperty(AtomId property) {
   auto reply = Own(xcb_get_property_reply(
       m_pConnection,
-      xcb_get_property(m_pConnection, 1, m_window, m_atoms[kTransfer], XCB_GET_PROPERTY_TYPE_ANY,
+      xcb_get_property(m_pConnection, 1, m_window, m_atoms[property], XCB_GET_PROPERTY_TYPE_ANY,
                        0, kWholeProperty),
       nullptr));
   if (!reply) return {};
@@ -339,7 +393,7 @@ Fetched X11SelectionReader::Worker::TakeProperty() {
   if (reply->type == m_atoms[kIncr]) {
     std::uint32_t sizeHint = 0;
     if (length >= sizeof sizeHint) std::memcpy(&sizeHint, value, sizeof sizeHint);
-    return ReadIncrementally(sizeHint);
+    return ReadIncrementally(property, sizeHint);
   }
   try {
     return {Fetched::Result::Ok, std::string(value, length), reply->type};
@@ -350,7 +404,7 @@ Fetched X11SelectionReader::Worker::TakeProperty() {
 
 // Deleting the INCR property (done by TakeProperty) asks for the first piece; each piece
 // arrives as a new value of the property, and an empty one ends the transfer.
-Fetched X11SelectionReader::Worker::ReadIncrementally(std::size_t sizeHint) {
+Fetched X11SelectionReader::Worker::ReadIncrementally(AtomId property, std::size_t sizeHint) {
   Fetched result;
   try {
     result.bytes.reserve(std::min<std::size_t>(sizeHint, std::size_t{1} << 31));
@@ -364,7 +418,7 @@ Fetched X11SelectionReader::Worker::ReadIncrementally(std::size_t sizeHint) {
     bool bNewPiece = false;
     if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
       const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-      bNewPiece = notify->window == m_window && notify->atom == m_atoms[kTransfer] &&
+      bNewPiece = notify->window == m_window && notify->atom == m_atoms[property] &&
                   notify->state == XCB_PROPERTY_NEW_VALUE;
     } else {
       Dispatch(event);
@@ -374,7 +428,7 @@ Fetched X11SelectionReader::Worker::ReadIncrementally(std::size_t sizeHint) {
 
     auto reply = Own(xcb_get_property_reply(
         m_pConnection,
-        xcb_get_property(m_pConnection, 1, m_window, m_atoms[kTransfer],
+        xcb_get_property(m_pConnection, 1, m_window, m_atoms[property],
                          XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty),
         nullptr));
     if (!reply) return {};

@@ -8,6 +8,9 @@ inline constexpr const char* kMsgClipboardInUse =
     "他のｱﾌﾟﾘｹｰｼｮﾝがｸﾘｯﾌﾟﾎﾞｰﾄﾞ使用中のため、ﾃﾞｰﾀを取得できませんでした。";
 inline constexpr const char* kMsgNoMemoryClipText = "ﾒﾓﾘ不足でｸﾘｯﾌﾟﾎﾞｰﾄﾞの文字列を取得できません。";
 inline constexpr const char* kMsgClipboardOpenFailed = "ｸﾘｯﾌﾟﾎﾞｰﾄﾞのｵｰﾌﾟﾝに失敗しました。";
+// Shown once at start where the clipboard is seen only while the window has the focus.
+inline constexpr const char* kMsgCopiesSeenOnlyWithFocus =
+    "このﾃﾞｽｸﾄｯﾌﾟでは、Tolvane のｳｨﾝﾄﾞｳがｱｸﾃｨﾌﾞな間のｺﾋﾟｰだけを取り込みます。";
 
 // Clip list document
 inline constexpr const char* kMsgItemLimit = "項目数の制限は 32,767個までです。";

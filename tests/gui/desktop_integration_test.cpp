@@ -92,6 +92,11 @@ TEST(DesktopIntegrationTest, RegisterWritesOnlyWhatDiffers) {
     }
   }
 
+  // The same build with every file in place need not register again; another build, or
+  // a file gone, does.
+  EXPECT_TRUE(platform::DesktopFilesAreCurrent(home.path(), files.stamp));
+  EXPECT_FALSE(platform::DesktopFilesAreCurrent(home.path(), files.stamp + "0"));
+
   // An unchanged file is left alone; a missing one is written again.
   const QDateTime old = QDateTime::currentDateTime().addDays(-2);
   for (const QString& path : paths) {
@@ -100,6 +105,7 @@ TEST(DesktopIntegrationTest, RegisterWritesOnlyWhatDiffers) {
     ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
   }
   ASSERT_TRUE(QFile::remove(paths[1]));
+  EXPECT_FALSE(platform::DesktopFilesAreCurrent(home.path(), files.stamp));
   ASSERT_TRUE(platform::RegisterDesktopFiles(files));
   EXPECT_EQ(ReadAll(paths[1]), files.mimePackage);
   for (const QString& path : paths) {

@@ -13,6 +13,7 @@
 #include "framework/mdi_child_wnd.h"
 #include "platform/profile_file.h"
 #include "resources/command_ids.h"
+#include "resources/messages.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -59,6 +60,18 @@ TEST_F(StartupTest, FirstRunShowsDefaultsAndOneNewDocument) {
   EXPECT_TRUE(Items(ActiveDoc()).empty());
   EXPECT_EQ(frame->windowTitle(), "Tolvane - Tlvn1");
   EXPECT_EQ(m_pMessages->Count(), 0);
+}
+
+// Where copies are seen only while the window has the focus, the start says so once.
+TEST_F(StartupTest, FocusOnlyClipboardIsSaidInTheStatusBar) {
+  for (const bool bFocusOnly : {false, true}) {
+    SCOPED_TRACE(bFocusOnly);
+    m_bFocusOnlyClipboard = bFocusOnly;
+    Start();
+    EXPECT_EQ(Frame()->StatusBar()->currentMessage(),
+              bFocusOnly ? QString::fromUtf8(res::kMsgCopiesSeenOnlyWithFocus) : QString());
+    Exit();
+  }
 }
 
 TEST_F(StartupTest, FirstRunExitWritesTheWholeSection) {

@@ -56,6 +56,7 @@ std::string AppTest::ReadSettings() const {
 void AppTest::Start(bool expectSuccess) {
   auto clipboard = std::make_unique<FakeClipboardPort>();
   m_pClipboard = clipboard.get();
+  clipboard->m_bFocusOnly = m_bFocusOnlyClipboard;
   if (m_bLateStartupRead) {
     clipboard->DelayStartupRead();
   } else if (!m_strStartClipText.empty()) {

@@ -71,6 +71,8 @@ class AppTest : public ::testing::Test {
   std::string m_strStartClipText;
   // The clipboard at start is read only after start-up, by the test's SimulateCopy.
   bool m_bLateStartupRead = false;
+  // The clipboard sees copies only while the window has the focus.
+  bool m_bFocusOnlyClipboard = false;
   // Whether the started program writes its desktop files (into the test's data folder).
   bool m_bRegisterWithDesktop = false;
   // The command line after the program's name that Start passes on.

@@ -17,6 +17,7 @@ class FakeClipboardPort : public platform::ClipboardPort {
   bool Clear() override;
   bool HasText() override { return m_bHasText; }
   bool HasAnyFormat() override { return m_bHasText || m_bHasOtherFormat; }
+  bool SeesCopiesOnlyWithFocus() const override { return m_bFocusOnly; }
 
   // Another program puts text (or, with SimulateImage, only non-text data) on the
   // clipboard; the change notice follows at once.
@@ -31,6 +32,7 @@ class FakeClipboardPort : public platform::ClipboardPort {
   int WriteCount() const { return m_nWrites; }
 
   // Failures of the next operations.
+  bool m_bFocusOnly = false;          // sees copies only while the window has the focus
   bool m_bFailOpen = false;           // every open fails until reset
   bool m_bFailReadMemory = false;     // reading runs out of memory
   bool m_bFailWriteMemory = false;    // writing runs out of memory
