@@ -7,10 +7,7 @@
 
 #include "document/journal_format.h"
 #include "document/list_journal.h"
-
-namespace platform {
-class JournalFile;
-}
+#include "platform/journal_file.h"
 
 namespace doc {
 
