@@ -11,7 +11,8 @@ packages=(
   xvfb xauth xclip xdotool x11-utils openbox dbus-daemon
   libwayland-dev libwayland-bin wayland-protocols qt6-wayland sway wl-clipboard
   fonts-ipafont-gothic qt6-translations-l10n
-  dpkg-dev file
+  libuchardet-dev
+  dpkg-dev file lintian appstream bash-completion man-db
 )
 
 missing=()

@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" --target tolvane tolvane_icons -j2
+cmake --build "$root/build" --target tolvane tolvanectl tolvane_icons tolvane_docs -j2
 cd "$root/build"
 cpack -G DEB
 ls -1 "$root"/build/tolvane_*.deb

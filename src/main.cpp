@@ -27,7 +27,10 @@ int main(int argc, char* argv[]) {
       platform::ChooseQtPlatform(platform::StartupEnvironment::FromProcess(),
                                  platform::ProbeWaylandClipboard);
   if (!qtPlatform.empty()) qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(qtPlatform));
+  // The whole interface is Japanese, Qt's own dialogs too, whatever the session's locale.
+  platform::JapaneseQtLocale japanese;
   QApplication qtApp(argc, argv);
+  japanese.Restore();
   if (!qtPlatform.empty()) qunsetenv("QT_QPA_PLATFORM");
   fonts.Wait();
   QApplication::setQuitOnLastWindowClosed(true);

@@ -140,12 +140,18 @@ bool CTolvaneApp::InitInstance() {
                             info.m_nShellCommand == Info::FileOpen ||
                             info.m_nShellCommand == Info::FileDDE;
   const int recovered = staysRunning ? RecoverLists() : 0;
-  if (!ProcessShellCommand(info)) {
-    // A file that could not be opened still leaves the user a window with a new list.
-    if (info.m_nShellCommand != fw::CCommandLineInfo::FileOpen) return false;
-    if (!DocManager().OpenNewDocument()) return false;
+  // Started without files, the start-up file takes the place of the new list: it is the
+  // list in front, the one that captures. Files named on the command line were asked for
+  // just now: they stay in front and the start-up file opens behind them.
+  const bool startupFileInFront = info.m_nShellCommand == fw::CCommandLineInfo::FileNew;
+  if (!startupFileInFront || !OpenStartupFile(/*inFront=*/true)) {
+    if (!ProcessShellCommand(info)) {
+      // A file that could not be opened still leaves the user a window with a new list.
+      if (info.m_nShellCommand != fw::CCommandLineInfo::FileOpen) return false;
+      if (!DocManager().OpenNewDocument()) return false;
+    }
+    if (!startupFileInFront) OpenStartupFile(/*inFront=*/false);
   }
-  OpenStartupFile();
 
   RestoreWindowPlacement();
   // A read of the clipboard at start that is in already is taken before the window shows,
@@ -206,15 +212,16 @@ void CTolvaneApp::LoadFrameSettings() {
   m_capture.SetAutoPaste(settings.m_bAutoPaste);
 }
 
-void CTolvaneApp::OpenStartupFile() {
+bool CTolvaneApp::OpenStartupFile(bool inFront) {
   const std::string& file = m_pFrame->Settings().m_strStartupFile;
-  if (file.empty()) return;
+  if (file.empty()) return false;
   const QString path = QFile::decodeName(QByteArray::fromStdString(file));
   fw::CMDIChildWnd* active = m_pFrame->MDIGetActive();
   // A failure has been reported by the open flow; start-up goes on without the file.
-  DocManager().OpenDocumentFile(path);
+  const bool opened = DocManager().OpenDocumentFile(path) != nullptr;
   platform::RemoveStaleTempFiles(file);
-  if (active && m_pFrame->MDIGetActive() != active) m_pFrame->MDIActivate(active);
+  if (!inFront && active && m_pFrame->MDIGetActive() != active) m_pFrame->MDIActivate(active);
+  return opened;
 }
 
 void CTolvaneApp::RestoreWindowPlacement() {

@@ -38,9 +38,9 @@ class CTolvaneApp : public fw::CWinApp {
   void LoadFrameSettings();
   // Step two, after the command line: rectangle and show state, once per run.
   void RestoreWindowPlacement();
-  // Opens the document named by the start-up file setting, if any, beside what the
-  // command line opened; the command line's window stays the active one.
-  void OpenStartupFile();
+  // Opens the document named by the start-up file setting, if any: in front, or behind
+  // the window that is active. False when there is none or it could not be opened.
+  bool OpenStartupFile(bool inFront);
 
   CMainFrame* MainFrame() const;
 

@@ -28,14 +28,51 @@ bool IsValidUtf8(std::string_view bytes) {
   return platform::ToUtf8(bytes, CodePage::Utf8) == bytes;
 }
 
+std::string FromCp932(std::string_view bytes, CodePage cp) {
+  if (cp == CodePage::Cp932) return std::string(bytes);
+  return platform::ToUtf8(bytes, CodePage::Cp932);
+}
+
+// True when every byte sequence is a CP932 character and none is a user-defined one
+// (private use): text as Japanese Windows writes it.
+bool ReadsAsCp932(std::string_view bytes) {
+  const std::string utf8 = platform::ToUtf8(bytes, CodePage::Cp932);
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead == 0xEE) return false;  // U+E000..U+EFFF
+    if (lead != 0xEF) continue;
+    // Well-formed UTF-8: two continuation bytes follow.
+    const auto second = static_cast<unsigned char>(utf8[i + 1]);
+    const auto third = static_cast<unsigned char>(utf8[i + 2]);
+    if (second <= 0xA3) return false;  // U+F000..U+F8FF
+    if (second == 0xBF && third == 0xBD) return false;  // U+FFFD: no CP932 character
+  }
+  return true;
+}
+
+// Text without a byte order mark that is not UTF-8, in the character set the detector
+// names. Japanese text stays CP932 (EUC-JP is converted as such); short Japanese texts
+// fool the detector into a Western set, so text that reads as CP932 throughout is taken
+// as CP932 too. What the detector cannot name, or iconv cannot convert, is read as CP932.
+std::string FromLegacyCharset(std::string_view bytes, CodePage cp) {
+  const std::string charset = platform::GuessCharset(bytes);
+  if (charset == "EUC-JP") {
+    if (auto text = platform::FromCharset(bytes, charset, cp)) return std::move(*text);
+  }
+  if (charset.empty() || charset == "SHIFT_JIS" || ReadsAsCp932(bytes)) {
+    return FromCp932(bytes, cp);
+  }
+  if (auto text = platform::FromCharset(bytes, charset, cp)) return std::move(*text);
+  return FromCp932(bytes, cp);
+}
+
 // The whole text in code page `cp`.
 std::string ToCodePage(std::string_view bytes, CodePage cp) {
   if (bytes.starts_with(kUtf8Bom)) return platform::FromUtf8(bytes.substr(kUtf8Bom.size()), cp);
   if (bytes.starts_with(kUtf16LeBom)) return platform::FromUtf16(Utf16Units(bytes.substr(2), false), cp);
   if (bytes.starts_with(kUtf16BeBom)) return platform::FromUtf16(Utf16Units(bytes.substr(2), true), cp);
   if (IsValidUtf8(bytes)) return platform::FromUtf8(bytes, cp);
-  if (cp == CodePage::Cp932) return std::string(bytes);
-  return platform::ToUtf8(bytes, CodePage::Cp932);
+  return FromLegacyCharset(bytes, cp);
 }
 
 }  // namespace

@@ -17,6 +17,9 @@ namespace fw {
 namespace {
 
 const char kCommandProperty[] = "tolvaneCommand";
+// The command of a list entry (a recent file): for its help topic only, since the entry
+// is not the command's one action.
+const char kListCommandProperty[] = "tolvaneListCommand";
 
 QString Utf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -146,6 +149,8 @@ void CommandBars::FillList(QMenu* menu, const Provider& provider) {
       }
     });
     if (id != 0 && tables.whatsThis) action->setWhatsThis(Utf8(tables.whatsThis(id)));
+    if (id != 0 && tables.prompt) action->setStatusTip(Utf8(tables.prompt(id)));
+    if (id != 0) action->setProperty(kListCommandProperty, id);
     menu->insertAction(before, action);
     old.push_back(action);
   }
@@ -158,7 +163,9 @@ bool CommandBars::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) {
     return QObject::eventFilter(watched, event);
   }
-  const unsigned id = CommandIdOf(menu->activeAction());
+  const QAction* active = menu->activeAction();
+  unsigned id = CommandIdOf(active);
+  if (id == 0 && active) id = active->property(kListCommandProperty).toUInt();
   if (id == 0) return QObject::eventFilter(watched, event);
   for (int i = 0; i < 8 && QApplication::activePopupWidget(); ++i) {
     QApplication::activePopupWidget()->close();

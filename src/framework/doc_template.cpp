@@ -119,11 +119,13 @@ CDocument* CDocTemplate::OpenDocumentWith(const std::function<bool(CDocument&)>&
   if (!setUp(*doc)) return nullptr;
   guard.Release();
 
-  frame->show();
-  if (CMDIFrameWnd* mainFrame = frame->GetMDIFrame()) mainFrame->MDIActivate(frame);
+  // The view fills itself before its window is activated: the focus then finds the
+  // list filled, and what the focus updates (the item count) reads the loaded list.
   for (CView* view : doc->GetViews()) {
     if (view->GetParentFrame() == frame) view->OnInitialUpdate();
   }
+  frame->show();
+  if (CMDIFrameWnd* mainFrame = frame->GetMDIFrame()) mainFrame->MDIActivate(frame);
   return doc;
 }
 
@@ -135,9 +137,9 @@ CMDIChildWnd* CDocTemplate::CreateNewFrame(CDocument* doc) {
     return nullptr;
   }
   if (!frame) return nullptr;
+  frame->GetActiveView()->OnInitialUpdate();
   frame->show();
   if (CMDIFrameWnd* mainFrame = frame->GetMDIFrame()) mainFrame->MDIActivate(frame);
-  frame->GetActiveView()->OnInitialUpdate();
   return frame;
 }
 

@@ -1,12 +1,13 @@
 #include "framework/help.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QKeyEvent>
+
+#include "framework/help_window.h"
 
 namespace fw {
 namespace {
@@ -64,9 +65,12 @@ QUrl HelpUrl(const QString& helpFile, unsigned helpContext) {
 
 bool WinHelp(unsigned helpContext) {
   const QString file = FindHelpFile();
-  if (!file.isEmpty() && QDesktopServices::openUrl(HelpUrl(file, helpContext))) return true;
-  QApplication::beep();
-  return false;
+  if (file.isEmpty()) {
+    QApplication::beep();
+    return false;
+  }
+  HelpWindow::Instance()->ShowTopic(HelpUrl(file, helpContext));
+  return true;
 }
 
 void InstallDialogHelp(QDialog* dialog, unsigned dialogId,

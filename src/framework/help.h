@@ -27,8 +27,8 @@ QString FindHelpFile();
 QString HelpAnchor(unsigned helpContext);
 QUrl HelpUrl(const QString& helpFile, unsigned helpContext);
 
-// Opens the help file at the topic of `helpContext` in the desktop's browser. False (after
-// a beep) when there is no help file or nothing could show it.
+// Shows the help file at the topic of `helpContext` in the program's help window. False
+// (after a beep) when there is no help file.
 bool WinHelp(unsigned helpContext);
 
 // F1 in `dialog` opens its topic; every child whose object name ends in the id of a

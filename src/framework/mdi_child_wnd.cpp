@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMenu>
+#include <map>
 
 #include "framework/doc_template.h"
 #include "framework/document.h"
@@ -11,36 +12,59 @@
 #include "framework/view.h"
 #include "framework/win_app.h"
 #include "framework/framework_ids.h"
+#include "framework/resource_tables.h"
 
 namespace fw {
 
 CMDIChildWnd::CMDIChildWnd() {
   setAttribute(Qt::WA_DeleteOnClose, false);
-  // The window menu's items show their prompts in the status bar like every command.
-  // They are found by Qt's own texts, translated as the menu shows them.
+  BuildSystemMenu();
+}
+
+// The window's own menu is the program's table: Qt's items that restore, move, size,
+// minimize, maximize and close keep their work under the table's texts, Qt's other items
+// go, and the two items that switch windows are ours.
+void CMDIChildWnd::BuildSystemMenu() {
+  QMenu* menu = systemMenu();
+  const UiTables& tables = GetUiTables();
+  if (!menu || !tables.documentWindowMenu) return;
+  // Qt's items, found by Qt's own texts as the menu shows them.
   static const struct {
     const char* text;
-    unsigned prompt;
-  } kSystemPrompts[] = {
+    unsigned id;
+  } kQtItems[] = {
       {"&Restore", ids::IDS_SC_RESTORE},   {"&Move", ids::IDS_SC_MOVE},
       {"&Size", ids::IDS_SC_SIZE},         {"Mi&nimize", ids::IDS_SC_MINIMIZE},
       {"Ma&ximize", ids::IDS_SC_MAXIMIZE}, {"&Close", ids::IDS_SC_CLOSE},
   };
-  if (QMenu* menu = systemMenu()) {
-    for (QAction* action : menu->actions()) {
-      for (const auto& entry : kSystemPrompts) {
-        if (action->text() == QMdiSubWindow::tr(entry.text)) {
-          action->setStatusTip(LoadQString(entry.prompt));
-        }
-      }
+  std::map<unsigned, QAction*> qtActions;
+  for (QAction* action : menu->actions()) {
+    for (const auto& item : kQtItems) {
+      if (action->text() == QMdiSubWindow::tr(item.text)) qtActions[item.id] = action;
     }
-    // Ctrl+F4 is the main window's own key for closing the active window. Where the
-    // platform also binds it to this menu's Close, the two would be ambiguous and neither
-    // would fire.
-    for (QAction* action : menu->actions()) {
-      QList<QKeySequence> keys = action->shortcuts();
-      if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_F4)) > 0) action->setShortcuts(keys);
+    menu->removeAction(action);
+  }
+  for (const MenuItem& item : tables.documentWindowMenu()) {
+    if (item.id == 0) {
+      menu->addSeparator();
+      continue;
     }
+    QAction* action = qtActions[item.id];
+    if (!action) action = new QAction(this);
+    if (item.id == ids::IDS_SC_NEXTWINDOW || item.id == ids::IDS_SC_PREVWINDOW) {
+      const bool next = item.id == ids::IDS_SC_NEXTWINDOW;
+      connect(action, &QAction::triggered, this, [this, next] {
+        if (CMDIFrameWnd* frame = GetMDIFrame()) next ? frame->MDINext() : frame->MDIPrevious();
+      });
+    }
+    action->setText(QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size())));
+    // The keys named in the texts are the main window's; Qt's own (Ctrl+W) go.
+    action->setShortcuts({});
+    action->setStatusTip(LoadQString(item.id));
+    // A highlighted item of this menu sends its prompt to the action's parent: from this
+    // window it reaches the main window's status bar, as a menu bar item's prompt does.
+    action->setParent(this);
+    menu->addAction(action);
   }
 }
 

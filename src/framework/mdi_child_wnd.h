@@ -37,6 +37,8 @@ class CMDIChildWnd : public QMdiSubWindow, public CCmdTarget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildSystemMenu();
+
   CView* m_pView = nullptr;
   int m_nWindow = 0;
   bool m_bDestroyed = false;

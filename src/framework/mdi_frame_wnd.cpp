@@ -20,6 +20,7 @@
 #include "framework/doc_manager.h"
 #include "framework/doc_template.h"
 #include "framework/help.h"
+#include "framework/help_window.h"
 #include "framework/document.h"
 #include "framework/mdi_child_wnd.h"
 #include "framework/view.h"
@@ -64,7 +65,8 @@ std::vector<MenuListEntry> CMDIFrameWnd::WindowListEntries() {
   return entries;
 }
 
-CMDIFrameWnd::~CMDIFrameWnd() = default;
+// Help goes with the program's main window.
+CMDIFrameWnd::~CMDIFrameWnd() { HelpWindow::Quit(); }
 
 namespace {
 
@@ -144,6 +146,7 @@ void CMDIFrameWnd::MDIActivate(CMDIChildWnd* frame) {
 }
 
 void CMDIFrameWnd::MDINext() { m_pMdiClient->activateNextSubWindow(); }
+void CMDIFrameWnd::MDIPrevious() { m_pMdiClient->activatePreviousSubWindow(); }
 
 QRect CMDIFrameWnd::CascadeRect(int index, int count) const {
   QSize area = m_pMdiClient->viewport()->size();

@@ -41,6 +41,7 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   void AddChildFrame(CMDIChildWnd* frame);
   void MDIActivate(CMDIChildWnd* frame);
   void MDINext();
+  void MDIPrevious();
   void MDICascade();
   void MDITileHorizontally();
   void MDIIconArrange();

@@ -1,8 +1,10 @@
 #include "platform/code_page.h"
 
 #include <iconv.h>
+#include <uchardet/uchardet.h>
 #include <langinfo.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -260,6 +262,40 @@ std::string FromUtf8InPlace(std::string utf8, CodePage cp) {
 std::string ToUtf8(std::string_view bytes, CodePage cp) {
   if (cp == CodePage::Utf8) return RepairUtf8(bytes, kReplacementUtf8);
   return ConvertWithIconv(bytes, Cp932ToUtf8(), CodePage::Cp932, kReplacementUtf8);
+}
+
+std::string GuessCharset(std::string_view bytes) {
+  // The detector takes about 0.3 ms per KiB and plain ASCII tells it nothing: it sees only
+  // the lines with other bytes, up to this much of them.
+  constexpr std::size_t kSampleBytes = 64 * 1024;
+  uchardet_t detector = uchardet_new();
+  if (detector == nullptr) return {};
+  bool fine = true;
+  std::size_t fed = 0;
+  for (std::size_t start = 0; fine && start < bytes.size() && fed < kSampleBytes;) {
+    const std::size_t newline = bytes.find('\n', start);
+    const std::size_t end = newline == std::string_view::npos ? bytes.size() : newline + 1;
+    const std::string_view line = bytes.substr(start, std::min(end - start, kSampleBytes - fed));
+    start = end;
+    if (SkipAscii(line, 0) == line.size()) continue;
+    fine = uchardet_handle_data(detector, line.data(), line.size()) == 0;
+    fed += line.size();
+  }
+  std::string charset;
+  if (fine) {
+    uchardet_data_end(detector);
+    charset = uchardet_get_charset(detector);
+  }
+  uchardet_delete(detector);
+  return charset;
+}
+
+std::optional<std::string> FromCharset(std::string_view bytes, const std::string& charset,
+                                       CodePage cp) {
+  const IconvHandle toUtf8("UTF-8", charset.c_str());
+  if (!toUtf8.Valid()) return std::nullopt;
+  std::string utf8 = ConvertWithIconv(bytes, toUtf8.Get(), CodePage::Utf8, kReplacementUtf8);
+  return FromUtf8InPlace(std::move(utf8), cp);
 }
 
 std::string FromUtf16(std::u16string_view text, CodePage cp) {

@@ -37,6 +37,17 @@ std::string FromUtf8InPlace(std::string utf8, CodePage cp);
 // U+FFFD.
 std::string ToUtf8(std::string_view bytes, CodePage cp);
 
+// The character set that text without a byte order mark is most likely written in, as
+// uchardet names it (names iconv knows: "ISO-8859-1", "SHIFT_JIS", "EUC-JP" ...); empty
+// when it cannot tell.
+std::string GuessCharset(std::string_view bytes);
+
+// Text in the character set `charset` (an iconv name) to the code page: a sequence the set
+// does not have becomes U+FFFD, a character the code page lacks '?'. nullopt when iconv
+// does not know the set.
+std::optional<std::string> FromCharset(std::string_view bytes, const std::string& charset,
+                                       CodePage cp);
+
 // UTF-16 to the code page; characters without a counterpart and lone surrogates
 // become '?'.
 std::string FromUtf16(std::u16string_view text, CodePage cp);

@@ -106,7 +106,24 @@ constexpr MenuPopup kContextMenu[] = {
     {"", kContextItems},
 };
 
+// The document window's own menu, as the window system words it; its keys are the main
+// window's (Ctrl+F4, Ctrl+F6).
+constexpr MenuItem kDocumentWindowItems[] = {
+    {IDS_SC_RESTORE, "元のｻｲｽﾞに戻す(&R)"},
+    {IDS_SC_MOVE, "移動(&M)"},
+    {IDS_SC_SIZE, "ｻｲｽﾞ変更(&S)"},
+    {IDS_SC_MINIMIZE, "最小化(&N)"},
+    {IDS_SC_MAXIMIZE, "最大化(&X)"},
+    kSeparator,
+    {IDS_SC_CLOSE, "閉じる(&C)\tCtrl+F4"},
+    kSeparator,
+    {IDS_SC_NEXTWINDOW, "次のｳｨﾝﾄﾞｳ(&T)\tCtrl+F6"},
+    {IDS_SC_PREVWINDOW, "前のｳｨﾝﾄﾞｳ(&P)"},
+};
+
 }  // namespace
+
+std::span<const MenuItem> DocumentWindowMenu() { return kDocumentWindowItems; }
 
 std::span<const MenuPopup> Menu(unsigned menuId) {
   switch (menuId) {

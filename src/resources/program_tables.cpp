@@ -16,11 +16,13 @@ fw::UiTables ProgramUiTables() {
   tables.toolTip = &ToolTip;
   tables.whatsThis = &WhatsThisText;
   tables.menu = &Menu;
+  tables.documentWindowMenu = &DocumentWindowMenu;
   tables.accelerators = &Accelerators;
   tables.toolBarLayout = &ToolBarLayout;
   tables.toolBarXpm = &ToolBarXpm;
   tables.buttonWidth = kButtonWidth;
   tables.buttonHeight = kButtonHeight;
+  tables.helpViewer = kHelpViewerTexts;
   return tables;
 }
 

@@ -144,6 +144,13 @@ void CClipListBox::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  // Ctrl+Space keeps the current line selected: a table would deselect it, then search
+  // for the key's text and go to the next line.
+  if (event->key() == Qt::Key_Space && (event->modifiers() & Qt::ControlModifier)) {
+    if (currentIndex().isValid()) SetCurSel(currentIndex().row());
+    event->accept();
+    return;
+  }
   QTableView::keyPressEvent(event);
 }
 

@@ -58,4 +58,31 @@ TEST_F(StartupE2ETest, UnwritableSettingsFolderStillRunsAndEndsNormally) {
   EXPECT_EQ(program.Terminate(), 0) << program.Output().toStdString();
 }
 
+// F1 shows the program's own help window, needing no browser, at the topic of the
+// window in front or of the highlighted menu item; the caption names the topic.
+TEST_F(StartupE2ETest, F1ShowsTheHelpWindowAtTheTopic) {
+  TolvaneProcess program;
+  ASSERT_TRUE(program.Start()) << program.Output().toStdString();
+  const QString window = program.WaitForWindow();
+  ASSERT_FALSE(window.isEmpty()) << program.Output().toStdString();
+  const struct {
+    QStringList keys;
+    const char* caption;
+  } cases[] = {
+      {{QStringLiteral("F1")}, "^Tolvane ﾍﾙﾌﾟ - 文書ｳｨﾝﾄﾞｳ$"},
+      // View menu: tool bar, status bar, start minimized, start-up file.
+      {{QStringLiteral("alt+v"), QStringLiteral("Down"), QStringLiteral("Down"),
+        QStringLiteral("Down"), QStringLiteral("F1")},
+       "^Tolvane ﾍﾙﾌﾟ - 起動時開くﾌｧｲﾙ$"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(e2e::FocusWindow(window));
+    ASSERT_TRUE(e2e::SendKeys(c.keys));
+    EXPECT_FALSE(e2e::FindWindow(QString::fromUtf8(c.caption)).isEmpty())
+        << c.caption << program.Output().toStdString();
+  }
+  e2e::SaveScreenshot(QStringLiteral("help"));
+  EXPECT_EQ(program.Terminate(), 0) << program.Output().toStdString();
+}
+
 }  // namespace

@@ -278,11 +278,15 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAsInAListBox) {
   const struct {
     Qt::Key key;
     int expected;
-  } steps[] = {{Qt::Key_End, 99}, {Qt::Key_Up, 98},  {Qt::Key_Home, 0},
-               {Qt::Key_Down, 1}, {Qt::Key_End, 99}, {Qt::Key_Home, 0}};
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+  } steps[] = {{Qt::Key_End, 99},  {Qt::Key_Up, 98},
+               {Qt::Key_Home, 0},  {Qt::Key_Space, 0, Qt::ControlModifier},
+               {Qt::Key_Down, 1},  {Qt::Key_Space, 1, Qt::ControlModifier},
+               {Qt::Key_End, 99},  {Qt::Key_Home, 0}};
   for (const auto& step : steps) {
-    QTest::keyClick(list, step.key);
-    EXPECT_EQ(list->GetCurSel(), step.expected) << QKeySequence(step.key).toString().toStdString();
+    QTest::keyClick(list, step.key, step.modifiers);
+    EXPECT_EQ(list->GetCurSel(), step.expected)
+        << QKeySequence(step.key | step.modifiers).toString().toStdString();
   }
   QTest::keyClick(list, Qt::Key_PageDown);
   const int page = list->GetCurSel();

@@ -1,16 +1,22 @@
-// Qt's own texts speak Japanese under the installed translation, and the parts of the
+// Qt's own texts and its locale speak Japanese whatever the session's locale, and the parts of the
 // main window that Qt supplies behave as the program's own: the window menu's prompts,
 // no tool-bar context menu, status texts that end with "…" where they do not fit.
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <clocale>
 #include <gtest/gtest.h>
 
 #include "app/main_frame.h"
@@ -41,20 +47,59 @@ TEST_F(PlatformTextsTest, StandardButtonsReadJapanese) {
   EXPECT_EQ(box.button(QDialogButtonBox::No)->text(), QStringLiteral("いいえ(&N)"));
 }
 
-TEST_F(PlatformTextsTest, WindowMenuItemsShowTheirPrompts) {
+// The file dialogs' list: a folder's type and its date in Japanese, while the C library
+// keeps the session's locale (test main's C.UTF-8), which decides the items' code page.
+TEST_F(PlatformTextsTest, FileDialogListReadsJapanese) {
+  if (!TranslationInstalled()) GTEST_SKIP() << "qtbase_ja.qm is not installed";
+  EXPECT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C.UTF-8");
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+  QFileSystemModel model;
+  QSignalSpy loaded(&model, &QFileSystemModel::directoryLoaded);
+  const QModelIndex root = model.setRootPath(dir.path());
+  ASSERT_TRUE(loaded.wait());
+  ASSERT_EQ(model.rowCount(root), 1);
+  const QModelIndex folder = model.index(0, 0, root);
+  EXPECT_EQ(folder.siblingAtColumn(2).data().toString(), QStringLiteral("フォルダ"));
+  EXPECT_EQ(folder.siblingAtColumn(3).data().toString(),
+            QLocale(QLocale::Japanese, QLocale::Japan)
+                .toString(model.lastModified(folder), QLocale::ShortFormat));
+}
+
+// The document window's own menu: the window system's items and key names, each showing
+// its prompt in the status bar while highlighted.
+TEST_F(PlatformTextsTest, WindowMenuHasItsItemsAndTheirPrompts) {
   Start();
+  Frame()->show();
   QMenu* menu = ActiveChild()->systemMenu();
   ASSERT_NE(menu, nullptr);
-  QStringList prompts;
+  const struct {
+    const char* text;
+    unsigned prompt;
+  } expected[] = {
+      {"元のｻｲｽﾞに戻す(&R)", res::IDS_SC_RESTORE}, {"移動(&M)", res::IDS_SC_MOVE},
+      {"ｻｲｽﾞ変更(&S)", res::IDS_SC_SIZE},          {"最小化(&N)", res::IDS_SC_MINIMIZE},
+      {"最大化(&X)", res::IDS_SC_MAXIMIZE},        {"閉じる(&C)\tCtrl+F4", res::IDS_SC_CLOSE},
+      {"次のｳｨﾝﾄﾞｳ(&T)\tCtrl+F6", res::IDS_SC_NEXTWINDOW},
+      {"前のｳｨﾝﾄﾞｳ(&P)", res::IDS_SC_PREVWINDOW},
+  };
+  QList<QAction*> items;
   for (QAction* action : menu->actions()) {
-    if (!action->statusTip().isEmpty()) prompts << action->statusTip();
+    if (!action->isSeparator()) items << action;
   }
-  QStringList expected;
-  for (unsigned id : {res::IDS_SC_RESTORE, res::IDS_SC_MOVE, res::IDS_SC_SIZE,
-                      res::IDS_SC_MINIMIZE, res::IDS_SC_MAXIMIZE, res::IDS_SC_CLOSE}) {
-    expected << fw::LoadQString(id);
+  ASSERT_EQ(items.size(), std::size(expected));
+  menu->popup(QPoint(10, 10));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+  for (qsizetype i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(items[i]->text(), QString::fromUtf8(expected[i].text));
+    EXPECT_TRUE(items[i]->shortcuts().isEmpty()) << expected[i].text;
+    const QString prompt = fw::LoadQString(expected[i].prompt);
+    EXPECT_EQ(items[i]->statusTip(), prompt);
+    if (!items[i]->isEnabled()) continue;  // Restore of a normal window: not highlighted
+    menu->setActiveAction(items[i]);
+    EXPECT_EQ(Frame()->StatusBar()->currentMessage(), prompt);
   }
-  EXPECT_EQ(prompts, expected);
+  menu->close();
 }
 
 TEST_F(PlatformTextsTest, ToolBarHasNoContextMenu) {

@@ -91,6 +91,7 @@ TEST_F(RecentFilesTest, MenuShowsEntriesInPlaceOfThePlaceholder) {
   QAction* first = FileMenuItem(QStringLiteral("&1 here.tvn"));
   ASSERT_NE(first, nullptr);
   EXPECT_TRUE(first->isEnabled());
+  EXPECT_EQ(first->statusTip(), QStringLiteral("指定のﾌｧｲﾙを開きます。"));
   EXPECT_NE(FileMenuItem(QStringLiteral("&2 /.../lists/R&&D notes.tvn")), nullptr);
   EXPECT_TRUE(Enabled(res::ID_FILE_MRU_FILE1));
 }

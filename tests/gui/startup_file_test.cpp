@@ -1,5 +1,6 @@
 // The start-up file: the dialog of its command (Browse, Clear, OK, Cancel) and the
-// document it names being opened at start beside the command line's.
+// document it names being opened at start, in the new list's place or behind the command
+// line's.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -147,13 +148,26 @@ TEST_F(StartupFileOpenTest, MissingFileLeavesTheCommandLinesDocument) {
   EXPECT_EQ(Frame()->Settings().m_strStartupFile, "/no/such/file.tvn");
 }
 
-TEST_F(StartupFileOpenTest, FileOpensBesideTheCommandLinesDocument) {
+struct OpenCase {
+  const char* name;
+  bool withCommandLineFile;
+};
+
+class StartupFileFrontTest : public testing_support::AppTest,
+                             public testing::WithParamInterface<OpenCase> {};
+
+// Started without files, the start-up file takes the new list's place and is the list in
+// front, the one that captures; a file named on the command line stays in front of it.
+TEST_P(StartupFileFrontTest, FileOpensInTheNewListsPlaceOrBehindTheCommandLines) {
   QTemporaryDir dir;
   const std::string path = dir.filePath("start.tvn").toStdString();
+  const std::string other = dir.filePath("other.tvn").toStdString();
   doc::CClipList list;
   list.AddTail("first");
   list.AddTail("second");
-  fw::SaveFileSafely(path, [&](fw::CArchive& ar) { doc::WriteClipList(ar, list); });
+  for (const std::string& file : {path, other}) {
+    fw::SaveFileSafely(file, [&](fw::CArchive& ar) { doc::WriteClipList(ar, list); });
+  }
   {
     testing_support::FakeClipboardPort clipboard;
     doc::ClipboardCapture capture(clipboard);
@@ -168,15 +182,23 @@ TEST_F(StartupFileOpenTest, FileOpensBesideTheCommandLinesDocument) {
   std::filesystem::last_write_time(stale, std::filesystem::file_time_type::clock::now() -
                                               std::chrono::minutes(2));
   WriteSettings("[Window Size]\nFile=" + path + "\n");
+  if (GetParam().withCommandLineFile) m_arguments = {QString::fromStdString(other)};
   Start();
   EXPECT_FALSE(std::filesystem::exists(stale));
   const std::vector<fw::CDocument*> docs = m_pApp->DocManager().GetDocuments();
-  ASSERT_EQ(docs.size(), 2u);
-  EXPECT_EQ(docs[1]->GetPathName().toStdString(), path);
-  EXPECT_EQ(Items(dynamic_cast<doc::CTolvaneDoc*>(docs[1])),
+  ASSERT_EQ(docs.size(), GetParam().withCommandLineFile ? 2u : 1u);
+  EXPECT_EQ(docs.back()->GetPathName().toStdString(), path);
+  EXPECT_EQ(Items(dynamic_cast<doc::CTolvaneDoc*>(docs.back())),
             std::vector<std::string>({"first", "second"}));
-  // The command line's window stays in front.
-  EXPECT_TRUE(ActiveDoc()->GetPathName().isEmpty());
+  EXPECT_EQ(ActiveDoc()->GetPathName().toStdString(),
+            GetParam().withCommandLineFile ? other : path);
 }
+
+INSTANTIATE_TEST_SUITE_P(Starts, StartupFileFrontTest,
+                         testing::Values(OpenCase{"NoFiles", false},
+                                         OpenCase{"CommandLineFile", true}),
+                         [](const testing::TestParamInfo<OpenCase>& info) {
+                           return info.param.name;
+                         });
 
 }  // namespace

@@ -28,7 +28,9 @@ int main(int argc, char** argv) {
   } else {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
+  platform::JapaneseQtLocale japanese;
   QApplication app(argc, argv);
+  japanese.Restore();
   // Qt's own texts in Japanese, as the program shows them.
   platform::InstallQtTranslations();
   ::testing::InitGoogleTest(&argc, argv);

@@ -33,6 +33,13 @@ TEST(TextFileCodecTest, DecodesEachEncodingIntoTheCodePage) {
       {"utf-16be bom", std::string("\xFE\xFF\x30\x42\x00\x0D\x00z\x00", 9), CodePage::Cp932, {"\x82\xA0", "z"}},
       {"utf-16 odd byte", std::string("\xFF\xFEq\x00\x01", 5), CodePage::Utf8, {"q"}},
       {"no counterpart in cp932", "\xC3\xA9", CodePage::Cp932, {"?"}},
+      {"latin-1 file", "na\xEFve caf\xE9\n", CodePage::Utf8, {"na\xC3\xAFve caf\xC3\xA9"}},
+      {"latin-1 file, cp932 lists", "Gr\xFC\xDF", CodePage::Cp932, {"Gr??"}},
+      {"windows-1252 quotes", "\x93q\x94 \x96 x", CodePage::Utf8, {"\xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\x93 x"}},
+      {"half-width katakana cp932", "\xC3\xDD\xCC\xDF\xDA\xB0\xC4", CodePage::Utf8,
+       {"ﾃﾝﾌﾟﾚｰﾄ"}},
+      {"euc-jp file", "\xA4\xB3\xA4\xF3\xA4\xCB\xA4\xC1\xA4\xCF\xA1\xA2\xC0\xA4\xB3\xA6", CodePage::Utf8,
+       {"こんにちは、世界"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DecodeTextLines(c.bytes, c.cp), c.lines) << c.name;
