@@ -357,6 +357,7 @@ struct Bench {
     const std::string home = MakeFolder(tmp, ("run" + std::to_string(run++)).c_str());
     ::setenv("XDG_RUNTIME_DIR", MakeFolder(home, "runtime").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", MakeFolder(home, "config").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", MakeFolder(home, "state").c_str(), 1);
     if (freshData) ::setenv("XDG_DATA_HOME", MakeFolder(home, "data").c_str(), 1);
   }
 

@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
   QApplication qtApp(argc, argv);
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+  qputenv("XDG_STATE_HOME", config.filePath(QStringLiteral("state")).toUtf8());
   QTemporaryDir folder;
   if (argc == 2) {
     MeasureSize(std::atoi(argv[1]), folder.path());

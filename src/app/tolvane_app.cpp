@@ -16,6 +16,7 @@
 #include "app/window_rect_text.h"
 #include "dialogs/version_dialog.h"
 #include "document/clip_doc_template.h"
+#include "document/journal_store.h"
 #include "document/text_file_codec.h"
 #include "document/tolvane_doc.h"
 #include "framework/archive.h"
@@ -30,6 +31,7 @@
 #include "platform/code_page.h"
 #include "platform/file_dialog.h"
 #include "platform/instance_request.h"
+#include "platform/journal_file.h"
 #include "platform/profile_file.h"
 #include "resources/command_ids.h"
 #include "resources/messages.h"
@@ -113,6 +115,8 @@ bool CTolvaneApp::InitInstance() {
   auto docTemplate = std::make_unique<doc::CClipDocTemplate>(m_capture, m_strNewDocTitle);
   doc::CClipDocTemplate* clipTemplate = docTemplate.get();
   AddDocTemplate(std::move(docTemplate));
+  m_pJournals = std::make_unique<doc::JournalStore>(platform::JournalFolder());
+  clipTemplate->SetJournalStore(m_pJournals.get());
 
   m_pFrame = std::make_unique<CMainFrame>(*this, m_capture);
   m_pMainWnd = m_pFrame.get();
@@ -129,6 +133,13 @@ bool CTolvaneApp::InitInstance() {
   DocManager().AttachRecentFileMenu(*m_pFrame->GetCommandBars());
 
   const fw::CCommandLineInfo info = fw::ParseCommandLine(Utf8Arguments(m_arguments));
+  // Before the usual first list, which stays the active one; not for a start that ends
+  // without a window, whose end would close the lists and with them their journals.
+  using Info = fw::CCommandLineInfo;
+  const bool staysRunning = info.m_nShellCommand == Info::FileNew ||
+                            info.m_nShellCommand == Info::FileOpen ||
+                            info.m_nShellCommand == Info::FileDDE;
+  const int recovered = staysRunning ? RecoverLists() : 0;
   // Started without files, the start-up file takes the place of the new list: it is the
   // list in front, the one that captures. Files named on the command line were asked for
   // just now: they stay in front and the start-up file opens behind them.
@@ -155,12 +166,40 @@ bool CTolvaneApp::InitInstance() {
   ShowMainWindow();
   // Cascaded once the client area has its size.
   frame->MDICascade();
+  // What the status bar says once at start: the lists that came back, and where copies
+  // are seen only while the window is active. Both, one after the other, when both apply.
+  QString startMessage;
+  if (recovered > 0) {
+    startMessage = QString::fromUtf8(res::kListsRecoveredFormat)
+                       .replace(QLatin1String("%1"), QString::number(recovered));
+  }
   if (Clipboard().SeesCopiesOnlyWithFocus()) {
-    frame->statusBar()->showMessage(QString::fromUtf8(res::kMsgCopiesSeenOnlyWithFocus));
+    startMessage += QString::fromUtf8(res::kMsgCopiesSeenOnlyWithFocus);
+  }
+  if (!startMessage.isEmpty()) {
+    frame->statusBar()->showMessage(startMessage);
   }
   // Once the window is up, and only for a run that goes on: /Unregister registers nothing.
   if (m_bRegisterWithDesktop) m_registration.Start();
   return true;
+}
+
+int CTolvaneApp::RecoverLists() {
+  doc::LeftJournals left = m_pJournals->TakeLeftJournals();
+  for (const std::string& path : left.unreadable) {
+    fw::AppMessageBox(QString::fromUtf8(res::kMsgJournalUnreadable)
+                          .replace(QLatin1String("%1"), QString::fromStdString(path)),
+                      platform::MbIcon::Exclamation);
+  }
+  int recovered = 0;
+  for (auto& list : left.lists) {
+    const fw::CDocument* document =
+        GetDocTemplate()->OpenDocumentWith([&list](fw::CDocument& opened) {
+          return static_cast<doc::CTolvaneDoc&>(opened).RestoreFromJournal(*list);
+        });
+    if (document) ++recovered;
+  }
+  return recovered;
 }
 
 void CTolvaneApp::LoadFrameSettings() {

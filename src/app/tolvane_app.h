@@ -8,6 +8,9 @@
 #include "document/clipboard_capture.h"
 #include "framework/win_app.h"
 
+namespace doc {
+class JournalStore;
+}
 namespace fw {
 struct CCommandLineInfo;
 }
@@ -54,6 +57,8 @@ class CTolvaneApp : public fw::CWinApp {
 
   // The clipboard watcher with the text and switches that documents and views read.
   doc::ClipboardCapture& Capture() { return m_capture; }
+  // The recovery journals of the modified lists; null before InitInstance.
+  doc::JournalStore* Journals() const { return m_pJournals.get(); }
 
   QString m_strNewDocTitle;
   // Start-up writes the desktop entry, MIME type and icons; widget tests leave them be.
@@ -68,11 +73,15 @@ class CTolvaneApp : public fw::CWinApp {
   void ApplyCodePageSetting();
   void ShowMainWindow();
   bool ProcessShellCommand(const fw::CCommandLineInfo& info);
+  // Reopens the lists that runs which did not end normally left in their journals and
+  // names the journals that cannot be read; returns how many lists came back.
+  int RecoverLists();
   // Removes what start-up registered with the desktop; true when nothing is left.
   virtual bool UnregisterShellFileTypes();
 
   QStringList m_arguments;
   doc::ClipboardCapture m_capture;
+  std::unique_ptr<doc::JournalStore> m_pJournals;
   std::unique_ptr<CMainFrame> m_pFrame;
   DesktopRegistration m_registration;
   int m_nPlacementFlag = 0;

@@ -11,7 +11,11 @@ namespace doc {
 CClipDocTemplate::CClipDocTemplate(ClipboardCapture& capture, const QString& newDocTitle)
     : fw::CDocTemplate(
           res::IDR_TLVNTYPE, QString::fromUtf8(res::kDocTemplateString),
-          [this] { return std::make_unique<CTolvaneDoc>(m_capture, m_pCountSink); },
+          [this] {
+            auto doc = std::make_unique<CTolvaneDoc>(m_capture, m_pCountSink);
+            doc->SetJournalStore(m_pJournals);
+            return doc;
+          },
           [this] { return new CChildFrame(this); },
           [this] { return new view::CTolvaneView(m_capture, m_findState); }),
       m_capture(capture),

@@ -1,11 +1,15 @@
 #include "document/tolvane_doc.h"
 
 #include <QApplication>
+#include <QScopedValueRollback>
+#include <QTimer>
 #include <new>
 #include <unordered_set>
 #include <utility>
 
 #include "document/clip_list_serializer.h"
+#include "document/journal_store.h"
+#include "document/list_journal.h"
 #include "document/text_file_codec.h"
 #include "framework/archive.h"
 #include "framework/doc_template.h"
@@ -27,10 +31,19 @@ int ShowStop(const char* text, bool systemModal) {
   return fw::AppMessageBox(QString::fromUtf8(text), MbIcon::Stop, MbButtons::Ok, 0, systemModal);
 }
 
+// Told once the change under way is done: a capture does not wait for the user.
+void ReportJournalStopped(const std::string& file) {
+  QString text = QString::fromUtf8(res::kMsgJournalStopped);
+  text.replace(QLatin1String("%1"), QString::fromStdString(file));
+  QTimer::singleShot(0, qApp, [text] { fw::AppMessageBox(text, MbIcon::Exclamation); });
+}
+
 }  // namespace
 
 CTolvaneDoc::CTolvaneDoc(ClipboardCapture& capture, ItemCountSink* countSink)
     : m_capture(capture), m_pCountSink(countSink) {}
+
+CTolvaneDoc::~CTolvaneDoc() { EndJournal(); }
 
 void CTolvaneDoc::UpdateItemCount() const {
   if (m_pCountSink) m_pCountSink->UpdateItemCount(m_itemList.GetCount());
@@ -39,6 +52,7 @@ void CTolvaneDoc::UpdateItemCount() const {
 void CTolvaneDoc::ChangeDone(int hint, bool modified, bool countChanged) {
   UpdateAllViews(nullptr, hint);
   SetModifiedFlag(modified);
+  CheckJournal();
   if (countChanged) UpdateItemCount();
 }
 
@@ -205,12 +219,55 @@ void CTolvaneDoc::OnFileSaveText() {
 
 void CTolvaneDoc::SetModifiedFlag(bool modified) {
   if (modified && !IsModified()) {
+    StartJournal();
     SetTitle(GetTitle() + QStringLiteral(" *"));
     m_bModified = true;
   } else if (!modified && IsModified()) {
+    EndJournal();
     SetTitle(GetTitle().left(GetTitle().size() - 2));
     m_bModified = false;
   }
+}
+
+void CTolvaneDoc::StartJournal() {
+  if (!m_pJournals || m_pJournal || m_bLoading) return;
+  std::string failedPath;
+  m_pJournal = m_pJournals->Start(m_itemList, GetTitle().toStdString(),
+                                  GetPathName().toStdString(), failedPath);
+  if (!failedPath.empty() && m_pJournals->Stop()) ReportJournalStopped(failedPath);
+}
+
+void CTolvaneDoc::EndJournal() {
+  if (!m_pJournal) return;
+  m_pJournal->End();
+  m_pJournal.reset();
+}
+
+void CTolvaneDoc::CheckJournal() {
+  if (!m_pJournal || !m_pJournal->IsRecording() || m_pJournal->Error() == 0) return;
+  // The file keeps what got through, for a crash; it goes when the list's journal ends.
+  m_pJournal->StopRecording();
+  if (m_pJournals && m_pJournals->Stop()) ReportJournalStopped(m_pJournal->FilePath());
+}
+
+bool CTolvaneDoc::RestoreFromJournal(RecoveredList& recovered) {
+  DeleteContents();
+  const CClipList& items = recovered.content.list;
+  for (int i = 0; i < items.GetCount(); ++i) m_itemList.AddTail(items.GetAt(i));
+  if (recovered.content.path.empty()) {
+    SetTitle(QString::fromStdString(recovered.content.title));
+    if (fw::CDocTemplate* docTemplate = GetDocTemplate()) docTemplate->NoteUntitledTitle(GetTitle());
+  } else {
+    SetPathName(QString::fromStdString(recovered.content.path));
+  }
+  m_pJournal = JournalStore::Continue(m_itemList, recovered);
+  SetModifiedFlag(true);
+  return true;
+}
+
+bool CTolvaneDoc::OnOpenDocument(const QString& path) {
+  const QScopedValueRollback<bool> loading(m_bLoading, true);
+  return fw::CDocument::OnOpenDocument(path);
 }
 
 bool CTolvaneDoc::OnNewDocument() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,21 +12,35 @@
 
 namespace doc {
 
+class JournalStore;
+class ListJournal;
+struct RecoveredList;
+
 inline constexpr int kMaxCapturedItems = 32767;
 
 // A clip list: texts without duplicates, the newest capture first, with a one-step
 // memory of the item deleted last. The title carries " *" exactly while modified.
 // The document is the only writer of its list: every edit is one of the operations
 // below, and each ends in the same step (views refilled with a hint, the modified flag,
-// the item count).
+// the item count). While modified, the list keeps a recovery journal of its changes
+// (when it has a journal store), which ends with the modification: saved, cleared by the
+// rules, or the list closed.
 class CTolvaneDoc : public fw::CDocument {
  public:
   explicit CTolvaneDoc(ClipboardCapture& capture, ItemCountSink* countSink = nullptr);
+  ~CTolvaneDoc() override;
 
   const CClipList& GetItemList() const { return m_itemList; }
   ClipboardCapture& Capture() const { return m_capture; }
   ItemCountSink* CountSink() const { return m_pCountSink; }
   void SetCountSink(ItemCountSink* sink) { m_pCountSink = sink; }
+  void SetJournalStore(JournalStore* store) { m_pJournals = store; }
+  // The journal of the modified list; null when it keeps none.
+  ListJournal* Journal() const { return m_pJournal.get(); }
+
+  // The list a run that did not end normally left in its journal, back as it was: title,
+  // path, items, modified, its journal going on.
+  bool RestoreFromJournal(RecoveredList& recovered);
 
   // Adds the current clipboard text at the head (after removing an equal item); refused
   // at 32,767 items. Nothing happens for an empty text.
@@ -60,6 +75,7 @@ class CTolvaneDoc : public fw::CDocument {
   void Serialize(fw::CArchive& ar) override;
   void SetModifiedFlag(bool modified = true) override;
   bool OnNewDocument() override;
+  bool OnOpenDocument(const QString& path) override;
   void DeleteContents() override;
   bool SaveModified() override { return true; }
 
@@ -81,11 +97,19 @@ class CTolvaneDoc : public fw::CDocument {
   void OnUpdateFileSave(fw::CCmdUI* ui);
   void OnFileSaveText();
   void OnUpdateEditUndo(fw::CCmdUI* ui);
+  void StartJournal();
+  void EndJournal();
+  // A journal whose writing failed records no more; the user hears of it once a run.
+  void CheckJournal();
 
   CClipList m_itemList;
   ClipboardCapture& m_capture;
   ItemCountSink* m_pCountSink;
   bool m_bAwaitsStartupText = false;
+  JournalStore* m_pJournals = nullptr;
+  std::unique_ptr<ListJournal> m_pJournal;
+  // A file is being read: the list is not journalled while it fills.
+  bool m_bLoading = false;
 };
 
 }  // namespace doc

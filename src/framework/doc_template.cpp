@@ -80,6 +80,20 @@ class HalfMadeDocument {
 CDocument* CDocTemplate::OpenNewDocument() { return OpenDocumentFile(QString()); }
 
 CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
+  return OpenDocumentWith([this, &path](CDocument& doc) {
+    if (path.isEmpty()) {
+      SetDefaultTitle(&doc);
+      if (!doc.OnNewDocument()) return false;
+      ++m_nUntitledCount;
+      return true;
+    }
+    if (!doc.OnOpenDocument(path)) return false;
+    doc.SetPathName(path);
+    return true;
+  });
+}
+
+CDocument* CDocTemplate::OpenDocumentWith(const std::function<bool(CDocument&)>& setUp) {
   HalfMadeDocument guard(this);
   CDocument* doc = nullptr;
   CMDIChildWnd* frame = nullptr;
@@ -102,14 +116,7 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
     return nullptr;
   }
 
-  if (path.isEmpty()) {
-    SetDefaultTitle(doc);
-    if (!doc->OnNewDocument()) return nullptr;
-    ++m_nUntitledCount;
-  } else {
-    if (!doc->OnOpenDocument(path)) return nullptr;
-    doc->SetPathName(path);
-  }
+  if (!setUp(*doc)) return nullptr;
   guard.Release();
 
   // The view fills itself before its window is activated: the focus then finds the
@@ -138,6 +145,14 @@ CMDIChildWnd* CDocTemplate::CreateNewFrame(CDocument* doc) {
 
 void CDocTemplate::SetDefaultTitle(CDocument* doc) {
   doc->SetTitle(GetDocString(docName) + QString::number(m_nUntitledCount + 1));
+}
+
+void CDocTemplate::NoteUntitledTitle(const QString& title) {
+  const QString name = GetDocString(docName);
+  if (!title.startsWith(name)) return;
+  bool isNumber = false;
+  const unsigned number = title.mid(name.size()).toUInt(&isNumber);
+  if (isNumber && number > m_nUntitledCount) m_nUntitledCount = number;
 }
 
 void CDocTemplate::CloseDocument(CDocument* doc) {

@@ -44,11 +44,17 @@ class CDocTemplate : public CCmdTarget {
   // window down again and returns null after a message.
   CDocument* OpenDocumentFile(const QString& path);
   CDocument* OpenNewDocument();
+  // The same creation path for a document whose content comes from neither a file nor
+  // the new-document set-up: `setUp` fills it (and names it); false tears it down again.
+  CDocument* OpenDocumentWith(const std::function<bool(CDocument&)>& setUp);
   // Another window with its own view on `doc`; null when it can't be made.
   CMDIChildWnd* CreateNewFrame(CDocument* doc);
 
   // Names a new, unnamed document: the document name and the untitled counter plus one.
   virtual void SetDefaultTitle(CDocument* doc);
+  // A document that carries such a name from elsewhere (brought back after a crash): the
+  // counter goes past its number, so that no later new document takes the same name.
+  void NoteUntitledTitle(const QString& title);
 
   const std::vector<std::unique_ptr<CDocument>>& GetDocuments() const { return m_docs; }
   // Closes every window of the document, then the document itself.

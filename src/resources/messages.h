@@ -18,6 +18,16 @@ inline constexpr const char* kMsgNoMemoryAddText = "ﾒﾓﾘ不足でｸﾘｯ�
 inline constexpr const char* kMsgNoMemoryUndo = "ﾒﾓﾘ不足で削除されたﾃｷｽﾄを復元できません。";
 inline constexpr const char* kMsgConfirmClearAll = "すべての項目を削除してよろしいですか？";
 
+// Recovery journals: "%1" is the journal's path, or the number of lists.
+inline constexpr const char* kMsgJournalStopped =
+    "ｼﾞｬｰﾅﾙ ﾌｧｲﾙ %1 に書き込めないため、これ以降ｼﾞｬｰﾅﾙを記録しません。"
+    "ﾃﾞｨｽｸの空き容量を確認してください。";
+inline constexpr const char* kMsgJournalUnreadable =
+    "ｼﾞｬｰﾅﾙ ﾌｧｲﾙ %1 を読み込めないため、ﾘｽﾄを復元できませんでした。"
+    "ﾌｧｲﾙは削除せずに残してあります。";
+inline constexpr const char* kListsRecoveredFormat =
+    "前回正常に終了しなかったため、未保存のﾘｽﾄを %1個復元しました。";
+
 // Clip list view
 inline constexpr const char* kMsgNoMemoryDisplay =
     "ﾒﾓﾘ不足で表示用ﾃｷｽﾄを作成できず、全項目を表示できません。";

@@ -332,6 +332,8 @@ TolvaneProcess::TolvaneProcess(const QString& configHome)
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_strConfigHome);
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_strRuntimeDir);
   env.insert(QStringLiteral("XDG_DATA_HOME"), m_dataDir.path());
+  // The journals stay with this process's own folder, however the others are shared.
+  env.insert(QStringLiteral("XDG_STATE_HOME"), m_dataDir.filePath(QStringLiteral("state")));
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
   m_process.setProcessEnvironment(env);

@@ -461,6 +461,7 @@ TEST(WaylandProgramE2ETest, CopyOfAnotherProgramIsCapturedByTheProgram) {
   env.insert(QStringLiteral("HOME"), home.path());
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
   env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
+  env.insert(QStringLiteral("XDG_STATE_HOME"), home.filePath(QStringLiteral(".local/state")));
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
   QProcess program;
   program.setProcessEnvironment(env);

@@ -23,6 +23,7 @@ namespace testing_support {
 void AppTest::SetUp() {
   qputenv("XDG_CONFIG_HOME", m_configDir.path().toUtf8());
   qputenv("XDG_DATA_HOME", m_dataDir.path().toUtf8());
+  qputenv("XDG_STATE_HOME", m_dataDir.filePath(QStringLiteral("state")).toUtf8());
   platform::SetSystemCodePage(platform::CodePage::Utf8);
   platform::ResetAllocationFailures();
   m_pMessages = std::make_unique<MessageRecorder>();

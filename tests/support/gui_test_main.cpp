@@ -9,11 +9,12 @@
 #include "platform/qt_translations.h"
 
 // Widgets tests run on the offscreen platform with their own runtime folder, so that no
-// test touches a desktop, the user's settings or the user's clipboard.
+// test touches a desktop, the user's settings, journals or clipboard.
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "C.UTF-8");
   QTemporaryDir runtime;
   qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+  qputenv("XDG_STATE_HOME", runtime.filePath(QStringLiteral("state")).toUtf8());
   // Without frame margins the offscreen platform keeps windows where they are put, also
   // partly off the screen, as a desktop does; with them it pushes every frame onto it.
   const QString config = runtime.filePath(QStringLiteral("offscreen.json"));

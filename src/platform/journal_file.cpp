@@ -1,0 +1,263 @@
+#include "platform/journal_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
+#include "platform/atomic_file.h"
+#include "platform/regular_file.h"
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kAsideSuffix = ".unreadable";
+
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
+bool MakeFolder(const std::string& folder) {
+  std::size_t at = 0;
+  while ((at = folder.find('/', at + 1)) != std::string::npos) {
+    ::mkdir(folder.substr(0, at).c_str(), 0700);
+  }
+  return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// A new or removed name is durable only once its folder is synced. Best effort, as for
+// saved files.
+void SyncFolderOf(const std::string& path) {
+  const int fd = ::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool ReadAll(int fd, std::string& content) {
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+// Whether `fd` is still the file at `path`: another program may have removed or replaced
+// it between our open and our lock.
+bool StillAt(int fd, const std::string& path) {
+  struct stat open {};
+  struct stat named {};
+  return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+}  // namespace
+
+std::string JournalFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  if (state && state[0] == '/') return std::string(state) + "/tolvane";
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "") + "/.local/state/tolvane";
+}
+
+JournalFile::JournalFile(int fd, std::string path) : m_strPath(std::move(path)), m_fd(fd) {
+  m_thread = std::thread([this] { Run(); });
+}
+
+std::unique_ptr<JournalFile> JournalFile::Create(const std::string& folder,
+                                                 std::string_view suffix, int& error) {
+  if (!MakeFolder(folder)) {
+    error = errno;
+    return nullptr;
+  }
+  std::string path = folder + "/XXXXXX" + std::string(suffix);
+  const int fd = ::mkostemps(path.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+  if (fd < 0) {
+    error = errno;
+    return nullptr;
+  }
+  ::flock(fd, LOCK_EX | LOCK_NB);
+  return std::unique_ptr<JournalFile>(new JournalFile(fd, std::move(path)));
+}
+
+std::unique_ptr<JournalFile> JournalFile::Adopt(int fd, std::string path,
+                                                std::size_t validLength) {
+  // A torn last record would hide whatever is appended after it.
+  int error = 0;
+  if (::ftruncate(fd, static_cast<off_t>(validLength)) != 0 ||
+      ::lseek(fd, static_cast<off_t>(validLength), SEEK_SET) < 0) {
+    error = errno;
+  }
+  auto file = std::unique_ptr<JournalFile>(new JournalFile(fd, std::move(path)));
+  std::lock_guard lock(file->m_mutex);
+  file->m_nError = error;
+  return file;
+}
+
+JournalFile::~JournalFile() {
+  {
+    std::lock_guard lock(m_mutex);
+    m_bStop = true;
+  }
+  m_wake.notify_one();
+  if (m_thread.joinable()) m_thread.join();
+  if (m_fd >= 0) ::close(m_fd);
+}
+
+void JournalFile::Append(std::string_view bytes) {
+  std::lock_guard lock(m_mutex);
+  if (m_nError == 0 && !m_bRemove) m_strPending.append(bytes);
+}
+
+void JournalFile::AppendBuffer(std::string bytes) {
+  std::lock_guard lock(m_mutex);
+  if (m_nError != 0 || m_bRemove) return;
+  if (m_strPending.empty()) {
+    m_strPending = std::move(bytes);
+  } else {
+    m_strPending.append(bytes);
+  }
+}
+
+void JournalFile::Replace(std::string bytes) {
+  std::lock_guard lock(m_mutex);
+  if (m_nError != 0 || m_bRemove) return;
+  m_strPending = std::move(bytes);
+  m_bReplace = true;
+}
+
+void JournalFile::Flush() {
+  std::unique_lock lock(m_mutex);
+  const unsigned long long wanted = ++m_nFlushWanted;
+  m_wake.notify_one();
+  m_written.wait(lock, [&] { return m_nFlushDone >= wanted || m_bStop; });
+}
+
+void JournalFile::Remove() {
+  {
+    std::lock_guard lock(m_mutex);
+    m_bRemove = true;
+    m_bStop = true;
+    std::string().swap(m_strPending);
+  }
+  m_wake.notify_one();
+  m_thread.join();
+}
+
+int JournalFile::Error() const {
+  std::lock_guard lock(m_mutex);
+  return m_nError;
+}
+
+void JournalFile::Run() {
+  std::unique_lock lock(m_mutex);
+  for (;;) {
+    m_wake.wait_for(lock, kJournalSyncInterval,
+                    [this] { return m_bStop || m_nFlushWanted > m_nFlushDone; });
+    if (m_bRemove) {
+      // After any write under way: a replacement renamed in later would bring it back.
+      ::unlink(m_strPath.c_str());
+      SyncFolderOf(m_strPath);
+      return;
+    }
+    std::string batch;
+    batch.swap(m_strPending);
+    const bool replace = std::exchange(m_bReplace, false);
+    const unsigned long long wanted = m_nFlushWanted;
+    if (!batch.empty() && m_nError == 0) {
+      lock.unlock();
+      const int error = WriteBatch(batch, replace);
+      lock.lock();
+      if (error != 0) m_nError = error;
+    }
+    m_nFlushDone = wanted;
+    m_written.notify_all();
+    // A removal asked for during the write is done at the top of the loop.
+    if (m_bStop && !m_bRemove && m_strPending.empty()) return;
+  }
+}
+
+int JournalFile::WriteBatch(const std::string& bytes, bool replace) {
+  if (!replace) {
+    if (const int error = WriteAll(m_fd, bytes)) return error;
+    if (::fdatasync(m_fd) != 0) return errno;
+    // A power cut must not take the new file's name away with what it holds.
+    if (!std::exchange(m_bNamed, true)) SyncFolderOf(m_strPath);
+    return 0;
+  }
+  FileReplacement file;
+  if (const int error = file.Begin(m_strPath, {})) return error;
+  // The new file is locked from its start (FileReplacement locks it); a second descriptor
+  // keeps it open, and locked, once the replacement has closed its own.
+  const int fd = ::dup(file.Fd());
+  if (fd < 0) return errno;
+  int error = WriteAll(file.Fd(), bytes);
+  if (error == 0) error = file.Commit();
+  if (error != 0) {
+    ::close(fd);
+    return error;
+  }
+  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  ::close(m_fd);
+  m_fd = fd;
+  return 0;
+}
+
+std::vector<LeftJournalFile> ClaimLeftJournalFiles(const std::string& folder,
+                                                   std::string_view suffix) {
+  std::vector<LeftJournalFile> files;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return files;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (!name.ends_with(suffix) || name.size() == suffix.size()) continue;
+    LeftJournalFile file;
+    file.path = folder + "/" + std::string(name);
+    const int fd = OpenRegularFile(file.path, O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+      // Gone meanwhile, or there but not to be opened: then it is named as unreadable.
+      if (errno != ENOENT) files.push_back(std::move(file));
+      continue;
+    }
+    // Held by a running program, or removed or replaced before the lock was ours.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !StillAt(fd, file.path)) {
+      ::close(fd);
+      continue;
+    }
+    if (!ReadAll(fd, file.content)) {
+      ::close(fd);
+      file.content.clear();
+      files.push_back(std::move(file));
+      continue;
+    }
+    file.fd = fd;
+    files.push_back(std::move(file));
+  }
+  ::closedir(dir);
+  return files;
+}
+
+std::string SetJournalFileAside(const std::string& path) {
+  const std::string aside = path + std::string(kAsideSuffix);
+  return ::rename(path.c_str(), aside.c_str()) == 0 ? aside : path;
+}
+
+}  // namespace platform

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace platform {
+
+// The folder of the recovery journals: $XDG_STATE_HOME/tolvane when that is an absolute
+// path, else ~/.local/state/tolvane.
+std::string JournalFolder();
+
+// How long appended bytes may wait before they are written and synced.
+inline constexpr auto kJournalSyncInterval = std::chrono::milliseconds(100);
+
+// A journal file that only grows, written by a thread of its own: Append only adds bytes
+// to a buffer, and the thread writes and syncs what has gathered every
+// kJournalSyncInterval, so the caller never waits for the disk. The file is locked (flock)
+// while this object holds it: a start of the program takes over only journals that no
+// running program holds. After a write fails, nothing more is written and Error() says why.
+class JournalFile {
+ public:
+  // A new, empty journal named "<folder>/XXXXXX<suffix>", the folder made when missing.
+  // Null, with `error` set, when it cannot be made.
+  static std::unique_ptr<JournalFile> Create(const std::string& folder, std::string_view suffix,
+                                             int& error);
+  // Goes on with a journal left by an earlier run: `fd` is open for writing and locked;
+  // the bytes after `validLength` are cut off first.
+  static std::unique_ptr<JournalFile> Adopt(int fd, std::string path, std::size_t validLength);
+
+  // Writes what waits, then lets the file go; the file stays.
+  ~JournalFile();
+  JournalFile(const JournalFile&) = delete;
+  JournalFile& operator=(const JournalFile&) = delete;
+
+  const std::string& Path() const { return m_strPath; }
+  void Append(std::string_view bytes);
+  // The same, taking the buffer itself when nothing waits (a list's whole snapshot).
+  void AppendBuffer(std::string bytes);
+  // The file becomes `bytes` instead (replaced as a whole, atomically); what was appended
+  // before and not written yet is dropped, being part of `bytes`.
+  void Replace(std::string bytes);
+  // Waits until everything appended so far is written and synced.
+  void Flush();
+  // Removes the file once a write under way is done; nothing more is written.
+  void Remove();
+  // 0, or the errno of the write that stopped the journal.
+  int Error() const;
+
+ private:
+  JournalFile(int fd, std::string path);
+  void Run();
+  int WriteBatch(const std::string& bytes, bool replace);
+
+  const std::string m_strPath;
+  int m_fd;  // the thread's alone while it runs
+  bool m_bNamed = false;  // the folder has been synced since the file was made
+  mutable std::mutex m_mutex;
+  std::condition_variable m_wake;
+  std::condition_variable m_written;
+  std::string m_strPending;
+  bool m_bReplace = false;
+  bool m_bStop = false;
+  bool m_bRemove = false;
+  unsigned long long m_nFlushWanted = 0;
+  unsigned long long m_nFlushDone = 0;
+  int m_nError = 0;
+  std::thread m_thread;
+};
+
+// A journal that an earlier run left: locked now by this process through `fd`.
+struct LeftJournalFile {
+  int fd = -1;
+  std::string path;
+  std::string content;
+};
+
+// Takes the files named "*<suffix>" in `folder` that no running program holds locked,
+// each locked and read. A file that cannot be read is still returned, with fd -1.
+std::vector<LeftJournalFile> ClaimLeftJournalFiles(const std::string& folder,
+                                                   std::string_view suffix);
+
+// Renames an unreadable journal so that it is kept but never taken again; returns the
+// new path (the old one when it cannot be renamed).
+std::string SetJournalFileAside(const std::string& path);
+
+}  // namespace platform
