@@ -3,6 +3,8 @@
 // text read; median of 50 copies through each data-control protocol, the standard name
 // and the wlroots one.
 // Prints one line per protocol: protocol=ext copies=50 capture_ms=M
+// Also the cost of the start-up question whether the compositor offers data-control at
+// all (connect, one registry round trip, disconnect): median of 50, offered=both|none.
 // Run: build/bench/wayland_capture_bench
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/data_control_protocol.h"
 #include "platform/wayland_clipboard_port.h"
 #include "support/test_compositor.h"
 
@@ -74,11 +77,27 @@ void Measure(TestCompositor::Offers offers, const char* name) {
   std::printf("protocol=%s copies=%d capture_ms=%.3f\n", name, kCopies, times[times.size() / 2]);
 }
 
+void MeasureStartupProbe(TestCompositor::Offers offers, const char* name) {
+  TestCompositor compositor(offers);
+  qputenv("WAYLAND_DISPLAY", QByteArray::fromStdString(compositor.Socket()));
+  std::vector<double> times;
+  for (int i = 0; i < kCopies; ++i) {
+    QElapsedTimer timer;
+    timer.start();
+    platform::ProbeWaylandClipboard();
+    times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("startup_probe offered=%s probe_ms=%.3f\n", name, times[times.size() / 2]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   Measure(TestCompositor::kExt, "ext");
   Measure(TestCompositor::kWlr, "wlr");
+  MeasureStartupProbe(TestCompositor::kBoth, "both");
+  MeasureStartupProbe(TestCompositor::kNone, "none");
   return 0;
 }
