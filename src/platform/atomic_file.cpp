@@ -70,17 +70,6 @@ bool FolderRefusesNewFiles(int error) {
   return error == EACCES || error == EPERM || error == EROFS;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
 
 // Reads the whole open file from its start; 0 or errno.
 int ReadWhole(int fd, std::string& content) {
@@ -226,7 +215,19 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
   FileReplacement::Options options;
   options.makeFolders = true;
   if (file.Begin(path, options) != 0) return false;
-  return WriteAll(file.Fd(), content) && file.Commit() == 0;
+  return WriteToEnd(file.Fd(), content) == 0 && file.Commit() == 0;
+}
+
+int WriteToEnd(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
 }
 
 int RemoveStaleTempFiles(const std::string& path, int minAgeSeconds) {

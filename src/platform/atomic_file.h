@@ -61,6 +61,10 @@ class FileReplacement {
 // never in place. False on any failure.
 bool ReplaceFileAtomically(const std::string& path, std::string_view content);
 
+// Writes all of `data` to the blocking `fd`, going on after interruptions: 0, or the errno
+// of the write that failed.
+int WriteToEnd(int fd, std::string_view data);
+
 // Removes the temporary files that killed writers left beside the target of `path`: our
 // own names only (today's prefix, and "<target name>.tmp<pid>-<attempt>" of older
 // versions), only files at least minAgeSeconds old (a younger one may not be locked yet)

@@ -18,18 +18,6 @@ namespace {
 
 constexpr std::string_view kAsideSuffix = ".unreadable";
 
-int WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return 0;
-}
-
 bool MakeFolder(const std::string& folder) {
   std::size_t at = 0;
   while ((at = folder.find('/', at + 1)) != std::string::npos) {
@@ -197,7 +185,7 @@ void JournalFile::Run() {
 
 int JournalFile::WriteBatch(const std::string& bytes, bool replace) {
   if (!replace) {
-    if (const int error = WriteAll(m_fd, bytes)) return error;
+    if (const int error = WriteToEnd(m_fd, bytes)) return error;
     if (::fdatasync(m_fd) != 0) return errno;
     // A power cut must not take the new file's name away with what it holds.
     if (!std::exchange(m_bNamed, true)) SyncFolderOf(m_strPath);
@@ -209,7 +197,7 @@ int JournalFile::WriteBatch(const std::string& bytes, bool replace) {
   // keeps it open, and locked, once the replacement has closed its own.
   const int fd = ::dup(file.Fd());
   if (fd < 0) return errno;
-  int error = WriteAll(file.Fd(), bytes);
+  int error = WriteToEnd(file.Fd(), bytes);
   if (error == 0) error = file.Commit();
   if (error != 0) {
     ::close(fd);
