@@ -58,14 +58,23 @@ class FramedDisplay {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), m_strDisplay);
     m_windowManager.setProcessEnvironment(env);
+    m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
     m_windowManager.start(QStringLiteral("openbox"), {});
-    // openbox names itself on the root window once it manages the screen.
-    const bool managing = WaitUntil([&] {
-      return Tool(QStringLiteral("xprop"),
+    // openbox names itself on the root window once it manages the screen; on a busy
+    // machine it has been seen to take more than the usual wait.
+    const auto namedOrGone = [&] {
+      return m_windowManager.state() == QProcess::NotRunning ||
+             Tool(QStringLiteral("xprop"),
                   {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-          .out.contains("window id");
-    });
-    if (!managing) *error = QStringLiteral("openbox did not start on %1").arg(m_strDisplay);
+                 .out.contains("window id");
+    };
+    const bool managing = m_windowManager.waitForStarted(e2e::kWaitMs) &&
+                          WaitUntil(namedOrGone, 3 * e2e::kWaitMs) &&
+                          m_windowManager.state() == QProcess::Running;
+    if (!managing) {
+      *error = QStringLiteral("openbox did not start on %1: %2")
+                   .arg(m_strDisplay, QString::fromLocal8Bit(m_windowManager.readAll()));
+    }
     return managing;
   }
 
