@@ -1,7 +1,14 @@
 // Opening and saving a list file through the program: from the open call until the view
-// has painted the list, and from the save call until the file is on disk; then one
-// clipboard capture into the loaded list. Items of 80 bytes; median of several runs.
-// Prints: items=N open_ms=M save_ms=M capture_ms=M
+// has painted the list, and from the save call until the file is on disk; then clipboard
+// captures into the loaded list, each until the list and its view have taken it in, and
+// the repaint after each. Items of 80 bytes; medians of several runs.
+// Prints per size: items=N open_ms=M save_ms=M capture_ms=M
+// and for 1,000,000 items also the captures by path, the repaint, and the memory per item:
+//   items=N capture_head_ms=M capture_middle_ms=M capture_tail_ms=M capture_new_ms=M
+//     repaint_ms=M
+//   items=N list_bytes_per_item=B doc_bytes_per_item=B text_bytes=T
+#include <malloc.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -26,11 +33,16 @@
 namespace {
 
 constexpr int kRuns = 5;
+// Captures of each path per run, at the size where the paths are timed.
+constexpr int kPathCaptures = 5;
+constexpr int kPathItems = 1000000;
+constexpr std::size_t kItemBytes = 80;
 
 std::string ItemText(int n) {
   std::string text = "item " + std::to_string(n) + " ";
-  while (text.size() < 80) text += "lorem ipsum dolor sit amet ";
-  text.resize(80);
+  while (text.size() < kItemBytes) text += "lorem ipsum dolor sit amet ";
+  text.resize(kItemBytes);
+  text.shrink_to_fit();  // as a text read from a file
   return text;
 }
 
@@ -41,6 +53,24 @@ double Median(std::vector<double> values) {
 
 double Elapsed(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }
 
+// Heap in use, the blocks the allocator maps on their own included.
+double HeapBytes() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<double>(info.uordblks + info.hblkhd);
+}
+
+// The list's own memory per item beyond the texts' bytes, a list alone.
+double ListBytesPerItem(int items) {
+  const double before = HeapBytes();
+  doc::CClipList list;
+  for (int i = 0; i < items; ++i) list.AddTail(ItemText(i));
+  return (HeapBytes() - before) / items - static_cast<double>(kItemBytes);
+}
+
+struct PathTimes {
+  std::vector<double> head, middle, tail, added;
+};
+
 void MeasureSize(int items, const QString& folder) {
   const QString path = folder + QStringLiteral("/list.tvn");
   {
@@ -48,8 +78,10 @@ void MeasureSize(int items, const QString& folder) {
     for (int i = 0; i < items; ++i) list.AddTail(ItemText(i));
     fw::SaveFileSafely(path.toStdString(), [&list](fw::CArchive& ar) { doc::WriteClipList(ar, list); });
   }
+  const bool paths = items == kPathItems;
   testing_support::MessageRecorder messages;
-  std::vector<double> opens, saves, captures;
+  std::vector<double> opens, saves, captures, paints, docBytes;
+  PathTimes times;
   for (int run = 0; run < kRuns; ++run) {
     auto port = std::make_unique<testing_support::FakeClipboardPort>();
     testing_support::FakeClipboardPort* clipboard = port.get();
@@ -58,21 +90,41 @@ void MeasureSize(int items, const QString& folder) {
     app->InitInstance();
     app->MainFrame()->resize(900, 700);
     QApplication::processEvents();
+    malloc_trim(0);
 
+    const double heapBefore = HeapBytes();
     QElapsedTimer timer;
     timer.start();
     auto* doc = dynamic_cast<doc::CTolvaneDoc*>(app->DocManager().OpenDocumentFile(path));
     app->MainFrame()->MDIGetActive()->repaint();
     opens.push_back(Elapsed(timer));
+    docBytes.push_back((HeapBytes() - heapBefore) / items - static_cast<double>(kItemBytes));
     if (!doc || doc->GetItemList().GetCount() != items) std::fprintf(stderr, "open failed\n");
 
     timer.restart();
     doc->OnSaveDocument(folder + QStringLiteral("/saved.tvn"));
     saves.push_back(Elapsed(timer));
 
-    timer.restart();
-    clipboard->SimulateCopy("captured text " + std::to_string(run));
-    captures.push_back(Elapsed(timer));
+    // Until the list and its view have taken the capture in; the repaint after it apart.
+    const auto capture = [&](const std::string& text) {
+      timer.restart();
+      clipboard->SimulateCopy(text);
+      const double stored = Elapsed(timer);
+      timer.restart();
+      app->MainFrame()->MDIGetActive()->repaint();
+      paints.push_back(Elapsed(timer));
+      return stored;
+    };
+    captures.push_back(capture("captured text " + std::to_string(run)));
+    // Listed texts, each captured once: near the head, in the middle, near the end; and
+    // new ones. Over the limit every one of them is refused after its equal item left.
+    for (int i = 0; paths && i < kPathCaptures; ++i) {
+      const int n = run * kPathCaptures + i;
+      times.head.push_back(capture(ItemText(10 + n)));
+      times.middle.push_back(capture(ItemText(items / 2 + n)));
+      times.tail.push_back(capture(ItemText(items - 10 - n)));
+      times.added.push_back(capture("new text " + std::to_string(n)));
+    }
 
     app->MainFrame()->close();
     app.reset();
@@ -80,6 +132,14 @@ void MeasureSize(int items, const QString& folder) {
   }
   std::printf("items=%d open_ms=%.1f save_ms=%.1f capture_ms=%.2f\n", items, Median(opens),
               Median(saves), Median(captures));
+  if (paths) {
+    std::printf("items=%d capture_head_ms=%.3f capture_middle_ms=%.3f capture_tail_ms=%.3f "
+                "capture_new_ms=%.3f repaint_ms=%.3f\n",
+                items, Median(times.head), Median(times.middle), Median(times.tail),
+                Median(times.added), Median(paints));
+    std::printf("items=%d list_bytes_per_item=%.1f doc_bytes_per_item=%.1f text_bytes=%zu\n",
+                items, ListBytesPerItem(items), Median(docBytes), kItemBytes);
+  }
   std::fflush(stdout);
 }
 
@@ -96,6 +156,6 @@ int main(int argc, char** argv) {
     MeasureSize(std::atoi(argv[1]), folder.path());
     return 0;
   }
-  for (int items : {100000, 1000000}) MeasureSize(items, folder.path());
+  for (int items : {100000, kPathItems}) MeasureSize(items, folder.path());
   return 0;
 }

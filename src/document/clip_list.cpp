@@ -44,8 +44,8 @@ std::uint32_t CClipList::HashOf(std::string_view text) {
 void CClipList::SetAt(int position, std::string text) {
   assert(position >= 0 && position < GetCount());
   ++m_nVersion;
-  m_hashes[position] = HashOf(text);
-  m_items[position] = std::move(text);
+  m_hashes[static_cast<std::size_t>(position)] = HashOf(text);
+  m_items[static_cast<std::size_t>(position)] = std::move(text);
   for (Observer* o : m_observers) o->OnReplaced(position);
 }
 
@@ -58,7 +58,7 @@ void CClipList::AddTail(std::string text) {
   try {
     m_items.push_back(std::move(text));
   } catch (...) {
-    m_hashes.pop_back();
+    m_hashes.erase(m_hashes.size() - 1);
     throw;
   }
   for (Observer* o : m_observers) o->OnInserted(GetCount() - 1);
@@ -69,11 +69,11 @@ void CClipList::InsertBefore(int position, std::string text) {
   assert(position >= 0 && position <= GetCount());
   ++m_nVersion;
   platform::CheckAllocation();
-  m_hashes.insert(m_hashes.begin() + position, HashOf(text));
+  m_hashes.insert(static_cast<std::size_t>(position), HashOf(text));
   try {
-    m_items.insert(m_items.begin() + position, std::move(text));
+    m_items.insert(static_cast<std::size_t>(position), std::move(text));
   } catch (...) {
-    m_hashes.erase(m_hashes.begin() + position);
+    m_hashes.erase(static_cast<std::size_t>(position));
     throw;
   }
   ShiftTracked(position, +1);
@@ -83,13 +83,8 @@ void CClipList::InsertBefore(int position, std::string text) {
 void CClipList::RemoveAt(int position) {
   assert(position >= 0 && position < GetCount());
   ++m_nVersion;
-  if (position == 0) {
-    m_items.pop_front();
-    m_hashes.pop_front();
-  } else {
-    m_items.erase(m_items.begin() + position);
-    m_hashes.erase(m_hashes.begin() + position);
-  }
+  m_items.erase(static_cast<std::size_t>(position));
+  m_hashes.erase(static_cast<std::size_t>(position));
   ForgetTracked(position);
   ShiftTracked(position + 1, -1);
   for (Observer* o : m_observers) o->OnRemoved(position);
@@ -105,11 +100,26 @@ void CClipList::RemoveAll() {
 
 int CClipList::Find(std::string_view text) const {
   const std::uint32_t hash = HashOf(text);
-  const auto end = m_hashes.end();
-  for (auto found = std::find(m_hashes.begin(), end, hash); found != end;
-       found = std::find(found + 1, end, hash)) {
-    const auto position = static_cast<int>(found - m_hashes.begin());
-    if (m_items[position] == text) return position;
+  for (std::size_t k = 0; k < m_hashes.ChunkCount(); ++k) {
+    const std::span<const std::uint32_t> hashes = m_hashes.Chunk(k);
+    std::size_t i = 0;
+    while (i < hashes.size()) {
+      // Sixteen hashes compared without a branch each: the compiler does them at once.
+      if (i + 16 <= hashes.size()) {
+        bool any = false;
+        for (std::size_t j = 0; j < 16; ++j) any |= hashes[i + j] == hash;
+        if (!any) {
+          i += 16;
+          continue;
+        }
+      }
+      const std::size_t end = std::min(i + 16, hashes.size());
+      for (; i < end; ++i) {
+        if (hashes[i] != hash) continue;
+        const std::size_t position = m_hashes.ChunkStart(k) + i;
+        if (m_items[position] == text) return static_cast<int>(position);
+      }
+    }
   }
   return -1;
 }

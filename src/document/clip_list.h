@@ -3,10 +3,11 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "document/chunked_vector.h"
 
 namespace doc {
 
@@ -41,7 +42,7 @@ class CClipList {
   bool IsEmpty() const { return m_items.empty(); }
   const std::string& GetAt(int position) const {
     assert(position >= 0 && position < GetCount());
-    return m_items[position];
+    return m_items[static_cast<std::size_t>(position)];
   }
   // Replaces the text of an item in place.
   void SetAt(int position, std::string text);
@@ -89,10 +90,13 @@ class CClipList {
   void ShiftTracked(int from, int delta);
   void ForgetTracked(int position);
 
-  std::deque<std::string> m_items;
+  // Chunked: a capture into a list of a million items loaded from a file takes out an
+  // item anywhere in it, at the cost of one chunk.
+  ChunkedVector<std::string> m_items;
   // A hash of each item's text, in the items' order: a search goes through these few
-  // bytes an item and reads a text only where its hash matches.
-  std::deque<std::uint32_t> m_hashes;
+  // bytes an item, a chunk of contiguous memory at a time, and reads a text only where
+  // its hash matches.
+  ChunkedVector<std::uint32_t> m_hashes;
   unsigned m_nVersion = 0;
   // Bookkeeping of who follows the list, not part of its content.
   mutable std::vector<TrackedPosition*> m_tracked;

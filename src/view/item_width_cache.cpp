@@ -20,7 +20,8 @@ std::shared_ptr<ItemWidthCache> ItemWidthCache::For(const doc::CClipList& list) 
 }
 
 ItemWidthCache::ItemWidthCache(const doc::CClipList& list)
-    : m_widths(static_cast<std::size_t>(list.GetCount()), -1) {
+{
+  m_widths.assign(static_cast<std::size_t>(list.GetCount()), -1);
   Observe(&list);
 }
 
@@ -36,12 +37,12 @@ void ItemWidthCache::Set(int position, int width) {
   Forget(position);
   if (width < 0) return;
   ++m_widthCounts[width];  // first: when this fails for memory, nothing has changed
-  m_widths[position] = width;
+  m_widths[static_cast<std::size_t>(position)] = width;
   ++m_nMeasured;
 }
 
 void ItemWidthCache::Forget(int position) {
-  int& width = m_widths[position];
+  int& width = m_widths[static_cast<std::size_t>(position)];
   if (width < 0) return;
   const auto count = m_widthCounts.find(width);
   if (count != m_widthCounts.end() && --count->second == 0) m_widthCounts.erase(count);
@@ -58,7 +59,7 @@ void ItemWidthCache::Clear() {
 void ItemWidthCache::OnInserted(int position) noexcept {
   if (m_bOutOfStep) return;
   try {
-    m_widths.insert(m_widths.begin() + position, -1);
+    m_widths.insert(static_cast<std::size_t>(position), -1);
   } catch (...) {
     // The next refill starts over with every item unmeasured.
     Clear();
@@ -69,11 +70,7 @@ void ItemWidthCache::OnInserted(int position) noexcept {
 void ItemWidthCache::OnRemoved(int position) noexcept {
   if (m_bOutOfStep) return;
   Forget(position);
-  if (position == 0) {
-    m_widths.pop_front();
-  } else {
-    m_widths.erase(m_widths.begin() + position);
-  }
+  m_widths.erase(static_cast<std::size_t>(position));
 }
 
 void ItemWidthCache::OnReplaced(int position) noexcept {

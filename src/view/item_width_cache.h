@@ -1,9 +1,9 @@
 #pragma once
 
-#include <deque>
 #include <map>
 #include <memory>
 
+#include "document/chunked_vector.h"
 #include "document/clip_list.h"
 
 namespace view {
@@ -27,7 +27,7 @@ class ItemWidthCache : public doc::CClipList::Observer {
   bool CatchUp();
 
   // -1 when the item has not been measured.
-  int Get(int position) const { return m_widths[position]; }
+  int Get(int position) const { return m_widths[static_cast<std::size_t>(position)]; }
   // A width below 0 forgets the item's width.
   void Set(int position, int width);
   int UnmeasuredCount() const { return static_cast<int>(m_widths.size()) - m_nMeasured; }
@@ -43,7 +43,8 @@ class ItemWidthCache : public doc::CClipList::Observer {
   void Forget(int position);
   void Clear();
 
-  std::deque<int> m_widths;
+  // Chunked like the list, so that a change anywhere in it costs one chunk here too.
+  doc::ChunkedVector<int> m_widths;
   // Each measured width with how many items have it, for the widest one.
   std::map<int, int> m_widthCounts;
   int m_nMeasured = 0;

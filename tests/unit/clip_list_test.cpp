@@ -1,5 +1,7 @@
 #include "document/clip_list.h"
 
+#include "document/chunked_vector.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -174,6 +176,45 @@ TEST(ClipListTest, SearchAgreesWithAPlainScanThroughAnyChanges) {
     const auto found = std::find(texts.begin(), texts.end(), text);
     const int expected = found == texts.end() ? -1 : static_cast<int>(found - texts.begin());
     ASSERT_EQ(list.Find(text), expected) << "step " << step;
+  }
+}
+
+// Small chunks, so that splits and emptied chunks happen within a few steps.
+TEST(ChunkedVectorTest, AgreesWithAPlainArrayThroughAnyChanges) {
+  std::mt19937 random(11);
+  const auto pick = [&random](std::size_t n) { return random() % n; };
+  ChunkedVector<int, 4> chunked;
+  std::vector<int> plain;
+  for (int step = 0; step < 5000; ++step) {
+    const std::size_t size = plain.size();
+    switch (pick(size == 0 ? 2 : 5)) {
+      case 0: chunked.insert(0, step); plain.insert(plain.begin(), step); break;
+      case 1: chunked.push_back(step); plain.push_back(step); break;
+      case 2: {
+        const std::size_t at = pick(size + 1);
+        chunked.insert(at, step);
+        plain.insert(plain.begin() + static_cast<std::ptrdiff_t>(at), step);
+        break;
+      }
+      case 3: {
+        const std::size_t at = pick(size);
+        chunked.erase(at);
+        plain.erase(plain.begin() + static_cast<std::ptrdiff_t>(at));
+        break;
+      }
+      default: if (pick(200) == 0) { chunked.assign(9, -1); plain.assign(9, -1); } break;
+    }
+    ASSERT_EQ(chunked.size(), plain.size()) << "step " << step;
+    std::vector<int> walked;
+    for (std::size_t k = 0; k < chunked.ChunkCount(); ++k) {
+      ASSERT_EQ(chunked.ChunkStart(k), walked.size());
+      for (int value : chunked.Chunk(k)) walked.push_back(value);
+    }
+    ASSERT_EQ(walked, plain) << "step " << step;
+    if (!plain.empty()) {
+      const std::size_t at = pick(plain.size());
+      ASSERT_EQ(chunked[at], plain[at]);
+    }
   }
 }
 
