@@ -1,11 +1,12 @@
 #include "view/clip_list_box.h"
 
 #include <QAction>
-#include <QHeaderView>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
@@ -27,25 +28,18 @@ constexpr int kDragScrollIntervalMs = 100;
 }  // namespace
 
 CClipListBox::CClipListBox(CTolvaneView* view)
-    : QTableView(view), m_pView(view), m_pScrollTimer(new QTimer(this)) {
+    : QAbstractItemView(view), m_pView(view), m_pScrollTimer(new QTimer(this)) {
   setObjectName(QStringLiteral("ClipList130"));
   setFrameShape(QFrame::NoFrame);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setShowGrid(false);
   setTabKeyNavigation(false);
-  setCornerButtonEnabled(false);
-  horizontalHeader()->hide();
-  verticalHeader()->hide();
-  horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setMinimumSectionSize(1);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   setTextElideMode(Qt::ElideNone);
-  setWordWrap(false);
   setItemDelegate(new ClipLineDelegate(this));
   m_pScrollTimer->setInterval(kDragScrollIntervalMs);
   connect(m_pScrollTimer, &QTimer::timeout, this, &CClipListBox::ScrollOneLine);
@@ -73,8 +67,11 @@ void CClipListBox::SetCurSel(int line) {
 int CClipListBox::GetCount() const { return model() ? model()->rowCount() : 0; }
 
 void CClipListBox::SetLineMetrics(int height, int extent) {
-  if (verticalHeader()->defaultSectionSize() != height) {
-    verticalHeader()->setDefaultSectionSize(height);
+  const int lineHeight = std::max(height, 1);
+  if (lineHeight != m_nLineHeight) {
+    m_nLineHeight = lineHeight;
+    updateGeometries();
+    viewport()->update();
   }
   m_nExtent = extent;
   FitColumn();
@@ -82,12 +79,27 @@ void CClipListBox::SetLineMetrics(int height, int extent) {
 
 void CClipListBox::FitColumn() {
   const int width = std::max(m_nExtent, viewport()->width());
-  if (model() && model()->columnCount() > 0 && columnWidth(0) != width) setColumnWidth(0, width);
+  if (width == m_nColumnWidth) return;
+  m_nColumnWidth = width;
+  updateGeometries();
+  viewport()->update();
 }
 
 void CClipListBox::resizeEvent(QResizeEvent* event) {
-  QTableView::resizeEvent(event);
+  QAbstractItemView::resizeEvent(event);
   FitColumn();
+}
+
+int CClipListBox::TopLine() const { return verticalScrollBar()->value(); }
+
+int CClipListBox::LinesInView() const { return std::max(1, viewport()->height() / m_nLineHeight); }
+
+QModelIndex CClipListBox::Line(int line) const { return model()->index(line, 0, rootIndex()); }
+
+int CClipListBox::rowAt(int y) const {
+  if (y < 0) return -1;
+  const int line = TopLine() + y / m_nLineHeight;
+  return line < GetCount() ? line : -1;
 }
 
 int CClipListBox::NearestLine(const QPoint& point) const {
@@ -98,29 +110,187 @@ int CClipListBox::NearestLine(const QPoint& point) const {
   return point.y() < 0 ? 0 : count - 1;
 }
 
-QModelIndex CClipListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-  const int count = GetCount();
-  if (count > 0 && (action == MoveHome || action == MoveEnd)) {
-    return model()->index(action == MoveHome ? 0 : count - 1, 0);
+QRect CClipListBox::visualRect(const QModelIndex& index) const {
+  if (!index.isValid() || index.column() != 0 || index.parent() != rootIndex()) return {};
+  return {-horizontalOffset(), (index.row() - TopLine()) * m_nLineHeight, m_nColumnWidth,
+          m_nLineHeight};
+}
+
+QModelIndex CClipListBox::indexAt(const QPoint& point) const {
+  const int x = point.x() + horizontalOffset();
+  const int line = rowAt(point.y());
+  if (line < 0 || x < 0 || x >= m_nColumnWidth) return {};
+  return Line(line);
+}
+
+void CClipListBox::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  // During a drag the list scrolls only while the pointer is held outside it: the line
+  // pressed to begin the drag is not brought back into view when the press's delay ends.
+  if (m_bDragging || !index.isValid() || index.parent() != rootIndex()) return;
+  // Vertically as a list box: only as far as needed, unless told where.
+  const int line = index.row();
+  const int lines = LinesInView();
+  int top = TopLine();
+  switch (hint) {
+    case EnsureVisible:
+      if (line < top) {
+        top = line;
+      } else if (line >= top + lines) {
+        top = line - lines + 1;
+      }
+      break;
+    case PositionAtTop: top = line; break;
+    case PositionAtBottom: top = line - lines + 1; break;
+    case PositionAtCenter: top = line - (lines - 1) / 2; break;
   }
-  return QTableView::moveCursor(action, modifiers);
+  verticalScrollBar()->setValue(top);
+  // Horizontally a line shows from its start when it is wider than the list.
+  const int viewWidth = viewport()->width();
+  if (hint == PositionAtCenter) {
+    horizontalScrollBar()->setValue((m_nColumnWidth - viewWidth) / 2);
+  } else if (m_nColumnWidth > viewWidth) {
+    horizontalScrollBar()->setValue(0);
+  }
+}
+
+void CClipListBox::PaintLines(QPainter& painter, const QRect& area) {
+  const int count = GetCount();
+  if (count == 0) return;
+  const int top = TopLine();
+  const int first = top + std::max(area.top(), 0) / m_nLineHeight;
+  const int last = std::min(count - 1, top + std::max(area.bottom(), 0) / m_nLineHeight);
+  QStyleOptionViewItem base;
+  initViewItemOption(&base);
+  const QModelIndex current = currentIndex();
+  const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+  for (int line = first; line <= last; ++line) {
+    const QModelIndex index = Line(line);
+    QStyleOptionViewItem option(base);
+    option.rect = visualRect(index);
+    if (selectionModel() && selectionModel()->isSelected(index)) {
+      option.state |= QStyle::State_Selected;
+    }
+    if (focus && index == current) option.state |= QStyle::State_HasFocus;
+    style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, &painter, this);
+    itemDelegateForIndex(index)->paint(&painter, option, index);
+  }
+}
+
+QModelIndex CClipListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers /*modifiers*/) {
+  const int count = GetCount();
+  const QModelIndex current = currentIndex();
+  if (count == 0) return {};
+  if (action == MoveHome) return Line(0);
+  if (action == MoveEnd) return Line(count - 1);
+  if (!current.isValid()) return Line(0);
+  const int line = current.row();
+  switch (action) {
+    case MoveUp:
+    case MovePrevious: return Line(std::max(line - 1, 0));
+    case MoveDown:
+    case MoveNext: return Line(std::min(line + 1, count - 1));
+    case MovePageUp: return Line(std::max(line - LinesInView(), 0));
+    case MovePageDown: return Line(std::min(line + LinesInView(), count - 1));
+    default: return current;  // one column: left and right stay on the line
+  }
+}
+
+int CClipListBox::horizontalOffset() const { return horizontalScrollBar()->value(); }
+
+int CClipListBox::verticalOffset() const { return TopLine() * m_nLineHeight; }
+
+bool CClipListBox::isIndexHidden(const QModelIndex& /*index*/) const { return false; }
+
+void CClipListBox::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
+  if (!selectionModel()) return;
+  const QRect lines = rect.normalized();
+  const int count = GetCount();
+  int first = rowAt(std::max(lines.top(), 0));
+  int last = rowAt(lines.bottom());
+  if (first < 0 && last < 0) {
+    selectionModel()->select(QItemSelection(), command);
+    return;
+  }
+  if (first < 0) first = 0;
+  if (last < 0) last = count - 1;
+  selectionModel()->select(QItemSelection(Line(first), Line(last)), command);
+}
+
+QRegion CClipListBox::visualRegionForSelection(const QItemSelection& selection) const {
+  QRegion region;
+  const int top = TopLine();
+  const int bottom = top + LinesInView();  // the line partly shown below the last whole one
+  for (const QItemSelectionRange& range : selection) {
+    if (range.parent() != rootIndex()) continue;
+    const int first = std::max(range.top(), top);
+    const int last = std::min(range.bottom(), bottom);
+    if (first > last) continue;
+    region += QRect(0, (first - top) * m_nLineHeight, viewport()->width(),
+                    (last - first + 1) * m_nLineHeight);
+  }
+  return region;
+}
+
+void CClipListBox::updateGeometries() {
+  const int lines = LinesInView();
+  verticalScrollBar()->setSingleStep(1);
+  verticalScrollBar()->setPageStep(lines);
+  verticalScrollBar()->setRange(0, std::max(0, GetCount() - lines));
+  const int viewWidth = viewport()->width();
+  horizontalScrollBar()->setSingleStep(std::max(viewWidth / 2, 2));
+  horizontalScrollBar()->setPageStep(viewWidth);
+  horizontalScrollBar()->setRange(0, std::max(0, m_nColumnWidth - viewWidth));
+  QAbstractItemView::updateGeometries();
+}
+
+void CClipListBox::scrollContentsBy(int /*dx*/, int /*dy*/) { viewport()->update(); }
+
+void CClipListBox::reset() {
+  QAbstractItemView::reset();
+  // At once, not when the event loop next runs: a refill selects and shows a line next.
+  updateGeometries();
+  viewport()->update();
+}
+
+void CClipListBox::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                               const QList<int>& roles) {
+  if (topLeft == bottomRight) {
+    QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+    return;
+  }
+  // Only the changed lines in view are drawn again, found from their numbers: Qt's own
+  // handler would take the rectangle of every changed line, a million after a capture
+  // into a list loaded from a file.
+  if (!topLeft.isValid() || !bottomRight.isValid()) return;
+  const int top = TopLine();
+  const int first = std::max(topLeft.row(), top);
+  const int last = std::min(bottomRight.row(), top + LinesInView());
+  if (first > last) return;
+  viewport()->update(QRect(0, (first - top) * m_nLineHeight, viewport()->width(),
+                           (last - first + 1) * m_nLineHeight));
+}
+
+void CClipListBox::rowsInserted(const QModelIndex& parent, int first, int last) {
+  QAbstractItemView::rowsInserted(parent, first, last);
+  updateGeometries();
+  viewport()->update();
 }
 
 // The selection shows in the inactive colours once another window has the focus.
 void CClipListBox::focusOutEvent(QFocusEvent* event) {
   // A window that takes the focus (a message box) takes the pointer with it.
   if (m_bDragging) CancelDrag();
-  QTableView::focusOutEvent(event);
+  QAbstractItemView::focusOutEvent(event);
   viewport()->update();
 }
 
 void CClipListBox::focusInEvent(QFocusEvent* event) {
-  QTableView::focusInEvent(event);
+  QAbstractItemView::focusInEvent(event);
   m_pView->OnListFocus();
 }
 
 void CClipListBox::mouseDoubleClickEvent(QMouseEvent* event) {
-  QTableView::mouseDoubleClickEvent(event);
+  QAbstractItemView::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid()) {
     m_pView->OnDblclkClipList();
   }
@@ -151,7 +321,7 @@ void CClipListBox::mousePressEvent(QMouseEvent* event) {
     event->accept();
     return;
   }
-  QTableView::mousePressEvent(event);
+  QAbstractItemView::mousePressEvent(event);
 }
 
 void CClipListBox::contextMenuEvent(QContextMenuEvent* event) {

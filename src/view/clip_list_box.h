@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QPoint>
-#include <QTableView>
 #include <memory>
 #include <string>
 
 #include "document/clip_list.h"
 
+class QPainter;
 class QTimer;
 
 namespace view {
@@ -14,12 +15,15 @@ namespace view {
 class CTolvaneView;
 
 // The list control that fills a list view: one line per item, single selection.
-// A one-column table without headers or grid: its rows share one height and need no
-// layout pass over all items, which keeps a refill of 32,767 lines cheap. It behaves as
-// a single-selection list box: the selection spans the row, no click clears it, Home
-// and End go to the first and the last line. A line dragged to another place is moved by
-// the document, so that every view of the list shows the new order.
-class CClipListBox : public QTableView {
+// Every line has the same height and the width of the widest line, so where a line is
+// drawn follows from its number: the control keeps nothing per line, and a change of the
+// number of lines costs the same at 10 or at 1,000,000 (a table or a list view of Qt
+// keeps and walks a record per row). The vertical scroll bar counts lines, the
+// horizontal one pixels. It behaves as a single-selection list box: the selection spans
+// the row, no click clears it, Home and End go to the first and the last line. A line
+// dragged to another place is moved by the document, so that every view of the list
+// shows the new order.
+class CClipListBox : public QAbstractItemView {
   Q_OBJECT
 
  public:
@@ -36,6 +40,15 @@ class CClipListBox : public QTableView {
   int NearestLine(const QPoint& point) const;
   // The line under `point` (viewport coordinates); -1 beside the list or below the last line.
   int LineUnder(const QPoint& point) const;
+  // The line at height `y` of the viewport, or -1 above or below the lines.
+  int rowAt(int y) const;
+  int rowHeight(int /*row*/) const { return m_nLineHeight; }
+  int columnWidth(int /*column*/) const { return m_nColumnWidth; }
+
+  QRect visualRect(const QModelIndex& index) const override;
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+  QModelIndex indexAt(const QPoint& point) const override;
+  void reset() override;
 
   // The end of a drag: the item of line `source` moves, in the document, to stand just
   // above the line under `point` (global coordinates); nothing happens off the lines.
@@ -57,13 +70,29 @@ class CClipListBox : public QTableView {
   void focusOutEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  int horizontalOffset() const override;
+  int verticalOffset() const override;
+  bool isIndexHidden(const QModelIndex& index) const override;
+  void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+  QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+  void updateGeometries() override;
+  void scrollContentsBy(int dx, int dy) override;
+  void rowsInserted(const QModelIndex& parent, int first, int last) override;
+  void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                   const QList<int>& roles = QList<int>()) override;
 
  private:
   // The right button: selects the nearest line and opens the context menu there.
   void OnRButtonDown(const QPoint& point);
-  // The column is as wide as the widest line, and at least as wide as the list, so that
+  // The lines are as wide as the widest line, and at least as wide as the list, so that
   // a selected line is highlighted across the whole row.
   void FitColumn();
+  // The first line shown, and how many lines the viewport shows whole (at least one).
+  int TopLine() const;
+  int LinesInView() const;
+  QModelIndex Line(int line) const;
+  // Draws the lines that meet `area` (viewport coordinates) through the item delegate.
+  void PaintLines(QPainter& painter, const QRect& area);
 
   // Dragging (clip_list_box_drag.cpp).
   void BeginDrag(int line, const QPoint& point);
@@ -78,6 +107,8 @@ class CClipListBox : public QTableView {
 
   CTolvaneView* m_pView;
   int m_nExtent = 0;
+  int m_nLineHeight = 16;
+  int m_nColumnWidth = 0;
 
   QPoint m_ptPress;             // the last left press, viewport coordinates
   int m_nPressLine = -1;        // the line that press was on while the button is held

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTimer>
 
 #include "document/tolvane_doc.h"
@@ -45,7 +46,7 @@ void CClipListBox::ScrollOneLine() {
   if (!m_bDragging || m_nScrollStep == 0) return;
   const int top = rowAt(0) + m_nScrollStep;
   if (top < 0 || top >= GetCount()) return;
-  scrollTo(model()->index(top, 0), PositionAtTop);
+  verticalScrollBar()->setValue(top);
 }
 
 void CClipListBox::CancelDrag() {
@@ -91,11 +92,11 @@ void CClipListBox::SetInsertionMarker(int line) {
 }
 
 void CClipListBox::paintEvent(QPaintEvent* event) {
-  QTableView::paintEvent(event);
+  QPainter painter(viewport());
+  PaintLines(painter, event->rect());
   if (m_nMarkerLine < 0 || m_nMarkerLine >= GetCount()) return;
   // A bar across the list along the top edge of the line the item would go above.
   const QRect line = visualRect(model()->index(m_nMarkerLine, 0));
-  QPainter painter(viewport());
   painter.fillRect(QRect(0, line.top(), viewport()->width(), 2),
                    palette().color(QPalette::Text));
 }
@@ -117,13 +118,13 @@ void CClipListBox::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     return;
   }
-  QTableView::mouseMoveEvent(event);
+  QAbstractItemView::mouseMoveEvent(event);
 }
 
 void CClipListBox::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) m_nPressLine = -1;
   if (event->button() != Qt::LeftButton || !m_bDragBegun) {
-    QTableView::mouseReleaseEvent(event);
+    QAbstractItemView::mouseReleaseEvent(event);
     return;
   }
   m_bDragBegun = false;
@@ -151,7 +152,7 @@ void CClipListBox::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QTableView::keyPressEvent(event);
+  QAbstractItemView::keyPressEvent(event);
 }
 
 bool CClipListBox::event(QEvent* event) {
@@ -160,7 +161,7 @@ bool CClipListBox::event(QEvent* event) {
     event->accept();
     return true;
   }
-  return QTableView::event(event);
+  return QAbstractItemView::event(event);
 }
 
 }  // namespace view

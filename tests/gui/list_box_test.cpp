@@ -279,14 +279,19 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAsInAListBox) {
     Qt::Key key;
     int expected;
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
-  } steps[] = {{Qt::Key_End, 99},  {Qt::Key_Up, 98},
-               {Qt::Key_Home, 0},  {Qt::Key_Space, 0, Qt::ControlModifier},
+  } steps[] = {{Qt::Key_End, 99},  {Qt::Key_Up, 98},   {Qt::Key_Down, 99}, {Qt::Key_Down, 99},
+               {Qt::Key_PageDown, 99},
+               {Qt::Key_Home, 0},  {Qt::Key_Up, 0},    {Qt::Key_Left, 0},
+               {Qt::Key_Space, 0, Qt::ControlModifier},
                {Qt::Key_Down, 1},  {Qt::Key_Space, 1, Qt::ControlModifier},
                {Qt::Key_End, 99},  {Qt::Key_Home, 0}};
   for (const auto& step : steps) {
     QTest::keyClick(list, step.key, step.modifiers);
     EXPECT_EQ(list->GetCurSel(), step.expected)
         << QKeySequence(step.key | step.modifiers).toString().toStdString();
+    // The selected line is in view, whole.
+    EXPECT_TRUE(list->viewport()->rect().contains(
+        list->visualRect(list->model()->index(step.expected, 0))));
   }
   QTest::keyClick(list, Qt::Key_PageDown);
   const int page = list->GetCurSel();
