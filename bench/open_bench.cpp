@@ -3,10 +3,11 @@
 // captures into the loaded list, each until the list and its view have taken it in, and
 // the repaint after each. Items of 80 bytes; medians of several runs.
 // Prints per size: items=N open_ms=M save_ms=M capture_ms=M
-// and for 1,000,000 items also the captures by path, the repaint, and the memory per item:
-//   items=N capture_head_ms=M capture_middle_ms=M capture_tail_ms=M capture_new_ms=M
-//     repaint_ms=M
-//   items=N list_bytes_per_item=B doc_bytes_per_item=B text_bytes=T
+// and for 1,000,000 items one line more with the captures by path, in elapsed time and
+// in the thread's processor time (steadier on a busy machine), the repaint, and the
+// memory per item beyond the text bytes, of a list alone and of a document with its view:
+//   items=N head_ms=M middle_ms=M tail_ms=M new_ms=M cpu_head_ms=C cpu_middle_ms=C
+//     cpu_tail_ms=C cpu_new_ms=C repaint_ms=M list_bytes_per_item=B doc_bytes_per_item=B
 #include <malloc.h>
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,8 +69,15 @@ double ListBytesPerItem(int items) {
   return (HeapBytes() - before) / items - static_cast<double>(kItemBytes);
 }
 
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Elapsed and processor times of the captures of one path.
 struct PathTimes {
-  std::vector<double> head, middle, tail, added;
+  std::vector<double> wall, cpu;
 };
 
 void MeasureSize(int items, const QString& folder) {
@@ -81,7 +90,7 @@ void MeasureSize(int items, const QString& folder) {
   const bool paths = items == kPathItems;
   testing_support::MessageRecorder messages;
   std::vector<double> opens, saves, captures, paints, docBytes;
-  PathTimes times;
+  PathTimes head, middle, tail, added;
   for (int run = 0; run < kRuns; ++run) {
     auto port = std::make_unique<testing_support::FakeClipboardPort>();
     testing_support::FakeClipboardPort* clipboard = port.get();
@@ -106,24 +115,29 @@ void MeasureSize(int items, const QString& folder) {
     saves.push_back(Elapsed(timer));
 
     // Until the list and its view have taken the capture in; the repaint after it apart.
-    const auto capture = [&](const std::string& text) {
+    const auto capture = [&](const std::string& text, PathTimes* times) {
+      const double cpu = ThreadCpuMs();
       timer.restart();
       clipboard->SimulateCopy(text);
       const double stored = Elapsed(timer);
+      if (times) {
+        times->wall.push_back(stored);
+        times->cpu.push_back(ThreadCpuMs() - cpu);
+      }
       timer.restart();
       app->MainFrame()->MDIGetActive()->repaint();
       paints.push_back(Elapsed(timer));
       return stored;
     };
-    captures.push_back(capture("captured text " + std::to_string(run)));
+    captures.push_back(capture("captured text " + std::to_string(run), nullptr));
     // Listed texts, each captured once: near the head, in the middle, near the end; and
     // new ones. Over the limit every one of them is refused after its equal item left.
     for (int i = 0; paths && i < kPathCaptures; ++i) {
       const int n = run * kPathCaptures + i;
-      times.head.push_back(capture(ItemText(10 + n)));
-      times.middle.push_back(capture(ItemText(items / 2 + n)));
-      times.tail.push_back(capture(ItemText(items - 10 - n)));
-      times.added.push_back(capture("new text " + std::to_string(n)));
+      capture(ItemText(10 + n), &head);
+      capture(ItemText(items / 2 + n), &middle);
+      capture(ItemText(items - 10 - n), &tail);
+      capture("new text " + std::to_string(n), &added);
     }
 
     app->MainFrame()->close();
@@ -133,12 +147,12 @@ void MeasureSize(int items, const QString& folder) {
   std::printf("items=%d open_ms=%.1f save_ms=%.1f capture_ms=%.2f\n", items, Median(opens),
               Median(saves), Median(captures));
   if (paths) {
-    std::printf("items=%d capture_head_ms=%.3f capture_middle_ms=%.3f capture_tail_ms=%.3f "
-                "capture_new_ms=%.3f repaint_ms=%.3f\n",
-                items, Median(times.head), Median(times.middle), Median(times.tail),
-                Median(times.added), Median(paints));
-    std::printf("items=%d list_bytes_per_item=%.1f doc_bytes_per_item=%.1f text_bytes=%zu\n",
-                items, ListBytesPerItem(items), Median(docBytes), kItemBytes);
+    std::printf("items=%d head_ms=%.3f middle_ms=%.3f tail_ms=%.3f new_ms=%.3f cpu_head_ms=%.3f "
+                "cpu_middle_ms=%.3f cpu_tail_ms=%.3f cpu_new_ms=%.3f repaint_ms=%.3f "
+                "list_bytes_per_item=%.1f doc_bytes_per_item=%.1f\n",
+                items, Median(head.wall), Median(middle.wall), Median(tail.wall),
+                Median(added.wall), Median(head.cpu), Median(middle.cpu), Median(tail.cpu),
+                Median(added.cpu), Median(paints), ListBytesPerItem(items), Median(docBytes));
   }
   std::fflush(stdout);
 }

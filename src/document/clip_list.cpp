@@ -38,8 +38,9 @@ void CClipList::Observer::Observe(const CClipList* list) {
   m_pList = list;
 }
 
-std::uint32_t CClipList::HashOf(std::string_view text) {
-  return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text));
+std::uint16_t CClipList::HashOf(std::string_view text) {
+  const std::size_t hash = std::hash<std::string_view>{}(text);
+  return static_cast<std::uint16_t>(hash ^ (hash >> 16) ^ (hash >> 32) ^ (hash >> 48));
 }
 
 void CClipList::SetAt(int position, std::string text) {
@@ -101,38 +102,41 @@ void CClipList::RemoveAll() {
 
 namespace {
 
-// Four hashes side by side (GCC and Clang vector extensions: SSE2 on x86-64, NEON on ARM).
-using HashLanes = std::uint32_t __attribute__((vector_size(16)));
+// Eight hashes side by side (GCC and Clang vector extensions: SSE2 on x86-64, NEON on ARM).
+using HashLanes = std::uint16_t __attribute__((vector_size(16)));
+constexpr std::size_t kBlock = 32;
 
-HashLanes LoadLanes(const std::uint32_t* hashes) {
+HashLanes LoadLanes(const std::uint16_t* hashes) {
   HashLanes lanes;
   std::memcpy(&lanes, hashes, sizeof lanes);
   return lanes;
 }
 
-// Whether one of the 16 hashes from `hashes` on is `hash`: four comparisons of four.
-bool AnyOf16(const std::uint32_t* hashes, std::uint32_t hash) {
-  const HashLanes wanted = {hash, hash, hash, hash};
-  const auto equal = (LoadLanes(hashes) == wanted) | (LoadLanes(hashes + 4) == wanted) |
-                     (LoadLanes(hashes + 8) == wanted) | (LoadLanes(hashes + 12) == wanted);
-  const auto halves = equal | __builtin_shufflevector(equal, equal, 2, 3, 0, 1);
+// Whether one of the kBlock hashes from `hashes` on is `hash`: four comparisons of eight.
+bool AnyOfBlock(const std::uint16_t* hashes, std::uint16_t hash) {
+  HashLanes wanted;
+  for (int lane = 0; lane < 8; ++lane) wanted[lane] = hash;
+  const auto equal = (LoadLanes(hashes) == wanted) | (LoadLanes(hashes + 8) == wanted) |
+                     (LoadLanes(hashes + 16) == wanted) | (LoadLanes(hashes + 24) == wanted);
+  std::uint64_t halves[2];
+  std::memcpy(halves, &equal, sizeof halves);
   return (halves[0] | halves[1]) != 0;
 }
 
 }  // namespace
 
 int CClipList::Find(std::string_view text) const {
-  const std::uint32_t hash = HashOf(text);
+  const std::uint16_t hash = HashOf(text);
   for (std::size_t k = 0; k < m_hashes.ChunkCount(); ++k) {
-    const std::span<const std::uint32_t> hashes = m_hashes.Chunk(k);
+    const std::span<const std::uint16_t> hashes = m_hashes.Chunk(k);
     std::size_t i = 0;
     while (i < hashes.size()) {
-      // Most blocks of 16 hold no candidate: skipped at a few instructions each.
-      if (i + 16 <= hashes.size() && !AnyOf16(hashes.data() + i, hash)) {
-        i += 16;
+      // Most blocks hold no candidate: skipped at a few instructions each.
+      if (i + kBlock <= hashes.size() && !AnyOfBlock(hashes.data() + i, hash)) {
+        i += kBlock;
         continue;
       }
-      const std::size_t end = std::min(i + 16, hashes.size());
+      const std::size_t end = std::min(i + kBlock, hashes.size());
       for (; i < end; ++i) {
         if (hashes[i] != hash) continue;
         const std::size_t position = m_hashes.ChunkStart(k) + i;

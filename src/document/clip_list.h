@@ -86,17 +86,21 @@ class CClipList {
   };
 
  private:
-  static std::uint32_t HashOf(std::string_view text);
+  static std::uint16_t HashOf(std::string_view text);
   void ShiftTracked(int from, int delta);
   void ForgetTracked(int position);
 
   // Chunked: a capture into a list of a million items loaded from a file takes out an
   // item anywhere in it, at the cost of one chunk.
   ChunkedVector<std::string> m_items;
-  // A hash of each item's text, in the items' order: a search goes through these few
+  // A hash of each item's text, in the items' order: a search goes through these two
   // bytes an item, a chunk of contiguous memory at a time, and reads a text only where
-  // its hash matches.
-  ChunkedVector<std::uint32_t> m_hashes;
+  // its hash matches. A search through a million items reads 2 MB of hashes and about
+  // 15 texts whose hashes match by chance; wider hashes would read more memory than
+  // the few texts they spare. Long chunks (32 KB), read faster from memory than short
+  // ones (about 0.2 against 0.6 ms for a million hashes not in the cache), and moving
+  // two-byte hashes within one costs a few microseconds.
+  ChunkedVector<std::uint16_t, 16384> m_hashes;
   unsigned m_nVersion = 0;
   // Bookkeeping of who follows the list, not part of its content.
   mutable std::vector<TrackedPosition*> m_tracked;
