@@ -136,8 +136,8 @@ std::vector<int> ClipListModel::UnmeasuredRows(int within, std::size_t limit) co
 void ClipListModel::Publish(const doc::CClipList* list, const std::string* clipText,
                             bool sameList, const Layout& layout) {
   if (sameList && layout.rows == m_nRows && layout.extent == m_nExtent && layout.rows > 0) {
-    // Same lines, same sizes: new content only. The view repaints without laying out
-    // every row again, which a reset would make it do.
+    // Same lines, same sizes: new content only. The list box repaints the lines in view
+    // and keeps its current line and selection, which a reset would drop.
     m_pClipText = clipText;
     emit dataChanged(index(0), index(layout.rows - 1), {Qt::DisplayRole});
     return;
