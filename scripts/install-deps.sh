@@ -12,7 +12,7 @@ packages=(
   xvfb xauth xclip xdotool x11-utils x11-apps openbox dbus-daemon
   libwayland-dev libwayland-bin wayland-protocols qt6-wayland sway wl-clipboard
   fonts-ipafont-gothic qt6-translations-l10n
-  libuchardet-dev
+  libuchardet-dev libpng-dev
   dpkg-dev file lintian appstream bash-completion man-db
 )
 

@@ -35,6 +35,7 @@ int main(int argc, char* argv[]) {
   fonts.Wait();
   QApplication::setQuitOnLastWindowClosed(true);
   platform::InstallQtTranslations();
+  app::CTolvaneApp::InstallStyle();
 
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();

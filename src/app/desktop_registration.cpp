@@ -1,11 +1,11 @@
 #include "app/desktop_registration.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <memory>
+#include <png.h>
 #include <thread>
 
 #include "resources/icon_drawing.h"
@@ -13,11 +13,31 @@
 namespace app {
 namespace {
 
+// Written with libpng itself: Qt's image writer loads every image format plugin (and
+// libjpeg) to ask whether one of them would rather write PNG. Empty on failure.
 QByteArray PngBytes(const QImage& image) {
+  const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
   QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return {};
+  }
+  png_set_write_fn(
+      png, &bytes,
+      [](png_structp p, png_bytep data, png_size_t size) {
+        static_cast<QByteArray*>(png_get_io_ptr(p))
+            ->append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+      },
+      nullptr);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(rgba.width()),
+               static_cast<png_uint_32>(rgba.height()), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < rgba.height(); ++y) png_write_row(png, rgba.constScanLine(y));
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
   return bytes;
 }
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QScreen>
+#include <QStyle>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -15,6 +16,7 @@
 #include "app/window_placement.h"
 #include "app/window_rect_text.h"
 #include "dialogs/version_dialog.h"
+#include "document/child_frame.h"
 #include "document/clip_doc_template.h"
 #include "document/journal_store.h"
 #include "document/text_file_codec.h"
@@ -29,6 +31,7 @@
 #include "platform/atomic_file.h"
 #include "platform/clipboard_port.h"
 #include "platform/code_page.h"
+#include "platform/deferred_icon_style.h"
 #include "platform/file_dialog.h"
 #include "platform/instance_request.h"
 #include "platform/journal_file.h"
@@ -310,6 +313,13 @@ bool CTolvaneApp::ProcessShellCommand(const fw::CCommandLineInfo& info) {
 }
 
 bool CTolvaneApp::UnregisterShellFileTypes() { return UnregisterFromDesktop(); }
+
+void CTolvaneApp::InstallStyle() {
+  // Every document window shows the document icon: the style's picture for a window
+  // without one (Qt's logo, a PNG file) would be read only to be replaced at once.
+  platform::InstallDeferredIconStyle(
+      {{QStyle::SP_TitleBarMenuButton, doc::CChildFrame::DocumentIcon()}});
+}
 
 std::optional<platform::InstanceRequest> CTolvaneApp::HandOverRequest(
     const QStringList& arguments) {

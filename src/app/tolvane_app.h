@@ -52,6 +52,10 @@ class CTolvaneApp : public fw::CWinApp {
   // the named files as absolute paths (none: just come to the front). nullopt for the
   // switches that end the program without a window (print, unregister).
   static std::optional<platform::InstanceRequest> HandOverRequest(const QStringList& arguments);
+
+  // The application's style with the standard icons read on first use and the document
+  // windows' own picture as their menu icon. Once, before any window is made.
+  static void InstallStyle();
   // A request from another start: the window comes to the front and opens the files.
   void OnInstanceRequest(const platform::InstanceRequest& request);
 

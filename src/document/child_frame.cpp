@@ -9,8 +9,10 @@
 namespace doc {
 
 CChildFrame::CChildFrame(const CClipDocTemplate* docTemplate) : m_pDocTemplate(docTemplate) {
-  setWindowIcon(QIcon(QPixmap(res::DocIconXpm32())));
+  setWindowIcon(DocumentIcon());
 }
+
+QIcon CChildFrame::DocumentIcon() { return QIcon(QPixmap(res::DocIconXpm32())); }
 
 bool CChildFrame::DestroyWindow() {
   if (QMdiArea* area = mdiArea()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QIcon>
+
 #include "framework/mdi_child_wnd.h"
 
 namespace doc {
@@ -14,6 +16,9 @@ class CChildFrame : public fw::CMDIChildWnd {
  public:
   explicit CChildFrame(const CClipDocTemplate* docTemplate);
   bool DestroyWindow() override;
+
+  // The picture in a document window's title bar.
+  static QIcon DocumentIcon();
 
  private:
   const CClipDocTemplate* m_pDocTemplate;

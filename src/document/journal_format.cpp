@@ -13,6 +13,7 @@ constexpr std::uint32_t kVersion = 1;
 enum Kind : char {
   kHeader = 'H',
   kSnapshot = 'S',
+  kBaseFile = 'F',
   kInsert = 'I',
   kReplace = 'P',
   kRemove = 'R',
@@ -64,6 +65,9 @@ class RecordBuilder {
     PutU32(m_bytes, value);
     return *this;
   }
+  RecordBuilder& U64(std::uint64_t value) {
+    return U32(static_cast<std::uint32_t>(value)).U32(static_cast<std::uint32_t>(value >> 32));
+  }
   RecordBuilder& Text(std::string_view text) {
     m_bytes.append(text);
     return *this;
@@ -93,6 +97,13 @@ class PayloadReader {
     if (m_rest.size() < 4) return false;
     value = GetU32(m_rest, 0);
     m_rest.remove_prefix(4);
+    return true;
+  }
+  bool U64(std::uint64_t& value) {
+    std::uint32_t low = 0;
+    std::uint32_t high = 0;
+    if (!U32(low) || !U32(high)) return false;
+    value = (static_cast<std::uint64_t>(high) << 32) | low;
     return true;
   }
   bool SizedText(std::string_view& text) {
@@ -126,6 +137,20 @@ bool ReadHeader(std::string_view payload, JournalContent& content) {
   content.title = title;
   content.path = path;
   return true;
+}
+
+bool ReadBaseFile(std::string_view payload, const JournalBaseLoader& loadBase,
+                  CClipList& list) {
+  PayloadReader fields(payload);
+  std::string_view path;
+  platform::FileIdentity file;
+  std::uint64_t modified = 0;
+  if (!fields.SizedText(path) || !fields.U64(file.device) || !fields.U64(file.inode) ||
+      !fields.U64(file.size) || !fields.U64(modified) || !fields.AtEnd() || !loadBase) {
+    return false;
+  }
+  file.modifiedNs = static_cast<std::int64_t>(modified);
+  return loadBase(std::string(path), file, list);
 }
 
 // A position below `end`.
@@ -223,6 +248,16 @@ std::string JournalStartRecords(std::string header, const CClipList& list) {
   return record.Finish();
 }
 
+std::string JournalBaseFileRecord(std::string_view path, const platform::FileIdentity& file) {
+  return RecordBuilder(kBaseFile, 4 + path.size() + 32)
+      .SizedText(path)
+      .U64(file.device)
+      .U64(file.inode)
+      .U64(file.size)
+      .U64(static_cast<std::uint64_t>(file.modifiedNs))
+      .Finish();
+}
+
 std::string JournalInsertRecord(int position, std::string_view text) {
   return RecordBuilder(kInsert, 4 + text.size())
       .U32(static_cast<std::uint32_t>(position))
@@ -243,7 +278,8 @@ std::string JournalRemoveRecord(int position) {
 
 std::string JournalClearRecord() { return RecordBuilder(kClear, 0).Finish(); }
 
-JournalReadStatus ReadJournal(std::string_view bytes, JournalContent& content) {
+JournalReadStatus ReadJournal(std::string_view bytes, JournalContent& content,
+                              const JournalBaseLoader& loadBase) {
   content.validLength = 0;
   if (bytes.empty()) return JournalReadStatus::Empty;
   std::string_view payload;
@@ -252,6 +288,13 @@ JournalReadStatus ReadJournal(std::string_view bytes, JournalContent& content) {
     return JournalReadStatus::Unreadable;
   }
   std::size_t at = kFrameSize + payload.size();
+  // Without the items it starts from, none of the changes can be placed.
+  if (NextPayload(bytes, at, payload) && payload[0] == kBaseFile) {
+    if (!ReadBaseFile(payload.substr(1), loadBase, content.list)) {
+      return JournalReadStatus::Unreadable;
+    }
+    at += kFrameSize + payload.size();
+  }
   while (NextPayload(bytes, at, payload)) {
     if (payload[0] == kHeader || !Apply(payload[0], payload.substr(1), content.list)) break;
     at += kFrameSize + payload.size();

@@ -4,8 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
+#include "document/clip_list_serializer.h"
+#include "framework/file_loader.h"
 #include "platform/journal_file.h"
 
 namespace doc {
@@ -19,20 +22,49 @@ long long ModifiedTime(int fd) {
 
 }  // namespace
 
+bool LoadJournalBase(const std::string& path, const platform::FileIdentity& file,
+                     CClipList& list) {
+  platform::FileIdentity now;
+  if (!platform::IdentifyFile(path, now) || now != file) return false;
+  try {
+    fw::LoadFile(path, [&list](fw::CArchive& ar) { ReadClipList(ar, list); });
+  } catch (...) {
+    return false;
+  }
+  // Not rewritten while it was read.
+  return platform::IdentifyFile(path, now) && now == file;
+}
+
 JournalStore::JournalStore(std::string folder) : m_strFolder(std::move(folder)) {}
+
+std::unique_ptr<platform::JournalFile> JournalStore::MakeFile(int& error) {
+  error = 0;
+  if (m_bStopped) return nullptr;
+  try {
+    return platform::JournalFile::Create(m_strFolder, kJournalSuffix);
+  } catch (const std::system_error& failure) {
+    // No thread to write it.
+    error = failure.code().value();
+    return nullptr;
+  }
+}
+
+std::unique_ptr<ListJournal> JournalStore::Arm(const CClipList& list, JournalBase base) {
+  if (m_bStopped) return nullptr;
+  return std::make_unique<ListJournal>(list, *this, std::move(base));
+}
 
 std::unique_ptr<ListJournal> JournalStore::Start(const CClipList& list, const std::string& title,
                                                  const std::string& path,
                                                  std::string& failedPath) {
   if (m_bStopped) return nullptr;
-  int error = 0;
-  std::unique_ptr<platform::JournalFile> file =
-      platform::JournalFile::Create(m_strFolder, kJournalSuffix, error);
-  if (!file) {
-    failedPath = m_strFolder;
-    return nullptr;
-  }
-  return std::make_unique<ListJournal>(list, std::move(file), title, path);
+  JournalBase base;
+  base.title = title;
+  base.path = path;
+  auto journal = std::make_unique<ListJournal>(list, *this, std::move(base));
+  if (journal->StartWithSnapshot()) return journal;
+  if (journal->Error() != 0) failedPath = m_strFolder;
+  return nullptr;
 }
 
 std::unique_ptr<ListJournal> JournalStore::Continue(const CClipList& list,
@@ -51,7 +83,7 @@ LeftJournals JournalStore::TakeLeftJournals() {
   for (platform::LeftJournalFile& file : files) {
     auto recovered = std::make_unique<RecoveredList>();
     const JournalReadStatus status =
-        file.fd < 0 ? JournalReadStatus::Unreadable : ReadJournal(file.content, recovered->content);
+        file.fd < 0 ? JournalReadStatus::Unreadable : ReadJournal(file.content, recovered->content, LoadJournalBase);
     std::string().swap(file.content);
     if (status == JournalReadStatus::Unreadable) {
       left.unreadable.push_back(platform::SetJournalFileAside(file.path));

@@ -28,16 +28,27 @@ struct LeftJournals {
 
 // The folder of the recovery journals, one file per modified list, and whether
 // journalling still goes on in this run.
+// The items of the list file a journal starts from, when the file is still in the state
+// the journal names (a JournalBaseLoader).
+bool LoadJournalBase(const std::string& path, const platform::FileIdentity& file,
+                     CClipList& list);
+
 class JournalStore {
  public:
   explicit JournalStore(std::string folder);
 
   const std::string& Folder() const { return m_strFolder; }
 
-  // A new journal for `list`, or null once journalling has stopped. When the file cannot
-  // be made, journalling stops and `failedPath` names what could not be written.
+  // A journal for `list` that makes its file at the list's first change, starting from
+  // `base`; null once journalling has stopped.
+  std::unique_ptr<ListJournal> Arm(const CClipList& list, JournalBase base);
+  // A new journal for `list` starting now with a snapshot of it, or null once journalling
+  // has stopped. When the file cannot be made, `failedPath` names what could not be written.
   std::unique_ptr<ListJournal> Start(const CClipList& list, const std::string& title,
                                      const std::string& path, std::string& failedPath);
+  // A new journal file; null once journalling has stopped (`error` 0) or when it cannot be
+  // made (`error` says why).
+  std::unique_ptr<platform::JournalFile> MakeFile(int& error);
   // Goes on with a recovered list's journal, which now holds `list`.
   static std::unique_ptr<ListJournal> Continue(const CClipList& list, RecoveredList& recovered);
 

@@ -16,6 +16,7 @@
 #include "framework/file_exception.h"
 #include "framework/safe_file_writer.h"
 #include "platform/file_dialog.h"
+#include "platform/regular_file.h"
 
 #include "framework/win_app.h"
 #include "resources/command_ids.h"
@@ -222,13 +223,33 @@ void CTolvaneDoc::SetModifiedFlag(bool modified) {
     StartJournal();
     SetTitle(GetTitle() + QStringLiteral(" *"));
     m_bModified = true;
-  } else if (!modified && IsModified()) {
-    EndJournal();
-    SetTitle(GetTitle().left(GetTitle().size() - 2));
-    m_bModified = false;
+  } else if (!modified) {
+    if (IsModified()) {
+      SetTitle(GetTitle().left(GetTitle().size() - 2));
+      m_bModified = false;
+    }
+    // The journal of the changes so far ends (also after a change that leaves the list
+    // unmodified, as Delete all does); the next change starts one from here.
+    if (!m_pJournal || m_pJournal->HasStarted()) ArmJournal({});
   }
 }
 
+void CTolvaneDoc::ArmJournal(const std::string& path) {
+  EndJournal();
+  if (!m_pJournals || m_bLoading) return;
+  JournalBase base;
+  base.title = GetTitle().toStdString();
+  base.path = path;
+  if (m_itemList.IsEmpty()) {
+    base.kind = JournalBase::Kind::Empty;
+  } else if (!path.empty() && platform::IdentifyFile(path, base.file)) {
+    base.kind = JournalBase::Kind::File;
+  }
+  m_pJournal = m_pJournals->Arm(m_itemList, std::move(base));
+}
+
+// Only when no journal is armed: the change is made, so the journal starts with a copy of
+// the list.
 void CTolvaneDoc::StartJournal() {
   if (!m_pJournals || m_pJournal || m_bLoading) return;
   std::string failedPath;
@@ -266,8 +287,18 @@ bool CTolvaneDoc::RestoreFromJournal(RecoveredList& recovered) {
 }
 
 bool CTolvaneDoc::OnOpenDocument(const QString& path) {
-  const QScopedValueRollback<bool> loading(m_bLoading, true);
-  return fw::CDocument::OnOpenDocument(path);
+  {
+    const QScopedValueRollback<bool> loading(m_bLoading, true);
+    if (!fw::CDocument::OnOpenDocument(path)) return false;
+  }
+  ArmJournal(path.toStdString());
+  return true;
+}
+
+bool CTolvaneDoc::OnSaveDocument(const QString& path) {
+  if (!fw::CDocument::OnSaveDocument(path)) return false;
+  ArmJournal(path.toStdString());
+  return true;
 }
 
 bool CTolvaneDoc::OnNewDocument() {
@@ -277,7 +308,11 @@ bool CTolvaneDoc::OnNewDocument() {
   return true;
 }
 
-void CTolvaneDoc::DeleteContents() { m_itemList.RemoveAll(); }
+void CTolvaneDoc::DeleteContents() {
+  // What goes is not a change to keep: the list is closed, or filled anew.
+  EndJournal();
+  m_itemList.RemoveAll();
+}
 
 bool CTolvaneDoc::OnCmdMsg(unsigned id, fw::CCmdUI* ui) {
   static const fw::CommandMapEntry<CTolvaneDoc> map[] = {

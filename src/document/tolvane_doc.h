@@ -24,7 +24,8 @@ inline constexpr int kMaxCapturedItems = 32767;
 // below, and each ends in the same step (views refilled with a hint, the modified flag,
 // the item count). While modified, the list keeps a recovery journal of its changes
 // (when it has a journal store), which ends with the modification: saved, cleared by the
-// rules, or the list closed.
+// rules, or the list closed. Between changes the journal is armed: it makes its file at
+// the first change.
 class CTolvaneDoc : public fw::CDocument {
  public:
   explicit CTolvaneDoc(ClipboardCapture& capture, ItemCountSink* countSink = nullptr);
@@ -76,6 +77,7 @@ class CTolvaneDoc : public fw::CDocument {
   void SetModifiedFlag(bool modified = true) override;
   bool OnNewDocument() override;
   bool OnOpenDocument(const QString& path) override;
+  bool OnSaveDocument(const QString& path) override;
   void DeleteContents() override;
   bool SaveModified() override { return true; }
 
@@ -97,6 +99,9 @@ class CTolvaneDoc : public fw::CDocument {
   void OnUpdateFileSave(fw::CCmdUI* ui);
   void OnFileSaveText();
   void OnUpdateEditUndo(fw::CCmdUI* ui);
+  // The list is as its file at `path` holds it, or empty, or as nothing else holds it
+  // (`path` empty): the next change starts a journal from there.
+  void ArmJournal(const std::string& path);
   void StartJournal();
   void EndJournal();
   // A journal whose writing failed records no more; the user hears of it once a run.

@@ -17,6 +17,8 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kAsideSuffix = ".unreadable";
+// A journal file being made, before it is locked.
+constexpr std::string_view kMakingSuffix = ".new";
 
 bool MakeFolder(const std::string& folder) {
   std::size_t at = 0;
@@ -57,6 +59,13 @@ bool StillAt(int fd, const std::string& path) {
          open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
+void RemoveIfUnlocked(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillAt(fd, path)) ::unlink(path.c_str());
+  ::close(fd);
+}
+
 }  // namespace
 
 std::string JournalFolder() {
@@ -66,24 +75,43 @@ std::string JournalFolder() {
   return std::string(home ? home : "") + "/.local/state/tolvane";
 }
 
-JournalFile::JournalFile(int fd, std::string path) : m_strPath(std::move(path)), m_fd(fd) {
+JournalFile::JournalFile(int fd, std::string path, std::string_view suffix)
+    : m_strPath(std::move(path)), m_strSuffix(suffix), m_fd(fd) {
   m_thread = std::thread([this] { Run(); });
 }
 
 std::unique_ptr<JournalFile> JournalFile::Create(const std::string& folder,
-                                                 std::string_view suffix, int& error) {
-  if (!MakeFolder(folder)) {
-    error = errno;
-    return nullptr;
+                                                 std::string_view suffix) {
+  return std::unique_ptr<JournalFile>(new JournalFile(-1, folder, suffix));
+}
+
+int JournalFile::MakeFile() {
+  const std::string folder = m_strPath;
+  // Made under a name that no start takes for a journal, locked, and only then named as
+  // one: a start that looks in between never sees it unlocked.
+  const std::string making = std::string(kMakingSuffix);
+  std::string path = folder + "/XXXXXX" + m_strSuffix + making;
+  int fd = ::mkostemps(path.data(), static_cast<int>(m_strSuffix.size() + making.size()),
+                       O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) {
+    if (!MakeFolder(folder)) return errno;
+    path = folder + "/XXXXXX" + m_strSuffix + making;
+    fd = ::mkostemps(path.data(), static_cast<int>(m_strSuffix.size() + making.size()),
+                     O_CLOEXEC);
   }
-  std::string path = folder + "/XXXXXX" + std::string(suffix);
-  const int fd = ::mkostemps(path.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
-  if (fd < 0) {
-    error = errno;
-    return nullptr;
-  }
+  if (fd < 0) return errno;
   ::flock(fd, LOCK_EX | LOCK_NB);
-  return std::unique_ptr<JournalFile>(new JournalFile(fd, std::move(path)));
+  std::string named = path.substr(0, path.size() - making.size());
+  if (::rename(path.c_str(), named.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(path.c_str());
+    ::close(fd);
+    return error;
+  }
+  m_fd = fd;
+  std::lock_guard lock(m_mutex);
+  m_strPath = std::move(named);
+  return 0;
 }
 
 std::unique_ptr<JournalFile> JournalFile::Adopt(int fd, std::string path,
@@ -125,11 +153,11 @@ void JournalFile::AppendBuffer(std::string bytes) {
   }
 }
 
-void JournalFile::Replace(std::string bytes) {
+void JournalFile::Compact(Rewrite rewrite) {
   std::lock_guard lock(m_mutex);
   if (m_nError != 0 || m_bRemove) return;
-  m_strPending = std::move(bytes);
-  m_bReplace = true;
+  m_rewrite = std::move(rewrite);
+  m_nRewriteAt = m_strPending.size();
 }
 
 void JournalFile::Flush() {
@@ -155,24 +183,36 @@ int JournalFile::Error() const {
   return m_nError;
 }
 
+std::string JournalFile::Path() const {
+  std::lock_guard lock(m_mutex);
+  return m_strPath;
+}
+
 void JournalFile::Run() {
+  // The file is made here, not on the thread that asked for it.
+  const int made = m_fd < 0 ? MakeFile() : 0;
   std::unique_lock lock(m_mutex);
+  if (made != 0) m_nError = made;
   for (;;) {
     m_wake.wait_for(lock, kJournalSyncInterval,
                     [this] { return m_bStop || m_nFlushWanted > m_nFlushDone; });
     if (m_bRemove) {
       // After any write under way: a replacement renamed in later would bring it back.
-      ::unlink(m_strPath.c_str());
-      SyncFolderOf(m_strPath);
+      if (m_fd >= 0) {
+        ::unlink(m_strPath.c_str());
+        SyncFolderOf(m_strPath);
+      }
       return;
     }
     std::string batch;
     batch.swap(m_strPending);
-    const bool replace = std::exchange(m_bReplace, false);
+    const Rewrite rewrite = std::exchange(m_rewrite, nullptr);
+    const std::size_t rewriteAt = m_nRewriteAt;
     const unsigned long long wanted = m_nFlushWanted;
-    if (!batch.empty() && m_nError == 0) {
+    if ((!batch.empty() || rewrite) && m_nError == 0) {
       lock.unlock();
-      const int error = WriteBatch(batch, replace);
+      const int error =
+          rewrite ? CompactBatch(rewrite, batch, rewriteAt) : WriteBatch(batch, false);
       lock.lock();
       if (error != 0) m_nError = error;
     }
@@ -183,7 +223,20 @@ void JournalFile::Run() {
   }
 }
 
-int JournalFile::WriteBatch(const std::string& bytes, bool replace) {
+int JournalFile::CompactBatch(const Rewrite& rewrite, std::string_view batch, std::size_t at) {
+  if (at > 0) {
+    if (const int error = WriteToEnd(m_fd, batch.substr(0, at))) return error;
+  }
+  std::string bytes;
+  if (::lseek(m_fd, 0, SEEK_SET) != 0 || !ReadAll(m_fd, bytes)) return errno;
+  std::string rewritten;
+  if (!rewrite(bytes, rewritten)) return EILSEQ;
+  std::string().swap(bytes);
+  rewritten.append(batch.substr(at));
+  return WriteBatch(rewritten, true);
+}
+
+int JournalFile::WriteBatch(std::string_view bytes, bool replace) {
   if (!replace) {
     if (const int error = WriteToEnd(m_fd, bytes)) return error;
     if (::fdatasync(m_fd) != 0) return errno;
@@ -214,8 +267,14 @@ std::vector<LeftJournalFile> ClaimLeftJournalFiles(const std::string& folder,
   std::vector<LeftJournalFile> files;
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return files;
+  const std::string making = std::string(suffix) + std::string(kMakingSuffix);
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name = entry->d_name;
+    if (name.ends_with(making)) {
+      // Left by a run that ended between making a journal and naming it: nothing in it.
+      RemoveIfUnlocked(folder + "/" + std::string(name));
+      continue;
+    }
     if (!name.ends_with(suffix) || name.size() == suffix.size()) continue;
     LeftJournalFile file;
     file.path = folder + "/" + std::string(name);

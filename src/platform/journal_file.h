@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,9 +28,9 @@ inline constexpr auto kJournalSyncInterval = std::chrono::milliseconds(100);
 class JournalFile {
  public:
   // A new, empty journal named "<folder>/XXXXXX<suffix>", the folder made when missing.
-  // Null, with `error` set, when it cannot be made.
-  static std::unique_ptr<JournalFile> Create(const std::string& folder, std::string_view suffix,
-                                             int& error);
+  // The file is made on the journal's thread: when it cannot be, Error() says why and
+  // Path() names the folder.
+  static std::unique_ptr<JournalFile> Create(const std::string& folder, std::string_view suffix);
   // Goes on with a journal left by an earlier run: `fd` is open for writing and locked;
   // the bytes after `validLength` are cut off first.
   static std::unique_ptr<JournalFile> Adopt(int fd, std::string path, std::size_t validLength);
@@ -39,13 +40,18 @@ class JournalFile {
   JournalFile(const JournalFile&) = delete;
   JournalFile& operator=(const JournalFile&) = delete;
 
-  const std::string& Path() const { return m_strPath; }
+  std::string Path() const;
   void Append(std::string_view bytes);
   // The same, taking the buffer itself when nothing waits (a list's whole snapshot).
   void AppendBuffer(std::string bytes);
-  // The file becomes `bytes` instead (replaced as a whole, atomically); what was appended
-  // before and not written yet is dropped, being part of `bytes`.
-  void Replace(std::string bytes);
+  // Gets the bytes written so far and gives what the file is to hold instead; false when
+  // they cannot be rewritten.
+  using Rewrite = std::function<bool(std::string_view written, std::string& rewritten)>;
+  // Rewrites the file on its own thread, so that the caller never waits for it: once
+  // everything appended before this call is written, `rewrite` turns the file's bytes into
+  // what replaces the file (as a whole, atomically), and what is appended after this call
+  // follows. A rewrite that fails stops the journal as a failed write does.
+  void Compact(Rewrite rewrite);
   // Waits until everything appended so far is written and synced.
   void Flush();
   // Removes the file once a write under way is done; nothing more is written.
@@ -54,18 +60,24 @@ class JournalFile {
   int Error() const;
 
  private:
-  JournalFile(int fd, std::string path);
+  // Without a descriptor, `path` is the folder to make a file "XXXXXX<suffix>" in.
+  JournalFile(int fd, std::string path, std::string_view suffix = {});
   void Run();
-  int WriteBatch(const std::string& bytes, bool replace);
+  int MakeFile();
+  int WriteBatch(std::string_view bytes, bool replace);
+  // Writes the first `at` bytes of `batch`, rewrites the file, then adds the rest.
+  int CompactBatch(const Rewrite& rewrite, std::string_view batch, std::size_t at);
 
-  const std::string m_strPath;
+  std::string m_strPath;  // changed by the thread only, under the mutex
+  const std::string m_strSuffix;  // of a file still to be made
   int m_fd;  // the thread's alone while it runs
   bool m_bNamed = false;  // the folder has been synced since the file was made
   mutable std::mutex m_mutex;
   std::condition_variable m_wake;
   std::condition_variable m_written;
   std::string m_strPending;
-  bool m_bReplace = false;
+  Rewrite m_rewrite;
+  std::size_t m_nRewriteAt = 0;  // where in m_strPending the rewrite comes
   bool m_bStop = false;
   bool m_bRemove = false;
   unsigned long long m_nFlushWanted = 0;

@@ -97,4 +97,15 @@ int ResolveSymbolicLinks(const std::string& path, std::string& target) {
   return ELOOP;
 }
 
+bool IdentifyFile(const std::string& path, FileIdentity& identity) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  identity.device = info.st_dev;
+  identity.inode = info.st_ino;
+  identity.size = static_cast<std::uint64_t>(info.st_size);
+  identity.modifiedNs =
+      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+  return true;
+}
+
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,19 @@ FileReadResult ReadRegularFile(const std::string& path, std::size_t maxSize,
 // The file that `path` names with its symbolic links followed (links to a target that
 // does not exist yet included) into `target`. Returns 0, or ELOOP when the links go round.
 int ResolveSymbolicLinks(const std::string& path, std::string& target);
+
+// What tells one state of a file from another without reading it: the same file (device
+// and inode), not rewritten since (size and modification time).
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::uint64_t size = 0;
+  std::int64_t modifiedNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at `path` (links followed); false when it cannot be had.
+bool IdentifyFile(const std::string& path, FileIdentity& identity);
 
 // The folder that holds `path`: "." for a bare name, "/" for a file in the root.
 std::string ParentFolder(const std::string& path);

@@ -162,6 +162,7 @@ class TolvaneProcess {
   int Terminate(qint64* elapsedMs = nullptr);
 
   QString ConfigHome() const { return m_strConfigHome; }
+  qint64 ProcessId() const { return m_process.processId(); }
   QString DataHome() const { return m_strDataHome; }
   // Shares another program's data folder (desktop files) instead of an empty one.
   void UseDataHome(const QString& dataHome);

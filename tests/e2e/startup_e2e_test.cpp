@@ -33,6 +33,11 @@ TEST_F(StartupE2ETest, FirstRunShowsWindowAndWritesDefaultSettingsOnSigterm) {
     if (c.arguments.isEmpty()) {
       EXPECT_EQ(e2e::WindowGeometry(window), (std::vector<int>{10, 10, 490, 390}));
       e2e::SaveScreenshot(QStringLiteral("first_run"));
+      // The window is up without an image format plugin: its pictures are the program's
+      // own, and the style's standard icons are read only when first drawn.
+      QFile maps(QStringLiteral("/proc/%1/maps").arg(program.ProcessId()));
+      ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+      EXPECT_FALSE(maps.readAll().contains("/imageformats/"));
     }
 
     EXPECT_EQ(program.Terminate(), 0) << c.window.toStdString() << program.Output().toStdString();

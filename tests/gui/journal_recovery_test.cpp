@@ -26,7 +26,12 @@ using Texts = std::vector<std::string>;
 class JournalRecoveryTest : public testing_support::AppTest {
  protected:
   static QDir Folder() { return QDir(QString::fromStdString(platform::JournalFolder())); }
-  static QStringList Journals() {
+  // The journal files once every list's journal has written what it has (files are made
+  // on the journals' own threads).
+  QStringList Journals() const {
+    for (doc::CTolvaneDoc* list : m_pApp ? Lists() : std::vector<doc::CTolvaneDoc*>{}) {
+      if (list->Journal()) list->Journal()->Flush();
+    }
     return Folder().entryList({QStringLiteral("*.journal")}, QDir::Files);
   }
   // A journal as a killed run leaves it.
@@ -113,6 +118,7 @@ TEST_F(JournalRecoveryTest, AFailedJournalWriteStopsJournallingWithOneMessage) {
   Start();
   m_pClipboard->SimulateCopy("small");
   doc::CTolvaneDoc* list = ActiveDoc();
+  list->Journal()->Flush();  // the file is made on the journal's thread
   const std::string journal = list->Journal()->FilePath();
   {
     const testing_support::FileSizeLimit limit(64 * 1024);

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QLibraryInfo>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -21,6 +22,7 @@
 
 #include "app/main_frame.h"
 #include "app/tolvane_app.h"
+#include "document/child_frame.h"
 #include "framework/elided_label.h"
 #include "framework/eliding_status_bar.h"
 #include "framework/mdi_child_wnd.h"
@@ -146,6 +148,26 @@ TEST_F(PlatformTextsTest, StatusTextsThatDoNotFitEndWithAnEllipsis) {
     EXPECT_LE(bar->fontMetrics().horizontalAdvance(t.shown), t.room) << t.name;
   }
   bar->clearMessage();
+}
+
+// The standard icons, read only when first drawn, are the style's own pixel for pixel, at
+// both pixel ratios; a document window's menu icon is the document icon.
+TEST_F(PlatformTextsTest, StandardIconsAreTheStylesOwn) {
+  auto* proxy = qobject_cast<QProxyStyle*>(QApplication::style());
+  ASSERT_NE(proxy, nullptr);
+  const QStyle* base = proxy->baseStyle();
+  for (const QStyle::StandardPixmap icon :
+       {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_TitleBarMaxButton,
+        QStyle::SP_TitleBarCloseButton, QStyle::SP_MessageBoxWarning}) {
+    for (const qreal ratio : {1.0, 2.0}) {
+      const QImage shown = proxy->standardIcon(icon).pixmap(QSize(16, 16), ratio).toImage();
+      EXPECT_FALSE(shown.isNull()) << icon;
+      EXPECT_EQ(shown, base->standardIcon(icon).pixmap(QSize(16, 16), ratio).toImage())
+          << icon << " at " << ratio;
+    }
+  }
+  EXPECT_EQ(proxy->standardIcon(QStyle::SP_TitleBarMenuButton).pixmap(16).toImage(),
+            doc::CChildFrame::DocumentIcon().pixmap(16).toImage());
 }
 
 }  // namespace

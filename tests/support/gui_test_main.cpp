@@ -6,6 +6,7 @@
 #include <clocale>
 #include <gtest/gtest.h>
 
+#include "app/tolvane_app.h"
 #include "platform/qt_translations.h"
 
 // Widgets tests run on the offscreen platform with their own runtime folder, so that no
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
   japanese.Restore();
   // Qt's own texts in Japanese, as the program shows them.
   platform::InstallQtTranslations();
+  app::CTolvaneApp::InstallStyle();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

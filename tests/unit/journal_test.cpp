@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "document/clip_list_serializer.h"
 #include "document/journal_format.h"
 #include "document/journal_store.h"
 #include "document/list_journal.h"
+#include "framework/safe_file_writer.h"
 
 namespace doc {
 namespace {
@@ -105,6 +107,9 @@ TEST(JournalReaderTest, AJournalWithoutAReadableHeaderIsUnreadableAndAnEmptyOneE
        JournalReadStatus::Unreadable},
       {"another file", "TLVN list, not a journal", JournalReadStatus::Unreadable},
       {"a change first", JournalClearRecord() + sample.bytes, JournalReadStatus::Unreadable},
+      {"starts from a file, read with no loader",
+       JournalHeaderRecord("", "/l.tvn") + JournalBaseFileRecord("/l.tvn", {}),
+       JournalReadStatus::Unreadable},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -162,6 +167,7 @@ TEST_F(JournalFilesTest, UnreadableJournalsAreSetAsideAndEmptyOnesRemoved) {
   WriteFile("broken.journal", "not a journal at all");
   WriteFile("empty.journal", "");
   WriteFile("other.txt", "not ours");
+  WriteFile("made.journal.new", "");  // a run ended before naming it
   const LeftJournals left = JournalStore(m_strFolder).TakeLeftJournals();
   EXPECT_TRUE(left.lists.empty());
   ASSERT_EQ(left.unreadable.size(), 1u);
@@ -169,6 +175,7 @@ TEST_F(JournalFilesTest, UnreadableJournalsAreSetAsideAndEmptyOnesRemoved) {
   EXPECT_EQ(ReadFile(left.unreadable[0]), "not a journal at all");
   EXPECT_NE(::access((m_strFolder + "/empty.journal").c_str(), F_OK), 0);
   EXPECT_EQ(::access((m_strFolder + "/other.txt").c_str(), F_OK), 0);
+  EXPECT_NE(::access((m_strFolder + "/made.journal.new").c_str(), F_OK), 0);
   // Set aside once, named once.
   EXPECT_TRUE(JournalStore(m_strFolder).TakeLeftJournals().unreadable.empty());
 }
@@ -194,6 +201,56 @@ TEST_F(JournalFilesTest, AJournalPastTwiceItsListIsRewrittenAsOneSnapshotAndGoes
 
   journal->End();
   EXPECT_NE(::access(journal->FilePath().c_str(), F_OK), 0);
+}
+
+// A saved list's journal refers to its file instead of copying the list; the file's
+// thread then copies the file's items in, and the journal no longer needs the file.
+TEST_F(JournalFilesTest, ASavedListsJournalStartsFromItsFileWhileTheFileIsAsSaved) {
+  const std::string saved = m_strFolder + "/list.tvn";
+  CClipList list;
+  list.AddTail("a");
+  list.AddTail("b");
+  auto save = [&] {
+    fw::SaveFileSafely(saved, [&list](fw::CArchive& ar) { WriteClipList(ar, list); });
+  };
+  save();
+  JournalBase base;
+  base.path = saved;
+  base.kind = JournalBase::Kind::File;
+  ASSERT_TRUE(platform::IdentifyFile(saved, base.file));
+  const std::string left = JournalHeaderRecord("", saved) +
+                           JournalBaseFileRecord(saved, base.file) + JournalInsertRecord(0, "c");
+
+  JournalStore store(m_strFolder);
+  auto journal = store.Arm(list, base);
+  EXPECT_FALSE(journal->HasStarted());
+  list.AddHead("c");
+  journal->Flush();
+  JournalContent content;
+  ASSERT_EQ(ReadJournal(ReadFile(journal->FilePath()), content), JournalReadStatus::Ok);
+  EXPECT_EQ(Items(content.list), (Texts{"c", "a", "b"}));
+  journal->End();
+
+  // A run killed before that copy leaves the reference: good while the file is as saved.
+  WriteFile("left.journal", left);
+  LeftJournals found = JournalStore(m_strFolder).TakeLeftJournals();
+  ASSERT_EQ(found.lists.size(), 1u);
+  EXPECT_EQ(Items(found.lists[0]->content.list), (Texts{"c", "a", "b"}));
+  found.lists[0]->file->Remove();
+
+  list.AddTail("saved again");
+  save();
+  WriteFile("left.journal", left);
+  EXPECT_EQ(JournalStore(m_strFolder).TakeLeftJournals().unreadable.size(), 1u);
+  // A journal armed on the file as it was copies the list instead.
+  auto stale = store.Arm(list, base);
+  list.AddHead("d");
+  stale->Flush();
+  EXPECT_EQ(stale->Error(), 0);
+  JournalContent copied;
+  ASSERT_EQ(ReadJournal(ReadFile(stale->FilePath()), copied), JournalReadStatus::Ok);
+  EXPECT_EQ(Items(copied.list), Items(list));
+  stale->End();
 }
 
 TEST_F(JournalFilesTest, ARecoveredJournalLosesItsTornTailAndGoesOnAfterIt) {

@@ -1,0 +1,90 @@
+#include "platform/deferred_icon_style.h"
+
+#include <QApplication>
+#include <QIconEngine>
+#include <QPainter>
+#include <QPointer>
+#include <QStyleOption>
+#include <QWidget>
+#include <optional>
+#include <utility>
+
+namespace platform {
+namespace {
+
+// Stands for the base style's standard icon and asks the style for it on first use;
+// everything after that is the real icon's doing.
+class DeferredIconEngine : public QIconEngine {
+ public:
+  DeferredIconEngine(const QStyle* style, QStyle::StandardPixmap pixmap,
+                     const QStyleOption* option, const QWidget* widget)
+      // QPointer only watches for the objects' end; neither is changed through it.
+      : m_pStyle(const_cast<QStyle*>(style)),
+        m_pixmap(pixmap),
+        m_pWidget(const_cast<QWidget*>(widget)) {
+    if (option) {
+      // The common part (direction, state, palette) is what styles read for an icon. It
+      // is kept as a plain option, so that no cast takes it for the kind it was copied
+      // from, and without the object it described, which may be gone by then.
+      m_option = *option;
+      m_option->type = QStyleOption::SO_Default;
+      m_option->version = QStyleOption::Version;
+      m_option->styleObject = nullptr;
+    }
+  }
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Icon().actualSize(size, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Icon().pixmap(size, 1.0, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return Icon().availableSizes(mode, state);
+  }
+  QString iconName() override { return Icon().name(); }
+  bool isNull() override { return Icon().isNull(); }
+  QString key() const override { return QStringLiteral("DeferredIconEngine"); }
+  QIconEngine* clone() const override {
+    return new DeferredIconEngine(*this);
+  }
+
+ private:
+  const QIcon& Icon() {
+    if (!m_bResolved) {
+      m_bResolved = true;
+      if (m_pStyle) {
+        m_icon = m_pStyle->standardIcon(m_pixmap, m_option ? &*m_option : nullptr, m_pWidget);
+      }
+    }
+    return m_icon;
+  }
+
+  QPointer<QStyle> m_pStyle;
+  QStyle::StandardPixmap m_pixmap;
+  QPointer<QWidget> m_pWidget;
+  std::optional<QStyleOption> m_option;
+  QIcon m_icon;
+  bool m_bResolved = false;
+};
+
+}  // namespace
+
+DeferredIconStyle::DeferredIconStyle(QStyle* base, OwnIcons own)
+    : QProxyStyle(base), m_ownIcons(std::move(own)) {}
+
+QIcon DeferredIconStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* option,
+                                      const QWidget* widget) const {
+  if (const auto own = m_ownIcons.find(standardIcon); own != m_ownIcons.end()) return own->second;
+  return QIcon(new DeferredIconEngine(baseStyle(), standardIcon, option, widget));
+}
+
+void InstallDeferredIconStyle(DeferredIconStyle::OwnIcons own) {
+  // The proxy takes the current style over; QApplication then keeps the proxy.
+  QApplication::setStyle(new DeferredIconStyle(QApplication::style(), std::move(own)));
+}
+
+}  // namespace platform
