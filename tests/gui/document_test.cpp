@@ -222,6 +222,9 @@ TEST_F(ItemLimitTest, OverfullListLosesTheEqualItem) {
   EXPECT_EQ(doc->GetItemList().GetCount(), 32767);
   EXPECT_EQ(doc->GetItemList().Find("item10"), -1);
   EXPECT_EQ(doc->GetItemList().GetAt(0), "item0");
+  // The view shows the list as it now is: one line fewer, the next item in its place.
+  EXPECT_EQ(ActiveView()->ListBox()->GetCount(), 32767);
+  EXPECT_EQ(ActiveView()->Model()->DisplayText(10).trimmed(), QStringLiteral("item11"));
 }
 
 TEST_F(DocumentTest, OutOfMemoryWhileAddingKeepsListViewsAndCountInStep) {

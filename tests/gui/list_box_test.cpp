@@ -301,6 +301,58 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAsInAListBox) {
   EXPECT_EQ(list->GetCurSel(), 0);
 }
 
+struct GeometryCase {
+  const char* name;
+  int count;     // -1: exactly as many lines as the list shows whole
+  int selected;  // -1: the last line
+};
+
+void PrintTo(const GeometryCase& c, std::ostream* os) { *os << c.name; }
+
+class ListBoxGeometryTest : public ListBoxTest,
+                            public testing::WithParamInterface<GeometryCase> {};
+
+// Where a line is drawn follows from its number and the line at the top: the lines in
+// view, the line under a point and the scroll range agree at every size of list.
+TEST_P(ListBoxGeometryTest, LinesSitWhereTheirNumbersSay) {
+  const GeometryCase& c = GetParam();
+  view::CClipListBox* list = StartWith({"x"});
+  const int height = list->rowHeight(0);
+  const int whole = list->viewport()->height() / height;
+  const int count = c.count < 0 ? whole : c.count;
+  std::vector<std::string> items;
+  for (int i = 0; i < count; ++i) items.push_back("line " + std::to_string(i));
+  list = Fill(items);
+  if (count > 0) list->SetCurSel(c.selected < 0 ? count - 1 : c.selected);
+  ProcessEvents();
+
+  QScrollBar* bar = list->verticalScrollBar();
+  EXPECT_EQ(bar->isVisible(), count > whole);
+  EXPECT_EQ(bar->maximum(), std::max(0, count - list->viewport()->height() / height));
+  const int top = list->rowAt(0);
+  EXPECT_EQ(top, count > 0 ? bar->value() : -1);
+  for (int y = 0; y < list->viewport()->height(); y += height) {
+    const int line = list->rowAt(y);
+    if (line < 0) {
+      EXPECT_GE(bar->value() + y / height, count) << "only below the last line is no line";
+      continue;
+    }
+    const QRect rect = list->visualRect(list->model()->index(line, 0));
+    EXPECT_EQ(rect.top(), (line - top) * height);
+    EXPECT_EQ(list->indexAt(rect.center()).row(), line);
+  }
+  if (count == 0) return;
+  const QRect selected = list->visualRect(list->model()->index(list->GetCurSel(), 0));
+  EXPECT_TRUE(list->viewport()->rect().contains(selected)) << "the selected line shows whole";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, ListBoxGeometryTest,
+    testing::Values(GeometryCase{"Empty", 0, 0}, GeometryCase{"FewLines", 5, 4},
+                    GeometryCase{"ExactlyAPage", -1, -1}, GeometryCase{"ManyAtTheEnd", 1000, -1},
+                    GeometryCase{"ManyInTheMiddle", 1000, 500}),
+    [](const testing::TestParamInfo<GeometryCase>& info) { return info.param.name; });
+
 TEST_F(ListBoxTest, SelectionSpansTheRowAndTheScrollBarsShowOnlyWhenNeeded) {
   view::CClipListBox* list = StartWith({"a", "b"});
   EXPECT_FALSE(list->verticalScrollBar()->isVisible());
