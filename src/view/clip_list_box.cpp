@@ -17,6 +17,7 @@
 
 #include "resources/command_ids.h"
 #include "view/clip_line_delegate.h"
+#include "view/clip_list_box_accessible.h"
 #include "view/tolvane_view.h"
 
 namespace view {
@@ -43,6 +44,7 @@ CClipListBox::CClipListBox(CTolvaneView* view)
   setItemDelegate(new ClipLineDelegate(this));
   m_pScrollTimer->setInterval(kDragScrollIntervalMs);
   connect(m_pScrollTimer, &QTimer::timeout, this, &CClipListBox::ScrollOneLine);
+  InstallClipListBoxAccessibility();
 }
 
 // A drag still running gives the cursor back.
@@ -246,6 +248,7 @@ void CClipListBox::updateGeometries() {
 void CClipListBox::scrollContentsBy(int /*dx*/, int /*dy*/) { viewport()->update(); }
 
 void CClipListBox::reset() {
+  ForgetClipListBoxLines(this);
   QAbstractItemView::reset();
   // At once, not when the event loop next runs: a refill selects and shows a line next.
   updateGeometries();
@@ -271,6 +274,7 @@ void CClipListBox::dataChanged(const QModelIndex& topLeft, const QModelIndex& bo
 }
 
 void CClipListBox::rowsInserted(const QModelIndex& parent, int first, int last) {
+  ForgetClipListBoxLines(this);
   QAbstractItemView::rowsInserted(parent, first, last);
   updateGeometries();
   viewport()->update();
@@ -286,6 +290,7 @@ void CClipListBox::focusOutEvent(QFocusEvent* event) {
 
 void CClipListBox::focusInEvent(QFocusEvent* event) {
   QAbstractItemView::focusInEvent(event);
+  AnnounceClipListBoxFocus(this);
   m_pView->OnListFocus();
 }
 

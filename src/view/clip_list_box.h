@@ -80,6 +80,10 @@ class CClipListBox : public QAbstractItemView {
   void rowsInserted(const QModelIndex& parent, int first, int last) override;
   void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                    const QList<int>& roles = QList<int>()) override;
+  // A screen reader follows the current and the selected line (clip_list_box_accessible.cpp).
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+  void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) override;
 
  private:
   // The right button: selects the nearest line and opens the context menu there.

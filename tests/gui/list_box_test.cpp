@@ -1,5 +1,6 @@
 // The clip list behaves as a single-selection list box: real mouse clicks and keys on it,
 // and how its lines are painted.
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -352,6 +353,35 @@ INSTANTIATE_TEST_SUITE_P(
                     GeometryCase{"ExactlyAPage", -1, -1}, GeometryCase{"ManyAtTheEnd", 1000, -1},
                     GeometryCase{"ManyInTheMiddle", 1000, 500}),
     [](const testing::TestParamInfo<GeometryCase>& info) { return info.param.name; });
+
+// A screen reader sees a list of the lines, which follows a capture at the head of the list.
+TEST_F(ListBoxTest, ScreenReaderSeesTheLinesAsTheItemsOfAList) {
+  view::CClipListBox* list = StartWith({"A", "B", "C"});
+  QAccessibleInterface* box = QAccessible::queryAccessibleInterface(list);
+  list->setFocus();
+  list->SetCurSel(1);
+  EXPECT_EQ(box->role(), QAccessible::List);
+  ASSERT_EQ(box->childCount(), 3);
+  for (int i = 0; i < 3; ++i) {
+    QAccessibleInterface* line = box->child(i);
+    EXPECT_EQ(line->text(QAccessible::Name).trimmed(), QString("ABC"[i]));
+    EXPECT_EQ(line->state().selected, i == 1) << i;
+    EXPECT_EQ(line->state().focused, i == 1) << i;
+    EXPECT_EQ(box->indexOfChild(line), i);
+  }
+  EXPECT_EQ(box->focusChild(), box->child(1));
+  const QRect second = list->visualRect(list->model()->index(1, 0));
+  EXPECT_EQ(box->child(1)->rect().topLeft(), list->viewport()->mapToGlobal(second.topLeft()));
+  // The line interfaces made stood for lines that moved down: new ones are made.
+  const QAccessible::Id first = QAccessible::uniqueId(box->child(0));
+  Capture().SetClipTextForTesting("X");
+  ActiveDoc()->AddClipboardText();
+  ProcessEvents();
+  EXPECT_EQ(QAccessible::accessibleInterface(first), nullptr);
+  ASSERT_EQ(box->childCount(), 4);
+  EXPECT_TRUE(box->child(0)->text(QAccessible::Name).endsWith("X"));
+  EXPECT_TRUE(box->child(3)->text(QAccessible::Name).endsWith("C"));
+}
 
 TEST_F(ListBoxTest, SelectionSpansTheRowAndTheScrollBarsShowOnlyWhenNeeded) {
   view::CClipListBox* list = StartWith({"a", "b"});
