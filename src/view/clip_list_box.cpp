@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "framework/command_bars.h"
 #include "framework/mdi_child_wnd.h"
@@ -16,6 +17,7 @@
 
 #include "resources/command_ids.h"
 #include "view/clip_line_delegate.h"
+#include "view/clip_list_model.h"
 #include "view/tolvane_view.h"
 
 namespace view {
@@ -78,6 +80,41 @@ void CClipListBox::SetLineMetrics(int height, int extent) {
   }
   m_nExtent = extent;
   FitColumn();
+}
+
+void CClipListBox::ShowMovedLines(int movedFrom) {
+  const auto* lines = qobject_cast<const ClipListModel*>(model());
+  const int top = rowAt(0);
+  // The insertion marker of a drag is drawn between lines: everything is drawn again.
+  if (!lines || top < 0 || m_bDragging) {
+    viewport()->update();
+    return;
+  }
+  int bottom = rowAt(viewport()->height() - 1);
+  if (bottom < 0) bottom = GetCount() - 1;
+  std::vector<int> redraw = lines->DrawnMarked();
+  if (movedFrom >= 0) {
+    const int last = std::min(movedFrom, bottom);
+    if (last >= top) viewport()->scroll(0, rowHeight(top), LinesRect(top, last));
+    redraw.push_back(0);
+    // A selected or current line above the moved item took its highlight or frame one down.
+    for (const int moved : {GetCurSel(), currentIndex().row()}) {
+      if (moved < 0 || moved > movedFrom) continue;
+      redraw.push_back(moved);
+      redraw.push_back(moved + 1);
+    }
+  }
+  for (int row = top; row <= bottom; ++row) {
+    if (lines->IsMarked(row)) redraw.push_back(row);
+  }
+  for (const int row : redraw) {
+    if (row >= top && row <= bottom) viewport()->update(LinesRect(row, row));
+  }
+}
+
+QRect CClipListBox::LinesRect(int first, int last) const {
+  const int y = rowViewportPosition(first);
+  return {0, y, viewport()->width(), rowViewportPosition(last) + rowHeight(last) - y};
 }
 
 void CClipListBox::FitColumn() {

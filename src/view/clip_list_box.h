@@ -32,6 +32,11 @@ class CClipListBox : public QTableView {
   int GetCount() const;
   // Line height and the horizontal extent (the width every line is given).
   void SetLineMetrics(int height, int extent);
+  // Shows a refill that changed few lines, before the selection is set: the lines above
+  // `movedFrom` (-1: none) move one down on the screen as they are, and only the lines
+  // whose look changed are drawn again: the head, the selection and focus that moved with
+  // their lines, and the marker where it was drawn and where it is now.
+  void ShowMovedLines(int movedFrom);
   // The line at `point` (viewport coordinates), or the nearest one; -1 in an empty list.
   int NearestLine(const QPoint& point) const;
   // The line under `point` (viewport coordinates); -1 beside the list or below the last line.
@@ -64,6 +69,8 @@ class CClipListBox : public QTableView {
   // The column is as wide as the widest line, and at least as wide as the list, so that
   // a selected line is highlighted across the whole row.
   void FitColumn();
+  // The viewport's strip of lines `first` to `last`.
+  QRect LinesRect(int first, int last) const;
 
   // Dragging (clip_list_box_drag.cpp).
   void BeginDrag(int line, const QPoint& point);
