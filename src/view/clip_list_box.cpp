@@ -82,7 +82,11 @@ void CClipListBox::SetLineMetrics(int height, int extent) {
   FitColumn();
 }
 
-void CClipListBox::ShowMovedLines(int movedFrom) {
+void CClipListBox::ShowMovedLines(int movedFrom, bool selectionMoved) {
+  // A line added at the head leaves a layout of all lines waiting, which would draw them.
+  m_bKeepDrawnLines = true;
+  executeDelayedItemsLayout();
+  m_bKeepDrawnLines = false;
   const auto* lines = qobject_cast<const ClipListModel*>(model());
   const int top = rowAt(0);
   // The insertion marker of a drag is drawn between lines: everything is drawn again.
@@ -99,7 +103,7 @@ void CClipListBox::ShowMovedLines(int movedFrom) {
     redraw.push_back(0);
     // A selected or current line above the moved item took its highlight or frame one down.
     for (const int moved : {GetCurSel(), currentIndex().row()}) {
-      if (moved < 0 || moved > movedFrom) continue;
+      if (selectionMoved || moved < 0 || moved > movedFrom) continue;
       redraw.push_back(moved);
       redraw.push_back(moved + 1);
     }
@@ -115,6 +119,14 @@ void CClipListBox::ShowMovedLines(int movedFrom) {
 QRect CClipListBox::LinesRect(int first, int last) const {
   const int y = rowViewportPosition(first);
   return {0, y, viewport()->width(), rowViewportPosition(last) + rowHeight(last) - y};
+}
+
+void CClipListBox::doItemsLayout() {
+  if (m_bKeepDrawnLines) {
+    updateGeometries();
+    return;
+  }
+  QTableView::doItemsLayout();
 }
 
 void CClipListBox::FitColumn() {

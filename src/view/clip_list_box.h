@@ -34,9 +34,10 @@ class CClipListBox : public QTableView {
   void SetLineMetrics(int height, int extent);
   // Shows a refill that changed few lines, before the selection is set: the lines above
   // `movedFrom` (-1: none) move one down on the screen as they are, and only the lines
-  // whose look changed are drawn again: the head, the selection and focus that moved with
-  // their lines, and the marker where it was drawn and where it is now.
-  void ShowMovedLines(int movedFrom);
+  // whose look changed are drawn again: the head, the selection and focus where they stayed
+  // while their lines moved (unless `selectionMoved` with them, as with an added line), and
+  // the marker where it was drawn and where it is now.
+  void ShowMovedLines(int movedFrom, bool selectionMoved = false);
   // The line at `point` (viewport coordinates), or the nearest one; -1 in an empty list.
   int NearestLine(const QPoint& point) const;
   // The line under `point` (viewport coordinates); -1 beside the list or below the last line.
@@ -62,6 +63,7 @@ class CClipListBox : public QTableView {
   void focusOutEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  void doItemsLayout() override;
 
  private:
   // The right button: selects the nearest line and opens the context menu there.
@@ -85,6 +87,8 @@ class CClipListBox : public QTableView {
 
   CTolvaneView* m_pView;
   int m_nExtent = 0;
+  // The lines drawn are moved rather than drawn again: a layout lays out without drawing.
+  bool m_bKeepDrawnLines = false;
 
   QPoint m_ptPress;             // the last left press, viewport coordinates
   int m_nPressLine = -1;        // the line that press was on while the button is held

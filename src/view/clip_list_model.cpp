@@ -56,7 +56,7 @@ ClipListModel::RefillResult ClipListModel::Refill(const doc::CClipList* list,
   m_nMovedFrom = -1;
   m_lastChange = LineChange::Other;
   if (sameList && list) {
-    m_nMovedFrom = m_moves.MovedFrom(list->GetVersion());
+    m_nMovedFrom = m_moves.MovedFrom(list->GetVersion(), list->GetCount());
     if (m_moves.Unchanged(list->GetVersion())) m_lastChange = LineChange::Marker;
     if (m_nMovedFrom >= 0) m_lastChange = LineChange::ToHead;
   }
@@ -143,6 +143,17 @@ std::vector<int> ClipListModel::UnmeasuredRows(int within, std::size_t limit) co
 
 void ClipListModel::Publish(const doc::CClipList* list, const std::string* clipText,
                             bool sameList, const Layout& layout) {
+  if (m_lastChange == LineChange::ToHead && layout.rows == m_nRows + 1 &&
+      layout.extent == m_nExtent) {
+    // One line more at the head: every line drawn moves down (the view moves them).
+    m_lastChange = LineChange::Added;
+    m_pClipText = clipText;
+    beginInsertRows(QModelIndex(), 0, 0);
+    m_nRows = layout.rows;
+    endInsertRows();
+    MoveDrawnMarked();
+    return;
+  }
   if (sameList && layout.rows == m_nRows && layout.extent == m_nExtent && layout.rows > 0) {
     m_pClipText = clipText;
     if (m_lastChange != LineChange::Other) {
@@ -168,7 +179,7 @@ void ClipListModel::Publish(const doc::CClipList* list, const std::string* clipT
 }
 
 void ClipListModel::MoveDrawnMarked() {
-  if (m_lastChange != LineChange::ToHead) return;
+  if (m_lastChange != LineChange::ToHead && m_lastChange != LineChange::Added) return;
   std::vector<int> moved;
   for (int row : m_drawnMarked) {
     // The moved item's old line is drawn over; the head line is drawn anew.
@@ -192,10 +203,12 @@ void ClipListModel::MoveWatch::Restart(const doc::CClipList* list) {
   m_bOther = false;
 }
 
-int ClipListModel::MoveWatch::MovedFrom(unsigned version) const {
-  // Two changes seen, and no other one made meanwhile.
-  const bool moved = m_bToHead && !m_bOther && version == m_nVersion + 2;
-  return moved ? m_nRemoved : -1;
+int ClipListModel::MoveWatch::MovedFrom(unsigned version, int count) const {
+  if (!m_bToHead || m_bOther) return -1;
+  // The changes seen are all that were made: a removal and an insertion, or an insertion
+  // alone, which moves every line down as if the new one had come from the end.
+  if (m_nRemoved >= 0) return version == m_nVersion + 2 ? m_nRemoved : -1;
+  return version == m_nVersion + 1 ? count - 1 : -1;
 }
 
 void ClipListModel::MoveWatch::OnRemoved(int position) noexcept {
@@ -204,7 +217,7 @@ void ClipListModel::MoveWatch::OnRemoved(int position) noexcept {
 }
 
 void ClipListModel::MoveWatch::OnInserted(int position) noexcept {
-  if (position != 0 || m_nRemoved < 0 || m_bToHead) m_bOther = true;
+  if (position != 0 || m_bToHead) m_bOther = true;
   m_bToHead = true;
 }
 

@@ -21,10 +21,11 @@ class ClipListModel : public QAbstractListModel {
  public:
   enum class RefillResult { Complete, OutOfMemory };
   // What the last refill changed in the lines already drawn. Marker: the same items in
-  // the same places, only the marker may have moved. ToHead: one item came to the head,
-  // from MovedFrom() (a capture of a listed text), and the lines above that place moved
-  // one down. Other: anything else, drawn again as a whole.
-  enum class LineChange { Marker, ToHead, Other };
+  // the same places, only the marker may have moved. ToHead: one item came to the head
+  // from MovedFrom() (a capture of a listed text), and the lines above that place moved one
+  // down. Added: a new item at the head, every line one down, the selection with them.
+  // Other: anything else, drawn again as a whole.
+  enum class LineChange { Marker, ToHead, Added, Other };
 
   explicit ClipListModel(QObject* parent = nullptr);
   ~ClipListModel() override;
@@ -74,8 +75,9 @@ class ClipListModel : public QAbstractListModel {
    public:
     void Restart(const doc::CClipList* list);
     bool Unchanged(unsigned version) const { return version == m_nVersion; }
-    // The place the head item came from, or -1 when the changes were anything else.
-    int MovedFrom(unsigned version) const;
+    // The place the head item came from (the last line of `count` for an item added),
+    // or -1 when the changes were anything else.
+    int MovedFrom(unsigned version, int count) const;
     void OnInserted(int position) noexcept override;
     void OnRemoved(int position) noexcept override;
     void OnReplaced(int) noexcept override { m_bOther = true; }

@@ -145,11 +145,11 @@ TEST_F(CaptureRefillTest, ACaptureIsDrawnInOnePaint) {
   EXPECT_EQ(countPane->text(), QStringLiteral("項目数 :     4"));
 }
 
-// What is on the screen after a capture of a listed text, which moves the lines already
-// drawn instead of drawing them all, equals the list drawn anew.
+// What is on the screen after a capture, which moves the lines already drawn instead of
+// drawing them all, equals the list drawn anew; a listed text moves up, a new one is added.
 struct MovedLinesCase {
   const char* name;
-  int copied;     // the item captured again
+  int copied;     // the item captured: listed below 60
   int selected;   // the line selected before, -1 for none
   int scrolled;   // the first line shown before
 };
@@ -193,7 +193,10 @@ INSTANTIATE_TEST_SUITE_P(
                     MovedLinesCase{"SelectionBelowTheMovedLine", 2, 6, 0},
                     MovedLinesCase{"SelectionAboveTheMovedLine", 9, 4, 0},
                     MovedLinesCase{"ScrolledDown", 30, 25, 20},
-                    MovedLinesCase{"ScrolledPastTheMovedLine", 5, 40, 30}),
+                    MovedLinesCase{"ScrolledPastTheMovedLine", 5, 40, 30},
+                    MovedLinesCase{"NewText", 98, 0, 0},
+                    MovedLinesCase{"NewTextSelectionBelow", 97, 3, 0},
+                    MovedLinesCase{"NewTextScrolledDown", 96, 25, 20}),
     [](const testing::TestParamInfo<MovedLinesCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
