@@ -138,26 +138,27 @@ JournalFile::~JournalFile() {
   if (m_fd >= 0) ::close(m_fd);
 }
 
-void JournalFile::Append(std::string_view bytes) {
-  std::lock_guard lock(m_mutex);
-  if (m_nError == 0 && !m_bRemove) m_strPending.append(bytes);
-}
-
-void JournalFile::AppendBuffer(std::string bytes) {
-  std::lock_guard lock(m_mutex);
+void JournalFile::Append(std::string bytes) {
+  std::unique_lock lock(m_mutex);
   if (m_nError != 0 || m_bRemove) return;
-  if (m_strPending.empty()) {
-    m_strPending = std::move(bytes);
-  } else {
+  if (!m_strPending.empty()) {
     m_strPending.append(bytes);
+    return;
   }
+  m_strPending = std::move(bytes);
+  // The thread sleeps while there is nothing to write: the first bytes of a batch wake it.
+  lock.unlock();
+  m_wake.notify_one();
 }
 
 void JournalFile::Compact(Rewrite rewrite) {
-  std::lock_guard lock(m_mutex);
-  if (m_nError != 0 || m_bRemove) return;
-  m_rewrite = std::move(rewrite);
-  m_nRewriteAt = m_strPending.size();
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_nError != 0 || m_bRemove) return;
+    m_rewrite = std::move(rewrite);
+    m_nRewriteAt = m_strPending.size();
+  }
+  m_wake.notify_one();
 }
 
 void JournalFile::Flush() {
@@ -194,6 +195,11 @@ void JournalFile::Run() {
   std::unique_lock lock(m_mutex);
   if (made != 0) m_nError = made;
   for (;;) {
+    // Asleep while there is nothing to write, so that an idle list costs no wake-ups;
+    // then the batch gathers for the interval.
+    m_wake.wait(lock, [this] {
+      return m_bStop || m_nFlushWanted > m_nFlushDone || !m_strPending.empty() || m_rewrite;
+    });
     m_wake.wait_for(lock, kJournalSyncInterval,
                     [this] { return m_bStop || m_nFlushWanted > m_nFlushDone; });
     if (m_bRemove) {

@@ -21,8 +21,8 @@ std::string JournalFolder();
 inline constexpr auto kJournalSyncInterval = std::chrono::milliseconds(100);
 
 // A journal file that only grows, written by a thread of its own: Append only adds bytes
-// to a buffer, and the thread writes and syncs what has gathered every
-// kJournalSyncInterval, so the caller never waits for the disk. The file is locked (flock)
+// to a buffer, and the thread writes and syncs what has gathered kJournalSyncInterval
+// after the first of them, so the caller never waits for the disk. The file is locked (flock)
 // while this object holds it: a start of the program takes over only journals that no
 // running program holds. After a write fails, nothing more is written and Error() says why.
 class JournalFile {
@@ -41,9 +41,8 @@ class JournalFile {
   JournalFile& operator=(const JournalFile&) = delete;
 
   std::string Path() const;
-  void Append(std::string_view bytes);
-  // The same, taking the buffer itself when nothing waits (a list's whole snapshot).
-  void AppendBuffer(std::string bytes);
+  // Adds `bytes` to what waits to be written (taking the buffer itself when nothing waits).
+  void Append(std::string bytes);
   // Gets the bytes written so far and gives what the file is to hold instead; false when
   // they cannot be rewritten.
   using Rewrite = std::function<bool(std::string_view written, std::string& rewritten)>;
