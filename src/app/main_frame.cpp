@@ -112,7 +112,8 @@ void CMainFrame::UpdateIndicators() {
 
 void CMainFrame::OnIdleUpdate() {
   fw::CMDIFrameWnd::OnIdleUpdate();
-  UpdateIndicators();
+  // A capture or another document change leaves the lock keys as they were.
+  if (GetApp().InputSinceIdleUpdate()) UpdateIndicators();
 }
 
 void CMainFrame::OnActiveChildChanged() {

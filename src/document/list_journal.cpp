@@ -112,7 +112,7 @@ void ListJournal::Flush() {
 
 void ListJournal::Append(std::string record) {
   m_nBytes += record.size();
-  m_pFile->AppendBuffer(std::move(record));
+  m_pFile->Append(std::move(record));
 }
 
 template <typename MakeRecord>

@@ -76,6 +76,7 @@ void CWinApp::SaveStdProfileSettings() {
 void CWinApp::RunIdleUpdateNow() {
   m_bIdlePending = false;
   if (m_pMainWnd) m_pMainWnd->OnIdleUpdate();
+  m_bInputSeen = false;
 }
 
 bool CWinApp::eventFilter(QObject* watched, QEvent* event) {
@@ -86,6 +87,7 @@ bool CWinApp::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusIn:
     case QEvent::WindowActivate:
       m_bIdlePending = true;
+      m_bInputSeen = true;
       break;
     default:
       break;

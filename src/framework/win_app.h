@@ -60,6 +60,9 @@ class CWinApp : public QObject, public CCmdTarget {
   // Marks the tool bar and status panes for an update when the program next idles.
   void RequestIdleUpdate() { m_bIdlePending = true; }
   void RunIdleUpdateNow();
+  // Whether input (keys, clicks, focus, activation) came since the last idle update: the
+  // lock keys can have changed only then, and asking the server for them is a round trip.
+  bool InputSinceIdleUpdate() const { return m_bInputSeen; }
 
   bool OnCmdMsg(unsigned id, CCmdUI* ui) override;
 
@@ -81,6 +84,7 @@ class CWinApp : public QObject, public CCmdTarget {
   std::unique_ptr<platform::ProfileFile> m_pProfile;
   std::unique_ptr<CDocManager> m_pDocManager;
   bool m_bIdlePending = true;
+  bool m_bInputSeen = true;
   bool m_bStdProfileLoaded = false;
 };
 

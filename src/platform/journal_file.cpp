@@ -138,26 +138,27 @@ JournalFile::~JournalFile() {
   if (m_fd >= 0) ::close(m_fd);
 }
 
-void JournalFile::Append(std::string_view bytes) {
-  std::lock_guard lock(m_mutex);
-  if (m_nError == 0 && !m_bRemove) m_strPending.append(bytes);
-}
-
-void JournalFile::AppendBuffer(std::string bytes) {
-  std::lock_guard lock(m_mutex);
+void JournalFile::Append(std::string bytes) {
+  std::unique_lock lock(m_mutex);
   if (m_nError != 0 || m_bRemove) return;
-  if (m_strPending.empty()) {
-    m_strPending = std::move(bytes);
-  } else {
+  if (!m_strPending.empty()) {
     m_strPending.append(bytes);
+    return;
   }
+  m_strPending = std::move(bytes);
+  // The thread sleeps while there is nothing to write: the first bytes of a batch wake it.
+  lock.unlock();
+  m_wake.notify_one();
 }
 
 void JournalFile::Compact(Rewrite rewrite) {
-  std::lock_guard lock(m_mutex);
-  if (m_nError != 0 || m_bRemove) return;
-  m_rewrite = std::move(rewrite);
-  m_nRewriteAt = m_strPending.size();
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_nError != 0 || m_bRemove) return;
+    m_rewrite = std::move(rewrite);
+    m_nRewriteAt = m_strPending.size();
+  }
+  m_wake.notify_one();
 }
 
 void JournalFile::Flush() {
@@ -193,7 +194,24 @@ void JournalFile::Run() {
   const int made = m_fd < 0 ? MakeFile() : 0;
   std::unique_lock lock(m_mutex);
   if (made != 0) m_nError = made;
+  const auto work = [this] {
+    return m_bStop || m_nFlushWanted > m_nFlushDone || !m_strPending.empty() || m_rewrite;
+  };
   for (;;) {
+    // Asleep while there is nothing to write, so that an idle list costs no wake-ups but
+    // the one for the sync of what was written last; then the batch gathers for the
+    // interval.
+    if (!m_bUnsynced) {
+      m_wake.wait(lock, work);
+    } else if (!m_wake.wait_until(lock, m_syncDue, work)) {
+      if (m_nError == 0) {
+        lock.unlock();
+        const int error = SyncWritten();
+        lock.lock();
+        if (error != 0) m_nError = error;
+      }
+      continue;
+    }
     m_wake.wait_for(lock, kJournalSyncInterval,
                     [this] { return m_bStop || m_nFlushWanted > m_nFlushDone; });
     if (m_bRemove) {
@@ -209,10 +227,19 @@ void JournalFile::Run() {
     const Rewrite rewrite = std::exchange(m_rewrite, nullptr);
     const std::size_t rewriteAt = m_nRewriteAt;
     const unsigned long long wanted = m_nFlushWanted;
-    if ((!batch.empty() || rewrite) && m_nError == 0) {
+    // Flush and the end of the journal want everything on the disk now.
+    const bool syncNow = wanted > m_nFlushDone || m_bStop;
+    if (m_nError == 0) {
       lock.unlock();
-      const int error =
-          rewrite ? CompactBatch(rewrite, batch, rewriteAt) : WriteBatch(batch, false);
+      int error = 0;
+      if (rewrite) {
+        error = CompactBatch(rewrite, batch, rewriteAt);
+      } else if (!batch.empty()) {
+        error = WriteBatch(batch, false);
+      }
+      if (error == 0 && (syncNow || std::chrono::steady_clock::now() >= m_syncDue)) {
+        error = SyncWritten();
+      }
       lock.lock();
       if (error != 0) m_nError = error;
     }
@@ -221,6 +248,14 @@ void JournalFile::Run() {
     // A removal asked for during the write is done at the top of the loop.
     if (m_bStop && !m_bRemove && m_strPending.empty()) return;
   }
+}
+
+int JournalFile::SyncWritten() {
+  if (!std::exchange(m_bUnsynced, false)) return 0;
+  if (::fdatasync(m_fd) != 0) return errno;
+  // A power cut must not take the new file's name away with what it holds.
+  if (!std::exchange(m_bNamed, true)) SyncFolderOf(m_strPath);
+  return 0;
 }
 
 int JournalFile::CompactBatch(const Rewrite& rewrite, std::string_view batch, std::size_t at) {
@@ -239,9 +274,9 @@ int JournalFile::CompactBatch(const Rewrite& rewrite, std::string_view batch, st
 int JournalFile::WriteBatch(std::string_view bytes, bool replace) {
   if (!replace) {
     if (const int error = WriteToEnd(m_fd, bytes)) return error;
-    if (::fdatasync(m_fd) != 0) return errno;
-    // A power cut must not take the new file's name away with what it holds.
-    if (!std::exchange(m_bNamed, true)) SyncFolderOf(m_strPath);
+    if (!std::exchange(m_bUnsynced, true)) {
+      m_syncDue = std::chrono::steady_clock::now() + kJournalDiskSyncInterval;
+    }
     return 0;
   }
   FileReplacement file;
@@ -259,6 +294,8 @@ int JournalFile::WriteBatch(std::string_view bytes, bool replace) {
   ::fcntl(fd, F_SETFD, FD_CLOEXEC);
   ::close(m_fd);
   m_fd = fd;
+  // The replacement is on the disk as a whole, its name included.
+  m_bUnsynced = false;
   return 0;
 }
 

@@ -17,14 +17,19 @@ namespace platform {
 // path, else ~/.local/state/tolvane.
 std::string JournalFolder();
 
-// How long appended bytes may wait before they are written and synced.
+// How long appended bytes may wait before they are written: once written, the system
+// keeps them through a kill or a crash of the program.
 inline constexpr auto kJournalSyncInterval = std::chrono::milliseconds(100);
+// How long written bytes may wait before they are synced to the disk, which only a power
+// cut or a crash of the system needs; a sync costs more than the write.
+inline constexpr auto kJournalDiskSyncInterval = std::chrono::seconds(1);
 
 // A journal file that only grows, written by a thread of its own: Append only adds bytes
-// to a buffer, and the thread writes and syncs what has gathered every
-// kJournalSyncInterval, so the caller never waits for the disk. The file is locked (flock)
-// while this object holds it: a start of the program takes over only journals that no
-// running program holds. After a write fails, nothing more is written and Error() says why.
+// to a buffer, and the thread writes what has gathered kJournalSyncInterval after the
+// first of them, and syncs it kJournalDiskSyncInterval after the first unsynced write,
+// so the caller never waits for the disk. The file is locked (flock) while this object
+// holds it: a start of the program takes over only journals that no running program
+// holds. After a write fails, nothing more is written and Error() says why.
 class JournalFile {
  public:
   // A new, empty journal named "<folder>/XXXXXX<suffix>", the folder made when missing.
@@ -41,9 +46,8 @@ class JournalFile {
   JournalFile& operator=(const JournalFile&) = delete;
 
   std::string Path() const;
-  void Append(std::string_view bytes);
-  // The same, taking the buffer itself when nothing waits (a list's whole snapshot).
-  void AppendBuffer(std::string bytes);
+  // Adds `bytes` to what waits to be written (taking the buffer itself when nothing waits).
+  void Append(std::string bytes);
   // Gets the bytes written so far and gives what the file is to hold instead; false when
   // they cannot be rewritten.
   using Rewrite = std::function<bool(std::string_view written, std::string& rewritten)>;
@@ -65,6 +69,8 @@ class JournalFile {
   void Run();
   int MakeFile();
   int WriteBatch(std::string_view bytes, bool replace);
+  // Syncs what was written since the last sync.
+  int SyncWritten();
   // Writes the first `at` bytes of `batch`, rewrites the file, then adds the rest.
   int CompactBatch(const Rewrite& rewrite, std::string_view batch, std::size_t at);
 
@@ -72,6 +78,9 @@ class JournalFile {
   const std::string m_strSuffix;  // of a file still to be made
   int m_fd;  // the thread's alone while it runs
   bool m_bNamed = false;  // the folder has been synced since the file was made
+  // Written and not yet synced, and when the sync is due (the thread's alone).
+  bool m_bUnsynced = false;
+  std::chrono::steady_clock::time_point m_syncDue;
   mutable std::mutex m_mutex;
   std::condition_variable m_wake;
   std::condition_variable m_written;

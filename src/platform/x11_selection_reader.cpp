@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <utility>
 #include <poll.h>
 #include <vector>
 
@@ -113,6 +114,8 @@ class X11SelectionReader::Worker {
   Fetched Fetch(xcb_atom_t target, xcb_timestamp_t time);
   Fetched TakeProperty(AtomId property);
   Fetched ReadIncrementally(AtomId property, std::size_t sizeHint);
+  // Whether the owners' changes of our window's properties are reported.
+  void WatchProperties(bool bWatch);
   bool Interrupted() const { return m_bStop || m_bAbort; }
 
   X11SelectionReader& m_reader;
@@ -158,10 +161,10 @@ bool X11SelectionReader::Worker::Connect() {
   xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_pConnection)).data;
   if (!screen) return false;
   m_window = xcb_generate_id(m_pConnection);
-  const std::uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+  // Property changes are watched only during a transfer in pieces (WatchProperties): the
+  // answers of every copy would otherwise wake this thread for each change they make.
   xcb_create_window(m_pConnection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
-                    XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, XCB_CW_EVENT_MASK,
-                    &eventMask);
+                    XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, 0, nullptr);
   xcb_xfixes_select_selection_input(
       m_pConnection, m_window, m_atoms[kClipboard],
       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
@@ -421,8 +424,16 @@ Fetched X11SelectionReader::Worker::TakeProperty(AtomId property) {
   }
 }
 
+void X11SelectionReader::Worker::WatchProperties(bool bWatch) {
+  const std::uint32_t eventMask = bWatch ? XCB_EVENT_MASK_PROPERTY_CHANGE : 0;
+  xcb_change_window_attributes(m_pConnection, m_window, XCB_CW_EVENT_MASK, &eventMask);
+  xcb_flush(m_pConnection);
+}
+
 // Deleting the INCR property (done by TakeProperty) asks for the first piece; each piece
-// arrives as a new value of the property, and an empty one ends the transfer.
+// arrives as a new value of the property, and an empty one ends the transfer. The watch
+// on property changes begins after that deletion, so the first piece may be there
+// already: the property is looked at once before any notice.
 Fetched X11SelectionReader::Worker::ReadIncrementally(AtomId property, std::size_t sizeHint) {
   Fetched result;
   try {
@@ -430,19 +441,27 @@ Fetched X11SelectionReader::Worker::ReadIncrementally(AtomId property, std::size
   } catch (const std::bad_alloc&) {
     return {};
   }
+  WatchProperties(true);
+  const struct Unwatch {
+    Worker* worker;
+    ~Unwatch() { worker->WatchProperties(false); }
+  } unwatch{this};
   auto deadline = Clock::now() + std::chrono::milliseconds(kGiveUpMs);
+  bool bLookNow = true;
   while (!Interrupted()) {
-    xcb_generic_event_t* event = NextEvent(deadline, false);
-    if (!event) break;
-    bool bNewPiece = false;
-    if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
-      const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-      bNewPiece = notify->window == m_window && notify->atom == m_atoms[property] &&
-                  notify->state == XCB_PROPERTY_NEW_VALUE;
-    } else {
-      Dispatch(event);
+    bool bNewPiece = std::exchange(bLookNow, false);
+    if (!bNewPiece) {
+      xcb_generic_event_t* event = NextEvent(deadline, false);
+      if (!event) break;
+      if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+        bNewPiece = notify->window == m_window && notify->atom == m_atoms[property] &&
+                    notify->state == XCB_PROPERTY_NEW_VALUE;
+      } else {
+        Dispatch(event);
+      }
+      std::free(event);
     }
-    std::free(event);
     if (!bNewPiece) continue;
 
     auto reply = Own(xcb_get_property_reply(
@@ -451,6 +470,8 @@ Fetched X11SelectionReader::Worker::ReadIncrementally(AtomId property, std::size
                          XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty),
         nullptr));
     if (!reply) return {};
+    // No property: the piece its notice told of was taken by the look before the notice.
+    if (reply->type == XCB_NONE) continue;
     const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
     if (length == 0) {
       result.result = Fetched::Result::Ok;

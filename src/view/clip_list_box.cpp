@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "framework/command_bars.h"
 #include "framework/mdi_child_wnd.h"
@@ -18,6 +19,7 @@
 #include "resources/command_ids.h"
 #include "view/clip_line_delegate.h"
 #include "view/clip_list_box_accessible.h"
+#include "view/clip_list_model.h"
 #include "view/tolvane_view.h"
 
 namespace view {
@@ -77,6 +79,54 @@ void CClipListBox::SetLineMetrics(int height, int extent) {
   }
   m_nExtent = extent;
   FitColumn();
+}
+
+void CClipListBox::ShowMovedLines(int movedFrom, bool selectionMoved) {
+  ForgetClipListBoxLines(this);
+  // A line added at the head leaves a layout of all lines waiting, which would draw them.
+  m_bKeepDrawnLines = true;
+  executeDelayedItemsLayout();
+  m_bKeepDrawnLines = false;
+  const auto* lines = qobject_cast<const ClipListModel*>(model());
+  const int top = rowAt(0);
+  // The insertion marker of a drag is drawn between lines: everything is drawn again.
+  if (!lines || top < 0 || m_bDragging) {
+    viewport()->update();
+    return;
+  }
+  int bottom = rowAt(viewport()->height() - 1);
+  if (bottom < 0) bottom = GetCount() - 1;
+  std::vector<int> redraw = lines->DrawnMarked();
+  if (movedFrom >= 0) {
+    const int last = std::min(movedFrom, bottom);
+    if (last >= top) viewport()->scroll(0, rowHeight(top), LinesRect(top, last));
+    redraw.push_back(0);
+    // A selected or current line above the moved item took its highlight or frame one down.
+    for (const int moved : {GetCurSel(), currentIndex().row()}) {
+      if (selectionMoved || moved < 0 || moved > movedFrom) continue;
+      redraw.push_back(moved);
+      redraw.push_back(moved + 1);
+    }
+  }
+  for (int row = top; row <= bottom; ++row) {
+    if (lines->IsMarked(row)) redraw.push_back(row);
+  }
+  for (const int row : redraw) {
+    if (row >= top && row <= bottom) viewport()->update(LinesRect(row, row));
+  }
+}
+
+QRect CClipListBox::LinesRect(int first, int last) const {
+  return {0, (first - TopLine()) * m_nLineHeight, viewport()->width(),
+          (last - first + 1) * m_nLineHeight};
+}
+
+void CClipListBox::doItemsLayout() {
+  if (m_bKeepDrawnLines) {
+    updateGeometries();
+    return;
+  }
+  QAbstractItemView::doItemsLayout();
 }
 
 void CClipListBox::FitColumn() {
@@ -277,7 +327,9 @@ void CClipListBox::rowsInserted(const QModelIndex& parent, int first, int last) 
   ForgetClipListBoxLines(this);
   QAbstractItemView::rowsInserted(parent, first, last);
   updateGeometries();
-  viewport()->update();
+  // A line added at the head by a capture: the view moves the lines drawn instead.
+  const auto* lines = qobject_cast<const ClipListModel*>(model());
+  if (!lines || lines->LastChange() != ClipListModel::LineChange::Added) viewport()->update();
 }
 
 // The selection shows in the inactive colours once another window has the focus.

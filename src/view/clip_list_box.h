@@ -36,6 +36,12 @@ class CClipListBox : public QAbstractItemView {
   int GetCount() const;
   // Line height and the horizontal extent (the width every line is given).
   void SetLineMetrics(int height, int extent);
+  // Shows a refill that changed few lines, before the selection is set: the lines above
+  // `movedFrom` (-1: none) move one down on the screen as they are, and only the lines
+  // whose look changed are drawn again: the head, the selection and focus where they stayed
+  // while their lines moved (unless `selectionMoved` with them, as with an added line), and
+  // the marker where it was drawn and where it is now.
+  void ShowMovedLines(int movedFrom, bool selectionMoved = false);
   // The line at `point` (viewport coordinates), or the nearest one; -1 in an empty list.
   int NearestLine(const QPoint& point) const;
   // The line under `point` (viewport coordinates); -1 beside the list or below the last line.
@@ -80,6 +86,7 @@ class CClipListBox : public QAbstractItemView {
   void rowsInserted(const QModelIndex& parent, int first, int last) override;
   void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                    const QList<int>& roles = QList<int>()) override;
+  void doItemsLayout() override;
   // A screen reader follows the current and the selected line (clip_list_box_accessible.cpp).
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
@@ -97,6 +104,8 @@ class CClipListBox : public QAbstractItemView {
   QModelIndex Line(int line) const;
   // Draws the lines that meet `area` (viewport coordinates) through the item delegate.
   void PaintLines(QPainter& painter, const QRect& area);
+  // The viewport's strip of lines `first` to `last`.
+  QRect LinesRect(int first, int last) const;
 
   // Dragging (clip_list_box_drag.cpp).
   void BeginDrag(int line, const QPoint& point);
@@ -113,6 +122,8 @@ class CClipListBox : public QAbstractItemView {
   int m_nExtent = 0;
   int m_nLineHeight = 16;
   int m_nColumnWidth = 0;
+  // The lines drawn are moved rather than drawn again: a layout lays out without drawing.
+  bool m_bKeepDrawnLines = false;
 
   QPoint m_ptPress;             // the last left press, viewport coordinates
   int m_nPressLine = -1;        // the line that press was on while the button is held

@@ -20,7 +20,9 @@ class LineAccessible : public QAccessibleInterface {
   LineAccessible(CClipListBox* box, int line) : m_pBox(box), m_nLine(line) {}
 
   int Line() const { return m_nLine; }
-  bool isValid() const override { return m_pBox && m_pBox->model() && m_nLine < m_pBox->GetCount(); }
+  bool isValid() const override {
+    return m_pBox && m_pBox->model() && m_nLine < m_pBox->GetCount();
+  }
   QObject* object() const override { return nullptr; }
   QWindow* window() const override { return m_pBox ? m_pBox->window()->windowHandle() : nullptr; }
   QAccessibleInterface* parent() const override {

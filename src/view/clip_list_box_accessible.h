@@ -10,7 +10,7 @@ class CClipListBox;
 
 // Installs, once, the factory that hands a list box its accessible interface.
 void InstallClipListBoxAccessibility();
-// The lines of `box` were inserted, removed or all replaced: the line interfaces made so
+// The lines of `box` were inserted, removed, moved or all replaced: the line interfaces made so
 // far stand for other lines now and are dropped.
 void ForgetClipListBoxLines(const CClipListBox* box);
 // The box has just taken the focus: its current line is the one a screen reader reads.

@@ -53,6 +53,14 @@ ClipListModel::RefillResult ClipListModel::Refill(const doc::CClipList* list,
   const bool sameList = list == m_pList;
   const bool wasMeasuring = IsMeasuring();
   const int resumeFrom = std::exchange(m_nMeasureFrom, -1);
+  m_nMovedFrom = -1;
+  m_lastChange = LineChange::Other;
+  if (sameList && list) {
+    m_nMovedFrom = m_moves.MovedFrom(list->GetVersion(), list->GetCount());
+    if (m_moves.Unchanged(list->GetVersion())) m_lastChange = LineChange::Marker;
+    if (m_nMovedFrom >= 0) m_lastChange = LineChange::ToHead;
+  }
+  m_moves.Restart(list);
   Layout layout{list ? list->GetCount() : 0, m_nExtent};
   if (!list) m_pWidths.reset();
   if (layout.rows > 0) {
@@ -135,19 +143,82 @@ std::vector<int> ClipListModel::UnmeasuredRows(int within, std::size_t limit) co
 
 void ClipListModel::Publish(const doc::CClipList* list, const std::string* clipText,
                             bool sameList, const Layout& layout) {
+  if (m_lastChange == LineChange::ToHead && layout.rows == m_nRows + 1 &&
+      layout.extent == m_nExtent) {
+    // One line more at the head: every line drawn moves down (the view moves them).
+    m_lastChange = LineChange::Added;
+    m_pClipText = clipText;
+    beginInsertRows(QModelIndex(), 0, 0);
+    m_nRows = layout.rows;
+    endInsertRows();
+    MoveDrawnMarked();
+    return;
+  }
   if (sameList && layout.rows == m_nRows && layout.extent == m_nExtent && layout.rows > 0) {
+    m_pClipText = clipText;
+    if (m_lastChange != LineChange::Other) {
+      // The view moves the lines it has drawn and draws again only those whose look
+      // changed (LastChange): no announcement, which would make it draw every line.
+      MoveDrawnMarked();
+      return;
+    }
     // Same lines, same sizes: new content only. The list box repaints the lines in view
     // and keeps its current line and selection, which a reset would drop.
-    m_pClipText = clipText;
+    m_drawnMarked.clear();
     emit dataChanged(index(0), index(layout.rows - 1), {Qt::DisplayRole});
     return;
   }
+  m_lastChange = LineChange::Other;
+  m_drawnMarked.clear();
   beginResetModel();
   m_pList = list;
   m_pClipText = clipText;
   m_nRows = layout.rows;
   m_nExtent = layout.extent;
   endResetModel();
+}
+
+void ClipListModel::MoveDrawnMarked() {
+  if (m_lastChange != LineChange::ToHead && m_lastChange != LineChange::Added) return;
+  std::vector<int> moved;
+  for (int row : m_drawnMarked) {
+    // The moved item's old line is drawn over; the head line is drawn anew.
+    if (row < m_nMovedFrom) moved.push_back(row + 1);
+    if (row > m_nMovedFrom) moved.push_back(row);
+  }
+  m_drawnMarked.swap(moved);
+}
+
+void ClipListModel::NoteDrawnMarker(int row, bool marked) const {
+  const auto drawn = std::find(m_drawnMarked.begin(), m_drawnMarked.end(), row);
+  if (marked && drawn == m_drawnMarked.end()) m_drawnMarked.push_back(row);
+  if (!marked && drawn != m_drawnMarked.end()) m_drawnMarked.erase(drawn);
+}
+
+void ClipListModel::MoveWatch::Restart(const doc::CClipList* list) {
+  Observe(list);
+  m_nVersion = list ? list->GetVersion() : 0;
+  m_nRemoved = -1;
+  m_bToHead = false;
+  m_bOther = false;
+}
+
+int ClipListModel::MoveWatch::MovedFrom(unsigned version, int count) const {
+  if (!m_bToHead || m_bOther) return -1;
+  // The changes seen are all that were made: a removal and an insertion, or an insertion
+  // alone, which moves every line down as if the new one had come from the end.
+  if (m_nRemoved >= 0) return version == m_nVersion + 2 ? m_nRemoved : -1;
+  return version == m_nVersion + 1 ? count - 1 : -1;
+}
+
+void ClipListModel::MoveWatch::OnRemoved(int position) noexcept {
+  if (m_nRemoved >= 0 || m_bToHead) m_bOther = true;
+  m_nRemoved = position;
+}
+
+void ClipListModel::MoveWatch::OnInserted(int position) noexcept {
+  if (position != 0 || m_bToHead) m_bOther = true;
+  m_bToHead = true;
 }
 
 void ClipListModel::MeasureSlice() {
@@ -202,8 +273,14 @@ QVariant ClipListModel::data(const QModelIndex& index, int role) const {
     return {};
   }
   switch (role) {
-    case Qt::DisplayRole:
-      return DisplayText(index.row());
+    case Qt::DisplayRole: {
+      // What is handed out here is drawn: the rows drawn with the marker are known
+      // when it moves.
+      const int row = index.row();
+      const bool marked = IsMarked(row);
+      NoteDrawnMarker(row, marked);
+      return ForDisplay(BuildDisplayLine(m_pList->GetAt(row), marked, platform::SystemCodePage()));
+    }
     case Qt::SizeHintRole:
       // Every line has this size: it also sets the horizontal scroll range.
       return QSize(m_nExtent, m_nLineHeight);

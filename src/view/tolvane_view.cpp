@@ -96,8 +96,22 @@ void CTolvaneView::RefillList(int hint) {
   const ClipListModel::RefillResult result =
       m_pModel->Refill(doc ? &doc->GetItemList() : nullptr, clipText, m_pListBox->font());
   m_pListBox->SetLineMetrics(m_pModel->LineHeight(), m_pModel->HorizontalExtent());
+  // A capture moves the lines drawn instead of drawing them all again.
+  switch (m_pModel->LastChange()) {
+    case ClipListModel::LineChange::Marker:
+      m_pListBox->ShowMovedLines(-1);
+      break;
+    case ClipListModel::LineChange::ToHead:
+      m_pListBox->ShowMovedLines(m_pModel->MovedFrom());
+      break;
+    case ClipListModel::LineChange::Added:
+      m_pListBox->ShowMovedLines(m_pModel->MovedFrom(), /*selectionMoved=*/true);
+      break;
+    case ClipListModel::LineChange::Other:
+      m_pListBox->viewport()->update();
+      break;
+  }
   if (m_pModel->rowCount() > 0) m_pListBox->SetCurSel(hint);
-  m_pListBox->viewport()->update();
 
   if (result == ClipListModel::RefillResult::OutOfMemory && GetDocument()) {
     m_capture.ShowMessage(res::kMsgNoMemoryDisplay);

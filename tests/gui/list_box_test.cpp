@@ -354,7 +354,7 @@ INSTANTIATE_TEST_SUITE_P(
                     GeometryCase{"ManyInTheMiddle", 1000, 500}),
     [](const testing::TestParamInfo<GeometryCase>& info) { return info.param.name; });
 
-// A screen reader sees a list of the lines, which follows a capture at the head of the list.
+// A screen reader sees a list of the lines, which follows captures at the head of the list.
 TEST_F(ListBoxTest, ScreenReaderSeesTheLinesAsTheItemsOfAList) {
   view::CClipListBox* list = StartWith({"A", "B", "C"});
   QAccessibleInterface* box = QAccessible::queryAccessibleInterface(list);
@@ -381,6 +381,13 @@ TEST_F(ListBoxTest, ScreenReaderSeesTheLinesAsTheItemsOfAList) {
   ASSERT_EQ(box->childCount(), 4);
   EXPECT_TRUE(box->child(0)->text(QAccessible::Name).endsWith("X"));
   EXPECT_TRUE(box->child(3)->text(QAccessible::Name).endsWith("C"));
+  // An item copied again moves to the head without the number of lines changing.
+  const QAccessible::Id head = QAccessible::uniqueId(box->child(0));
+  Capture().SetClipTextForTesting("B");
+  ActiveDoc()->AddClipboardText();
+  ProcessEvents();
+  EXPECT_EQ(QAccessible::accessibleInterface(head), nullptr);
+  EXPECT_TRUE(box->child(0)->text(QAccessible::Name).endsWith("B"));
 }
 
 TEST_F(ListBoxTest, SelectionSpansTheRowAndTheScrollBarsShowOnlyWhenNeeded) {

@@ -2,8 +2,11 @@
 // lines that could not be made for lack of memory; a capture drawn in one paint.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPaintEvent>
+#include <QScreen>
+#include <QScrollBar>
 
 #include "app/main_frame.h"
 #include "app/tolvane_app.h"
@@ -97,23 +100,31 @@ TEST_F(CaptureRefillTest, EachViewRefillsOncePerCapture) {
   EXPECT_EQ(List()->GetCurSel(), 0);
   EXPECT_EQ(model->DisplayText(0), QStringLiteral("◎new head"));
 
-  // A copy of a text that is not added (auto paste off) refreshes the marker once too.
+  // A copy of a text that is not added (auto paste off) moves only the marker: the
+  // lines are not announced again, the marked ones are drawn anew.
   refills = 0;
   Capture().SetAutoPaste(false);
   m_pClipboard->SimulateCopy("item 1");
-  EXPECT_EQ(refills, 1);
+  EXPECT_EQ(refills, 0);
   EXPECT_EQ(List()->GetCurSel(), 0);
+  EXPECT_EQ(model->DisplayText(0), QStringLiteral("  new head"));
+  EXPECT_EQ(model->DisplayText(2), QStringLiteral("◎item 1"));
 }
+
+
 
 // Counts the paint events of one widget.
 class PaintCount : public QObject {
  public:
   explicit PaintCount(QWidget* widget) { widget->installEventFilter(this); }
   int paints = 0;
+  QRegion region;
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
+    if (event->type() != QEvent::Paint) return false;
+    ++paints;
+    region += static_cast<QPaintEvent*>(event)->region();
     return false;
   }
 };
@@ -133,5 +144,59 @@ TEST_F(CaptureRefillTest, ACaptureIsDrawnInOnePaint) {
   EXPECT_EQ(count.paints, 1);
   EXPECT_EQ(countPane->text(), QStringLiteral("項目数 :     4"));
 }
+
+// What is on the screen after a capture, which moves the lines already drawn instead of
+// drawing them all, equals the list drawn anew; a listed text moves up, a new one is added.
+struct MovedLinesCase {
+  const char* name;
+  int copied;     // the item captured: listed below 60
+  int selected;   // the line selected before, -1 for none
+  int scrolled;   // the first line shown before
+};
+
+class MovedLinesTest : public CaptureRefillTest,
+                       public testing::WithParamInterface<MovedLinesCase> {};
+
+TEST_P(MovedLinesTest, ScreenShowsTheListAsDrawnAnew) {
+  const MovedLinesCase& c = GetParam();
+  StartWith(60);
+  m_pClipboard->SimulateCopy("item 0");  // the marker on the head line
+  List()->SetCurSel(c.selected);
+  List()->verticalScrollBar()->setValue(c.scrolled);
+  ProcessEvents();
+  ProcessEvents();  // what the scrolling left to draw
+  PaintCount paints(List()->viewport());
+  m_pClipboard->SimulateCopy("item " + std::to_string(c.copied));
+  ProcessEvents();
+  ASSERT_EQ(ActiveView()->Model()->DisplayText(0), QString::fromStdString("◎item " + std::to_string(c.copied)));
+  EXPECT_EQ(paints.paints, 1);
+  // The lines moved down as drawn: only the head and the line below it change.
+  if (c.scrolled == 0 && c.selected == 0) {
+    EXPECT_EQ(paints.region.boundingRect().height(), 2 * List()->rowHeight(0)) << c.name;
+  }
+
+  QWidget* viewport = List()->viewport();
+  const QPoint at = viewport->mapTo(viewport->window(), QPoint(0, 0));
+  const QImage shown = QGuiApplication::primaryScreen()
+                           ->grabWindow(viewport->window()->winId(), at.x(), at.y(),
+                                        viewport->width(), viewport->height())
+                           .toImage()
+                           .convertToFormat(QImage::Format_RGB32);
+  const QImage drawn = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_TRUE(shown == drawn) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captures, MovedLinesTest,
+    testing::Values(MovedLinesCase{"FromAShownLine", 3, 0, 0},
+                    MovedLinesCase{"FromBelowTheShownLines", 55, 0, 0},
+                    MovedLinesCase{"SelectionBelowTheMovedLine", 2, 6, 0},
+                    MovedLinesCase{"SelectionAboveTheMovedLine", 9, 4, 0},
+                    MovedLinesCase{"ScrolledDown", 30, 25, 20},
+                    MovedLinesCase{"ScrolledPastTheMovedLine", 5, 40, 30},
+                    MovedLinesCase{"NewText", 98, 0, 0},
+                    MovedLinesCase{"NewTextSelectionBelow", 97, 3, 0},
+                    MovedLinesCase{"NewTextScrolledDown", 96, 25, 20}),
+    [](const testing::TestParamInfo<MovedLinesCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
