@@ -1,6 +1,7 @@
 #include "document/clip_list.h"
 
 #include "document/chunked_vector.h"
+#include "support/list_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +13,8 @@
 namespace doc {
 namespace {
 
-using Texts = std::vector<std::string>;
-
-Texts Contents(const CClipList& list) {
-  Texts texts;
-  for (int i = 0; i < list.GetCount(); ++i) texts.push_back(list.GetAt(i));
-  return texts;
-}
+using testing_support::ListTexts;
+using testing_support::Texts;
 
 void Fill(CClipList& list, const Texts& texts) {
   for (const std::string& text : texts) list.AddTail(text);
@@ -32,7 +28,7 @@ TEST(ClipListTest, AddsAtBothEndsAndInsertsBeforeAPosition) {
   list.AddTail("d");
   list.InsertBefore(2, "c");
   list.InsertBefore(0, "head");
-  EXPECT_EQ(Contents(list), (Texts{"head", "a", "b", "c", "d"}));
+  EXPECT_EQ(ListTexts(list), (Texts{"head", "a", "b", "c", "d"}));
   EXPECT_EQ(list.GetCount(), 5);
   EXPECT_FALSE(list.IsEmpty());
 }
@@ -41,11 +37,11 @@ TEST(ClipListTest, RemovesAtHeadMiddleAndTail) {
   CClipList list;
   Fill(list, {"0", "1", "2", "3", "4"});
   list.RemoveAt(0);
-  EXPECT_EQ(Contents(list), (Texts{"1", "2", "3", "4"}));
+  EXPECT_EQ(ListTexts(list), (Texts{"1", "2", "3", "4"}));
   list.RemoveAt(3);
-  EXPECT_EQ(Contents(list), (Texts{"1", "2", "3"}));
+  EXPECT_EQ(ListTexts(list), (Texts{"1", "2", "3"}));
   list.RemoveAt(1);
-  EXPECT_EQ(Contents(list), (Texts{"1", "3"}));
+  EXPECT_EQ(ListTexts(list), (Texts{"1", "3"}));
   list.RemoveAll();
   EXPECT_TRUE(list.IsEmpty());
   EXPECT_EQ(list.Find("1"), -1);
@@ -172,7 +168,7 @@ TEST(ClipListTest, SearchAgreesWithAPlainScanThroughAnyChanges) {
       case 4: list.RemoveAt(pick(count)); break;
       default: if (pick(50) == 0) list.RemoveAll(); break;
     }
-    const Texts texts = Contents(list);
+    const Texts texts = ListTexts(list);
     const auto found = std::find(texts.begin(), texts.end(), text);
     const int expected = found == texts.end() ? -1 : static_cast<int>(found - texts.begin());
     ASSERT_EQ(list.Find(text), expected) << "step " << step;

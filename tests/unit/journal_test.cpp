@@ -15,17 +15,13 @@
 #include "document/journal_store.h"
 #include "document/list_journal.h"
 #include "framework/safe_file_writer.h"
+#include "support/list_texts.h"
 
 namespace doc {
 namespace {
 
-using Texts = std::vector<std::string>;
-
-Texts Items(const CClipList& list) {
-  Texts texts;
-  for (int i = 0; i < list.GetCount(); ++i) texts.push_back(list.GetAt(i));
-  return texts;
-}
+using testing_support::ListTexts;
+using testing_support::Texts;
 
 // A journal of five records: header, snapshot {a, b}, then insert c at the head, remove
 // the last item and replace the head: {C, a}. Each record's end is kept.
@@ -82,7 +78,7 @@ TEST(JournalReaderTest, TakesTheRecordsBeforeATornOrDamagedOne) {
     ASSERT_EQ(ReadJournal(c.damage(sample.bytes), content), JournalReadStatus::Ok);
     EXPECT_EQ(content.title, "Tlvn1");
     EXPECT_EQ(content.path, "/home/u/list.tvn");
-    EXPECT_EQ(Items(content.list), c.items);
+    EXPECT_EQ(ListTexts(content.list), c.items);
     EXPECT_EQ(content.validLength, c.validLength);
   }
 }
@@ -158,7 +154,7 @@ TEST_F(JournalFilesTest, AJournalHeldByARunningProgramIsNotTakenAndALeftOneIs) {
   LeftJournals left = JournalStore(m_strFolder).TakeLeftJournals();
   ASSERT_EQ(left.lists.size(), 1u);
   EXPECT_EQ(left.lists[0]->content.title, "Tlvn1");
-  EXPECT_EQ(Items(left.lists[0]->content.list), (Texts{"second", "first, edited"}));
+  EXPECT_EQ(ListTexts(left.lists[0]->content.list), (Texts{"second", "first, edited"}));
   // Now held by this start.
   EXPECT_TRUE(JournalStore(m_strFolder).TakeLeftJournals().lists.empty());
 }
@@ -196,7 +192,7 @@ TEST_F(JournalFilesTest, AJournalPastTwiceItsListIsRewrittenAsOneSnapshotAndGoes
   EXPECT_LT(bytes.size(), kMinCompactedJournalSize);
   JournalContent content;
   ASSERT_EQ(ReadJournal(bytes, content), JournalReadStatus::Ok);
-  EXPECT_EQ(Items(content.list), Items(list));
+  EXPECT_EQ(ListTexts(content.list), ListTexts(list));
   EXPECT_EQ(content.validLength, bytes.size());
 
   journal->End();
@@ -228,14 +224,14 @@ TEST_F(JournalFilesTest, ASavedListsJournalStartsFromItsFileWhileTheFileIsAsSave
   journal->Flush();
   JournalContent content;
   ASSERT_EQ(ReadJournal(ReadFile(journal->FilePath()), content), JournalReadStatus::Ok);
-  EXPECT_EQ(Items(content.list), (Texts{"c", "a", "b"}));
+  EXPECT_EQ(ListTexts(content.list), (Texts{"c", "a", "b"}));
   journal->End();
 
   // A run killed before that copy leaves the reference: good while the file is as saved.
   WriteFile("left.journal", left);
   LeftJournals found = JournalStore(m_strFolder).TakeLeftJournals();
   ASSERT_EQ(found.lists.size(), 1u);
-  EXPECT_EQ(Items(found.lists[0]->content.list), (Texts{"c", "a", "b"}));
+  EXPECT_EQ(ListTexts(found.lists[0]->content.list), (Texts{"c", "a", "b"}));
   found.lists[0]->file->Remove();
 
   list.AddTail("saved again");
@@ -249,7 +245,7 @@ TEST_F(JournalFilesTest, ASavedListsJournalStartsFromItsFileWhileTheFileIsAsSave
   EXPECT_EQ(stale->Error(), 0);
   JournalContent copied;
   ASSERT_EQ(ReadJournal(ReadFile(stale->FilePath()), copied), JournalReadStatus::Ok);
-  EXPECT_EQ(Items(copied.list), Items(list));
+  EXPECT_EQ(ListTexts(copied.list), ListTexts(list));
   stale->End();
 }
 
@@ -259,13 +255,13 @@ TEST_F(JournalFilesTest, ARecoveredJournalLosesItsTornTailAndGoesOnAfterIt) {
   LeftJournals left = JournalStore(m_strFolder).TakeLeftJournals();
   ASSERT_EQ(left.lists.size(), 1u);
   CClipList list;
-  for (const std::string& text : Items(left.lists[0]->content.list)) list.AddTail(text);
+  for (const std::string& text : ListTexts(left.lists[0]->content.list)) list.AddTail(text);
   auto journal = JournalStore::Continue(list, *left.lists[0]);
   list.AddHead("d");
   journal->Flush();
   JournalContent content;
   ASSERT_EQ(ReadJournal(ReadFile(m_strFolder + "/left.journal"), content), JournalReadStatus::Ok);
-  EXPECT_EQ(Items(content.list), (Texts{"d", "c", "a"}));
+  EXPECT_EQ(ListTexts(content.list), (Texts{"d", "c", "a"}));
 }
 
 }  // namespace
