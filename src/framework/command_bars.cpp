@@ -92,8 +92,9 @@ void CommandBars::SetMenu(unsigned menuId) {
   }
 }
 
-void CommandBars::UpdateAction(QAction* action) {
-  const unsigned id = CommandIdOf(action);
+void CommandBars::UpdateAction(QAction* action) { UpdateAction(action, CommandIdOf(action)); }
+
+void CommandBars::UpdateAction(QAction* action, unsigned id) {
   if (m_grayed.count(id)) {
     action->setEnabled(false);
     return;
@@ -226,7 +227,9 @@ void CommandBars::FillToolBar(QToolBar* toolBar) {
 
 void CommandBars::UpdateButtons() {
   for (auto& [id, action] : m_actions) {
-    if (m_buttons.count(id) || !action->shortcuts().isEmpty()) UpdateAction(action);
+    // The id is the map's: reading it back from the action's properties costs more than
+    // the update, which runs after every change (each copy).
+    if (m_buttons.count(id) || !action->shortcut().isEmpty()) UpdateAction(action, id);
   }
 }
 

@@ -74,6 +74,7 @@ class CommandBars : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override;
   void UpdateAction(QAction* action);
+  void UpdateAction(QAction* action, unsigned id);
   void FillList(QMenu* menu, const Provider& provider);
 
   CMDIFrameWnd* m_pFrame;
