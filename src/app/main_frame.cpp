@@ -37,11 +37,15 @@ using platform::MbIcon;
 constexpr unsigned kIndicatorIds[4] = {res::ID_INDICATOR_KANA, res::ID_INDICATOR_CAPS,
                                        res::ID_INDICATOR_NUM, res::ID_INDICATOR_SCRL};
 
+// The width a pane needs for `text`.
+int PaneWidth(const QLabel* pane, const QString& text) {
+  return pane->fontMetrics().horizontalAdvance(text) + 8;
+}
+
 QLabel* MakePane(unsigned id, QWidget* parent) {
   auto* pane = new QLabel(parent);
-  const QString text = fw::LoadQString(id);
   // Sized to its resource text, as the panes of the original bar were.
-  pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(text) + 8);
+  pane->setMinimumWidth(PaneWidth(pane, fw::LoadQString(id)));
   pane->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   return pane;
 }
@@ -125,6 +129,16 @@ void CMainFrame::UpdateItemCount(unsigned count) {
   const QString text = QString::asprintf(res::kItemCountFormat, count);
   // A capture that moves an item keeps the count: nothing to draw, let alone at once.
   if (m_pItemCountPane->text() == text) return;
+  // Once shown, the pane keeps the size the bar gave it: a new text then asks for no new
+  // layout, after which the bar would redraw itself whole, at most copies. A count
+  // longer than the pane was sized for (a list loaded from a file) widens it.
+  if (m_pItemCountPane->isVisible()) {
+    const QSize size(std::max(m_pItemCountPane->width(), PaneWidth(m_pItemCountPane, text)),
+                     m_pItemCountPane->height());
+    if (m_pItemCountPane->minimumSize() != size || m_pItemCountPane->maximumSize() != size) {
+      m_pItemCountPane->setFixedSize(size);
+    }
+  }
   m_pItemCountPane->setText(text);
   // Within a batch of view updates (a capture) the pane is drawn with the lists, in the
   // one paint that ends the batch; otherwise at once.

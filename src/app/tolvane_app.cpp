@@ -31,7 +31,7 @@
 #include "platform/atomic_file.h"
 #include "platform/clipboard_port.h"
 #include "platform/code_page.h"
-#include "platform/deferred_icon_style.h"
+#include "platform/lean_style.h"
 #include "platform/file_dialog.h"
 #include "platform/instance_request.h"
 #include "platform/journal_file.h"
@@ -317,7 +317,7 @@ bool CTolvaneApp::UnregisterShellFileTypes() { return UnregisterFromDesktop(); }
 void CTolvaneApp::InstallStyle() {
   // Every document window shows the document icon: the style's picture for a window
   // without one (Qt's logo, a PNG file) would be read only to be replaced at once.
-  platform::InstallDeferredIconStyle(
+  platform::InstallLeanStyle(
       {{QStyle::SP_TitleBarMenuButton, doc::CChildFrame::DocumentIcon()}});
 }
 

@@ -92,6 +92,18 @@ void CClipList::RemoveAt(int position) {
   for (Observer* o : m_observers) o->OnRemoved(position);
 }
 
+void CClipList::MoveToHead(int position) {
+  assert(position >= 0 && position < GetCount());
+  std::string text = std::move(m_items[static_cast<std::size_t>(position)]);
+  RemoveAt(position);
+  m_nMovedFrom = position;
+  const struct Moved {
+    int& from;
+    ~Moved() { from = -1; }
+  } moved{m_nMovedFrom};
+  InsertBefore(0, std::move(text));
+}
+
 void CClipList::RemoveAll() {
   ++m_nVersion;
   m_items.clear();

@@ -53,6 +53,11 @@ class CClipList {
   void InsertBefore(int position, std::string text);
   void RemoveAt(int position);
   void RemoveAll();
+  // Moves the item at `position` to the head: told to observers as its removal and then
+  // its insertion at the head, during which MovedFrom() says where it came from.
+  void MoveToHead(int position);
+  // While observers hear of a move's insertion, where the item was; -1 otherwise.
+  int MovedFrom() const { return m_nMovedFrom; }
 
   // Changes with every insertion, removal or replacement: equal numbers mean the same
   // items in the same places.
@@ -102,6 +107,7 @@ class CClipList {
   // two-byte hashes within one costs a few microseconds.
   ChunkedVector<std::uint16_t, 16384> m_hashes;
   unsigned m_nVersion = 0;
+  int m_nMovedFrom = -1;
   // Bookkeeping of who follows the list, not part of its content.
   mutable std::vector<TrackedPosition*> m_tracked;
   mutable std::vector<Observer*> m_observers;

@@ -70,15 +70,23 @@ void CTolvaneDoc::AddStartupText() {
 
 bool CTolvaneDoc::AddCapturedText(std::string text) {
   if (text.empty()) return false;
-  const int removed = RemoveEqualItem(text);
-  if (m_itemList.GetCount() >= kMaxCapturedItems) {
+  // A listed text moves to the head in one step, unless the list holds more than the
+  // limit (loaded from a file): then the equal item goes and the text is refused.
+  const int listed = m_itemList.Find(text);
+  const bool move = listed >= 0 && m_itemList.GetCount() <= kMaxCapturedItems;
+  if (!move && listed >= 0) m_itemList.RemoveAt(listed);
+  if (!move && m_itemList.GetCount() >= kMaxCapturedItems) {
     m_capture.ShowMessage(res::kMsgItemLimit);
     return false;
   }
   try {
-    m_itemList.AddHead(std::move(text));
+    if (move) {
+      m_itemList.MoveToHead(listed);
+    } else {
+      m_itemList.AddHead(std::move(text));
+    }
   } catch (const std::bad_alloc&) {
-    KeepViewsInStep(removed);
+    KeepViewsInStep(listed);
     m_capture.ShowMessage(res::kMsgNoMemoryAddText);
     return false;
   }

@@ -146,7 +146,9 @@ void JournalFile::Append(std::string bytes) {
     return;
   }
   m_strPending = std::move(bytes);
-  // The thread sleeps while there is nothing to write: the first bytes of a batch wake it.
+  // The thread sleeps while there is nothing to write: the first bytes after a pause wake
+  // it. While changes keep coming it looks for them at each interval on its own.
+  if (m_bTicking) return;
   lock.unlock();
   m_wake.notify_one();
 }
@@ -197,23 +199,30 @@ void JournalFile::Run() {
   const auto work = [this] {
     return m_bStop || m_nFlushWanted > m_nFlushDone || !m_strPending.empty() || m_rewrite;
   };
+  std::chrono::steady_clock::time_point tick;
   for (;;) {
     // Asleep while there is nothing to write, so that an idle list costs no wake-ups but
     // the one for the sync of what was written last; then the batch gathers for the
-    // interval.
-    if (!m_bUnsynced) {
-      m_wake.wait(lock, work);
-    } else if (!m_wake.wait_until(lock, m_syncDue, work)) {
-      if (m_nError == 0) {
-        lock.unlock();
-        const int error = SyncWritten();
-        lock.lock();
-        if (error != 0) m_nError = error;
+    // interval. While each interval brings changes, the thread wakes once an interval,
+    // not once more for each first change.
+    if (!m_bTicking) {
+      if (!m_bUnsynced) {
+        m_wake.wait(lock, work);
+      } else if (!m_wake.wait_until(lock, m_syncDue, work)) {
+        if (m_nError == 0) {
+          lock.unlock();
+          const int error = SyncWritten();
+          lock.lock();
+          if (error != 0) m_nError = error;
+        }
+        continue;
       }
-      continue;
+      tick = std::chrono::steady_clock::now() + kJournalSyncInterval;
     }
-    m_wake.wait_for(lock, kJournalSyncInterval,
-                    [this] { return m_bStop || m_nFlushWanted > m_nFlushDone; });
+    m_wake.wait_until(lock, tick, [this] { return m_bStop || m_nFlushWanted > m_nFlushDone; });
+    tick = std::chrono::steady_clock::now() + kJournalSyncInterval;
+    // An interval without a change ends the ticking; the sleep above then syncs.
+    m_bTicking = !m_strPending.empty() || m_rewrite;
     if (m_bRemove) {
       // After any write under way: a replacement renamed in later would bring it back.
       if (m_fd >= 0) {

@@ -89,6 +89,8 @@ class JournalFile {
   std::size_t m_nRewriteAt = 0;  // where in m_strPending the rewrite comes
   bool m_bStop = false;
   bool m_bRemove = false;
+  // The thread looks for changes at each interval by itself, so Append need not wake it.
+  bool m_bTicking = false;
   unsigned long long m_nFlushWanted = 0;
   unsigned long long m_nFlushDone = 0;
   int m_nError = 0;

@@ -15,6 +15,7 @@
 #include "framework/command_bars.h"
 #include "framework/mdi_child_wnd.h"
 #include "framework/mdi_frame_wnd.h"
+#include "framework/quiet_scroll_bar.h"
 
 #include "resources/command_ids.h"
 #include "view/clip_line_delegate.h"
@@ -38,6 +39,9 @@ CClipListBox::CClipListBox(CTolvaneView* view)
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTabKeyNavigation(false);
+  // Each copy sets the lines' range anew; the bars are redrawn only when that shows.
+  setHorizontalScrollBar(new fw::QuietScrollBar(Qt::Horizontal));
+  setVerticalScrollBar(new fw::QuietScrollBar(Qt::Vertical));
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);

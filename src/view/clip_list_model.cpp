@@ -73,10 +73,15 @@ ClipListModel::RefillResult ClipListModel::Refill(const doc::CClipList* list,
 }
 
 void ClipListModel::TakeFontMetrics(const QFont& font) {
+  // Shaping the marker costs more than the rest of a capture's refill: it is measured
+  // again only when the font or the marker changes.
+  std::string marker(platform::MarkerBytes(platform::SystemCodePage()));
+  if (m_bMetricsTaken && font == m_font && marker == m_marker) return;
   const QFontMetrics metrics(font);
   m_font = font;
-  const std::string marker(platform::MarkerBytes(platform::SystemCodePage()));
-  m_nMarkerWidth = std::max(metrics.horizontalAdvance(ForDisplay(marker)),
+  m_marker = std::move(marker);
+  m_bMetricsTaken = true;
+  m_nMarkerWidth = std::max(metrics.horizontalAdvance(ForDisplay(m_marker)),
                             metrics.horizontalAdvance(QStringLiteral("  ")));
   m_nLineHeight = metrics.height() + 2;
 }

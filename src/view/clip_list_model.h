@@ -121,6 +121,8 @@ class ClipListModel : public QAbstractListModel {
   int m_nLineHeight = 16;
   int m_nMarkerWidth = 0;
   QFont m_font;
+  std::string m_marker;  // the marker m_nMarkerWidth was measured for
+  bool m_bMetricsTaken = false;
   // The next item to look at while measuring in slices; -1 when done.
   int m_nMeasureFrom = -1;
   // The widest measured text of m_pList as it was at version m_nListVersion.

@@ -64,11 +64,21 @@ void ItemWidthCache::OnInserted(int position) noexcept {
     // The next refill starts over with every item unmeasured.
     Clear();
     m_bOutOfStep = true;
+    return;
+  }
+  // An item moved to the head (a capture of a listed text) keeps its width: measuring it
+  // again costs more than the rest of the capture. Without the memory it is measured.
+  if (ObservedList()->MovedFrom() >= 0 && m_nRemovedWidth >= 0) {
+    try {
+      Set(position, m_nRemovedWidth);
+    } catch (...) {
+    }
   }
 }
 
 void ItemWidthCache::OnRemoved(int position) noexcept {
   if (m_bOutOfStep) return;
+  m_nRemovedWidth = Get(position);
   Forget(position);
   m_widths.erase(static_cast<std::size_t>(position));
 }

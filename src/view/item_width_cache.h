@@ -48,6 +48,7 @@ class ItemWidthCache : public doc::CClipList::Observer {
   // Each measured width with how many items have it, for the widest one.
   std::map<int, int> m_widthCounts;
   int m_nMeasured = 0;
+  int m_nRemovedWidth = -1;  // of the item removed last, for a move's insertion
   bool m_bOutOfStep = false;
 };
 

@@ -11,7 +11,9 @@
 #include <QTemporaryDir>
 #include <QLibraryInfo>
 #include <QMenu>
+#include <QPainter>
 #include <QProxyStyle>
+#include <QStyleOptionToolBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -168,6 +170,35 @@ TEST_F(PlatformTextsTest, StandardIconsAreTheStylesOwn) {
   }
   EXPECT_EQ(proxy->standardIcon(QStyle::SP_TitleBarMenuButton).pixmap(16).toImage(),
             doc::CChildFrame::DocumentIcon().pixmap(16).toImage());
+}
+
+// The main window's tool bar, drawn in tiles, is the style's own pixel for pixel, whole
+// and where a button is redrawn, at both pixel ratios.
+TEST_F(PlatformTextsTest, ToolBarInTilesIsTheStylesOwn) {
+  Start();
+  auto* proxy = qobject_cast<QProxyStyle*>(QApplication::style());
+  ASSERT_NE(proxy, nullptr);
+  QToolBar* bar = Frame()->ToolBar();
+  QStyleOptionToolBar option;
+  option.initFrom(bar);
+  option.rect = QRect(0, 0, 333, 29);
+  option.toolBarArea = Qt::TopToolBarArea;
+  option.state |= QStyle::State_Horizontal;
+  for (const qreal ratio : {1.0, 2.0}) {
+    for (const QRect clip : {option.rect, QRect(70, 3, 24, 22)}) {
+      QImage drawn[2];
+      for (int i = 0; i < 2; ++i) {
+        drawn[i] = QImage(option.rect.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        drawn[i].setDevicePixelRatio(ratio);
+        drawn[i].fill(Qt::white);
+        QPainter painter(&drawn[i]);
+        painter.setClipRect(clip);
+        (i == 0 ? static_cast<const QStyle*>(proxy) : proxy->baseStyle())
+            ->drawControl(QStyle::CE_ToolBar, &option, &painter, bar);
+      }
+      EXPECT_EQ(drawn[0], drawn[1]) << "ratio " << ratio << ", clip x " << clip.x();
+    }
+  }
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -492,11 +493,16 @@ struct CountCase {
 
 class ItemCountPaneTest : public StartupTest, public testing::WithParamInterface<CountCase> {};
 
-// The label, then the count right-aligned in five places.
+// The label, then the count right-aligned in five places; the shown pane keeps its size
+// but for a count too long for it.
 TEST_P(ItemCountPaneTest, ShowsCountRightAligned) {
   Start();
+  Frame()->show();
   Frame()->UpdateItemCount(GetParam().count);
   EXPECT_EQ(ItemCountText(), QString::fromUtf8(GetParam().text));
+  const QLabel* pane = Frame()->ItemCountPane();
+  EXPECT_GT(pane->width(), pane->fontMetrics().horizontalAdvance(ItemCountText()));
+  EXPECT_EQ(pane->minimumSize(), pane->maximumSize());
 }
 
 INSTANTIATE_TEST_SUITE_P(All, ItemCountPaneTest,

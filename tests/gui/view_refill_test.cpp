@@ -152,6 +152,7 @@ struct MovedLinesCase {
   int copied;     // the item captured: listed below 60
   int selected;   // the line selected before, -1 for none
   int scrolled;   // the first line shown before
+  int items = 60;  // in the list before
 };
 
 class MovedLinesTest : public CaptureRefillTest,
@@ -159,7 +160,7 @@ class MovedLinesTest : public CaptureRefillTest,
 
 TEST_P(MovedLinesTest, ScreenShowsTheListAsDrawnAnew) {
   const MovedLinesCase& c = GetParam();
-  StartWith(60);
+  StartWith(c.items);
   m_pClipboard->SimulateCopy("item 0");  // the marker on the head line
   List()->SetCurSel(c.selected);
   List()->verticalScrollBar()->setValue(c.scrolled);
@@ -175,15 +176,17 @@ TEST_P(MovedLinesTest, ScreenShowsTheListAsDrawnAnew) {
     EXPECT_EQ(paints.region.boundingRect().height(), 2 * List()->rowHeight(0)) << c.name;
   }
 
-  QWidget* viewport = List()->viewport();
-  const QPoint at = viewport->mapTo(viewport->window(), QPoint(0, 0));
-  const QImage shown = QGuiApplication::primaryScreen()
-                           ->grabWindow(viewport->window()->winId(), at.x(), at.y(),
-                                        viewport->width(), viewport->height())
-                           .toImage()
-                           .convertToFormat(QImage::Format_RGB32);
-  const QImage drawn = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  EXPECT_TRUE(shown == drawn) << c.name;
+  // The scroll bar too, which is redrawn only when its look changes.
+  for (QWidget* widget : {List()->viewport(), static_cast<QWidget*>(List()->verticalScrollBar())}) {
+    const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
+    const QImage shown = QGuiApplication::primaryScreen()
+                             ->grabWindow(widget->window()->winId(), at.x(), at.y(),
+                                          widget->width(), widget->height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage drawn = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(shown == drawn) << c.name << " " << widget->metaObject()->className();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -196,7 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MovedLinesCase{"ScrolledPastTheMovedLine", 5, 40, 30},
                     MovedLinesCase{"NewText", 98, 0, 0},
                     MovedLinesCase{"NewTextSelectionBelow", 97, 3, 0},
-                    MovedLinesCase{"NewTextScrolledDown", 96, 25, 20}),
+                    MovedLinesCase{"NewTextScrolledDown", 96, 25, 20},
+                    MovedLinesCase{"NewTextShortListShrinksTheHandle", 98, 0, 0, 20}),
     [](const testing::TestParamInfo<MovedLinesCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

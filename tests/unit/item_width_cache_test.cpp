@@ -31,6 +31,13 @@ TEST(ItemWidthCacheTest, WidthStaysWithItsItemUntilTheTextChanges) {
   list.RemoveAt(1);
   EXPECT_EQ(widths.Get(2), 50);
 
+  // A capture of a listed text moves it to the head with its width.
+  list.MoveToHead(2);
+  EXPECT_EQ(widths.Get(0), 50);
+  EXPECT_EQ(list.MovedFrom(), -1);
+  list.RemoveAt(0);
+  list.AddHead("b");
+  EXPECT_EQ(widths.Get(0), -1);
   list.SetAt(2, "changed");
   EXPECT_EQ(widths.Get(2), -1);
   list.AddTail("tail");
@@ -49,13 +56,14 @@ TEST(ItemWidthCacheTest, CountsAgreeWithAPlainScanThroughAnyChanges) {
   for (int step = 0; step < 5000; ++step) {
     const std::string text = "t" + std::to_string(pick(40));
     const int count = list.GetCount();
-    switch (pick(count == 0 ? 2 : 8)) {
+    switch (pick(count == 0 ? 2 : 9)) {
       case 0: list.AddHead(text); break;
       case 1: list.AddTail(text); break;
       case 2: list.InsertBefore(pick(count), text); break;
       case 3: list.SetAt(pick(count), text); break;
       case 4: list.RemoveAt(pick(count)); break;
       case 5: if (pick(50) == 0) list.RemoveAll(); break;
+      case 6: list.MoveToHead(pick(count)); break;
       default: widths.Set(pick(count), pick(6) == 0 ? -1 : 10 * pick(30)); break;
     }
     int unmeasured = 0, widest = 0;

@@ -1,7 +1,9 @@
-#include "platform/deferred_icon_style.h"
+#include "platform/lean_style.h"
 
 #include <QApplication>
 #include <QIconEngine>
+#include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOption>
@@ -73,18 +75,52 @@ class DeferredIconEngine : public QIconEngine {
 
 }  // namespace
 
-DeferredIconStyle::DeferredIconStyle(QStyle* base, OwnIcons own)
+LeanStyle::LeanStyle(QStyle* base, OwnIcons own)
     : QProxyStyle(base), m_ownIcons(std::move(own)) {}
 
-QIcon DeferredIconStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* option,
+QIcon LeanStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* option,
                                       const QWidget* widget) const {
   if (const auto own = m_ownIcons.find(standardIcon); own != m_ownIcons.end()) return own->second;
   return QIcon(new DeferredIconEngine(baseStyle(), standardIcon, option, widget));
 }
 
-void InstallDeferredIconStyle(DeferredIconStyle::OwnIcons own) {
+void LeanStyle::drawControl(ControlElement element, const QStyleOption* option,
+                            QPainter* painter, const QWidget* widget) const {
+  if (element != CE_ToolBar || !painter->paintEngine() ||
+      painter->paintEngine()->type() != QPaintEngine::Raster) {
+    QProxyStyle::drawControl(element, option, painter, widget);
+    return;
+  }
+  // Only what the paint event asked for: a button's repaint draws one or two tiles.
+  QRect needed = option->rect;
+  if (const QRegion system = painter->paintEngine()->systemClip(); !system.isEmpty()) {
+    needed &= painter->deviceTransform().inverted().mapRect(system.boundingRect());
+  }
+  if (painter->hasClipping()) needed &= painter->clipBoundingRect().toAlignedRect();
+  // Short enough that no line in a tile goes to the threads.
+  constexpr int kTile = 64;
+  const qreal ratio = painter->device()->devicePixelRatioF();
+  QImage tile(QSize(kTile, kTile) * ratio, QImage::Format_ARGB32_Premultiplied);
+  tile.setDevicePixelRatio(ratio);
+  for (int y = needed.top(); y <= needed.bottom(); y += kTile) {
+    for (int x = needed.left(); x <= needed.right(); x += kTile) {
+      tile.fill(Qt::transparent);
+      {
+        QPainter tilePainter(&tile);
+        tilePainter.translate(-x, -y);
+        tilePainter.setFont(painter->font());
+        QProxyStyle::drawControl(element, option, &tilePainter, widget);
+      }
+      const QRect piece = QRect(x, y, kTile, kTile) & needed;
+      painter->drawImage(piece, tile, QRectF(piece.translated(-x, -y).topLeft() * ratio,
+                                            QSizeF(piece.size()) * ratio));
+    }
+  }
+}
+
+void InstallLeanStyle(LeanStyle::OwnIcons own) {
   // The proxy takes the current style over; QApplication then keeps the proxy.
-  QApplication::setStyle(new DeferredIconStyle(QApplication::style(), std::move(own)));
+  QApplication::setStyle(new LeanStyle(QApplication::style(), std::move(own)));
 }
 
 }  // namespace platform
