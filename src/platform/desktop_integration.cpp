@@ -39,7 +39,9 @@ Existing ReadExisting(const QString& path) {
   if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kLargestOwnFile) {
     QFile file;
     if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-      found.bytes = file.read(kLargestOwnFile + 1);
+      // One byte more than the size told shows a file that grew since; reading up to the
+      // bound instead would take 4 MB for a record of a few hundred bytes.
+      found.bytes = file.read(std::min<qint64>(status.st_size, kLargestOwnFile) + 1);
       if (file.error() == QFileDevice::NoError && found.bytes.size() <= kLargestOwnFile) {
         found.kind = Existing::Regular;
       }

@@ -7,7 +7,8 @@ namespace platform {
 // Fontconfig reads its configuration and font caches (several milliseconds of files) the
 // first time any text is measured. Started before the application object exists, that
 // happens on another core while the display connection is set up. Wait() before anything
-// measures text; the destructor waits too.
+// measures text; the destructor waits too. Being the program's first thread, it also makes
+// every thread allocate from the one heap (see the constructor).
 class FontConfigWarmUp {
  public:
   FontConfigWarmUp();
