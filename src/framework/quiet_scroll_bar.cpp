@@ -16,15 +16,7 @@ QuietScrollBar::Look QuietScrollBar::CurrentLook() const {
 }
 
 void QuietScrollBar::sliderChange(SliderChange change) {
-  const Look look = CurrentLook();
-  if (m_drawn && *m_drawn == look) return;
-  // A handle that moved or resized changes the pixels where it was and where it is: on
-  // either side of both, the groove shows what it showed.
-  if (m_drawn && m_drawn->bAtStart == look.bAtStart && m_drawn->bAtEnd == look.bAtEnd &&
-      !m_drawn->handle.isEmpty() && !look.handle.isEmpty()) {
-    update(m_drawn->handle | look.handle);
-    return;
-  }
+  if (m_drawn && *m_drawn == CurrentLook()) return;
   QScrollBar::sliderChange(change);
 }
 

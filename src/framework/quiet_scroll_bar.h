@@ -6,10 +6,9 @@
 
 namespace fw {
 
-// A scroll bar that is redrawn only where what it shows changes: where its handle is and
+// A scroll bar that is redrawn only when what it shows changes: where its handle is and
 // how long, and whether it stands at an end. A list that grows by a line at each copy
-// sets a new range each time, which mostly moves the handle by less than a pixel, and
-// otherwise by a few.
+// sets a new range each time, which mostly moves the handle by less than a pixel.
 class QuietScrollBar : public QScrollBar {
  public:
   explicit QuietScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
