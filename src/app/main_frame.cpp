@@ -132,8 +132,15 @@ void CMainFrame::UpdateItemCount(unsigned count) {
   // Once shown, the pane keeps the size the bar gave it: a new text then asks for no new
   // layout, after which the bar would redraw itself whole, at most copies. A count
   // longer than the pane was sized for (a list loaded from a file) widens it.
+  // The text is measured again only for a count of another number of digits: shaping it
+  // at every copy cost more than the rest of the pane's update.
   if (m_pItemCountPane->isVisible()) {
-    const QSize size(std::max(m_pItemCountPane->width(), PaneWidth(m_pItemCountPane, text)),
+    const int digits = static_cast<int>(QString::number(count).size());
+    if (digits != m_nCountPaneDigits) {
+      m_nCountPaneDigits = digits;
+      m_nCountPaneWidth = m_pItemCountPane->fontMetrics().horizontalAdvance(text);
+    }
+    const QSize size(std::max(m_pItemCountPane->width(), m_nCountPaneWidth),
                      m_pItemCountPane->height());
     if (m_pItemCountPane->minimumSize() != size || m_pItemCountPane->maximumSize() != size) {
       m_pItemCountPane->setFixedSize(size);

@@ -90,6 +90,8 @@ class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
   QToolBar* m_wndToolBar = nullptr;
   QStatusBar* m_wndStatusBar = nullptr;
   QLabel* m_pItemCountPane = nullptr;
+  int m_nCountPaneDigits = 0;  // the digits of the count the pane was last measured for
+  int m_nCountPaneWidth = 0;   // and the width its text needed
   QLabel* m_pIdlePane = nullptr;
   QLabel* m_pIndicatorPanes[4] = {};
   doc::ClipboardCapture& m_capture;

@@ -501,8 +501,11 @@ TEST_P(ItemCountPaneTest, ShowsCountRightAligned) {
   Frame()->UpdateItemCount(GetParam().count);
   EXPECT_EQ(ItemCountText(), QString::fromUtf8(GetParam().text));
   const QLabel* pane = Frame()->ItemCountPane();
-  EXPECT_GT(pane->width(), pane->fontMetrics().horizontalAdvance(ItemCountText()));
-  EXPECT_EQ(pane->minimumSize(), pane->maximumSize());
+  for (const unsigned next : {GetParam().count, GetParam().count * 10 + 9, 1234567u}) {
+    Frame()->UpdateItemCount(next);
+    EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(ItemCountText())) << next;
+    EXPECT_EQ(pane->minimumSize(), pane->maximumSize());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(All, ItemCountPaneTest,
