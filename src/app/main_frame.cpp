@@ -37,15 +37,11 @@ using platform::MbIcon;
 constexpr unsigned kIndicatorIds[4] = {res::ID_INDICATOR_KANA, res::ID_INDICATOR_CAPS,
                                        res::ID_INDICATOR_NUM, res::ID_INDICATOR_SCRL};
 
-// The width a pane needs for `text`.
-int PaneWidth(const QLabel* pane, const QString& text) {
-  return pane->fontMetrics().horizontalAdvance(text) + 8;
-}
-
 QLabel* MakePane(unsigned id, QWidget* parent) {
   auto* pane = new QLabel(parent);
+  const QString text = fw::LoadQString(id);
   // Sized to its resource text, as the panes of the original bar were.
-  pane->setMinimumWidth(PaneWidth(pane, fw::LoadQString(id)));
+  pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(text) + 8);
   pane->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   return pane;
 }
@@ -130,10 +126,9 @@ void CMainFrame::UpdateItemCount(unsigned count) {
   // A capture that moves an item keeps the count: nothing to draw, let alone at once.
   if (m_pItemCountPane->text() == text) return;
   // Once shown, the pane keeps the size the bar gave it: a new text then asks for no new
-  // layout, after which the bar would redraw itself whole, at most copies. A count
-  // longer than the pane was sized for (a list loaded from a file) widens it.
-  // The text is measured again only for a count of another number of digits: shaping it
-  // at every copy cost more than the rest of the pane's update.
+  // layout, after which the bar would redraw itself whole, at most copies. A count whose
+  // text needs more room (a list loaded from a file) widens it; the text is measured only
+  // when the count gets another number of digits, as shaping it costs more than the rest.
   if (m_pItemCountPane->isVisible()) {
     const int digits = static_cast<int>(QString::number(count).size());
     if (digits != m_nCountPaneDigits) {

@@ -79,7 +79,7 @@ LeanStyle::LeanStyle(QStyle* base, OwnIcons own)
     : QProxyStyle(base), m_ownIcons(std::move(own)) {}
 
 QIcon LeanStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* option,
-                                      const QWidget* widget) const {
+                              const QWidget* widget) const {
   if (const auto own = m_ownIcons.find(standardIcon); own != m_ownIcons.end()) return own->second;
   return QIcon(new DeferredIconEngine(baseStyle(), standardIcon, option, widget));
 }
