@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config lld valgrind
-  qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxcb1-dev libxcb-xfixes0-dev
+  qt6-base-dev qt6-base-private-dev qt6-base-dev-tools libgl-dev libx11-dev libxcb1-dev libxcb-xfixes0-dev
   libxcb-damage0-dev libfontconfig-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev

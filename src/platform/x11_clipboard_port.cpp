@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 
@@ -10,6 +11,7 @@
 #include <new>
 
 #include "platform/qt_clipboard_port.h"
+#include "platform/qt_selection_notices.h"
 #include "platform/x11_selection_reader.h"
 
 namespace platform {
@@ -28,15 +30,31 @@ std::unique_ptr<X11ClipboardPort> X11ClipboardPort::Create(QObject* parent) {
   auto reader = std::make_unique<X11SelectionReader>(port->m_nOwnBase, port->m_nOwnMask);
   port->m_pX11Reader = reader.get();
   if (!port->StartReading(std::move(reader))) return nullptr;
+  port->m_pQtNotices =
+      QtSelectionNotices::Find(port->m_pQtConnection, port->m_nOwnBase, port->m_nOwnMask);
+  if (QtSelectionNotices* notices = port->m_pQtNotices.get()) {
+    // The edit boxes that paste through Qt are all in dialogs: the main window (a plain
+    // top-level window) has none, and Qt hears of other programs' copies only while
+    // another of our windows has the focus.
+    const auto hearWhileADialogHasFocus = [notices,
+                                           reader = port->m_pX11Reader](QWindow* window) {
+      notices->SetHeard(window && window->type() != Qt::Window, reader->NewestChangeTime());
+    };
+    hearWhileADialogHasFocus(QGuiApplication::focusWindow());
+    connect(qApp, &QGuiApplication::focusWindowChanged, port.get(), hearWhileADialogHasFocus);
+  }
   return port;
 }
 
 X11ClipboardPort::X11ClipboardPort(QObject* parent)
     : SelectionClipboardPort(parent), m_pClipboard(QGuiApplication::clipboard()) {}
 
+X11ClipboardPort::~X11ClipboardPort() = default;
+
 bool X11ClipboardPort::PutText(std::string utf8) {
   auto* mime = new QMimeData;
   mime->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+  QtSelectionNotices::CatchUpTime(m_pX11Reader->NewestChangeTime());
   m_pClipboard->setMimeData(mime, QClipboard::Clipboard);
   // The server ignores an ownership request older than the current owner's; then the
   // clipboard still holds the other program's content and the write failed.

@@ -10,6 +10,7 @@ struct xcb_connection_t;
 
 namespace platform {
 
+class QtSelectionNotices;
 class X11SelectionReader;
 
 // The real clipboard on X11, read off the window's thread by the X11 reader (its own X
@@ -23,6 +24,7 @@ class X11ClipboardPort : public SelectionClipboardPort {
   // Null when the application does not run on X11 or the server lacks XFixes.
   // Does not wait for the clipboard at start: that read arrives as the first Changed.
   static std::unique_ptr<X11ClipboardPort> Create(QObject* parent = nullptr);
+  ~X11ClipboardPort() override;
 
  private:
   explicit X11ClipboardPort(QObject* parent);
@@ -41,6 +43,8 @@ class X11ClipboardPort : public SelectionClipboardPort {
   std::uint32_t m_nOwnMask = 0;
   // Owned by the base.
   X11SelectionReader* m_pX11Reader = nullptr;
+  // Null when Qt's clipboard window was not found; Qt then hears of every copy.
+  std::unique_ptr<QtSelectionNotices> m_pQtNotices;
 };
 
 }  // namespace platform

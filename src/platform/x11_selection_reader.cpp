@@ -242,6 +242,7 @@ bool X11SelectionReader::Worker::IsOwn(const OwnerChange& change) const {
 // waits for the reading loop, which keeps only the newest.
 void X11SelectionReader::Worker::NoteOwnerChange(const OwnerChange& change) {
   m_bAbort = true;
+  m_reader.m_nNewestChangeTime.store(change.time);
   if (IsOwn(change)) {
     m_pending.reset();
     m_reader.ReportOwnChange(change.owner == XCB_NONE);

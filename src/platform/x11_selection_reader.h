@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -22,6 +23,9 @@ class X11SelectionReader final : public SelectionReader {
   // The CLIPBOARD atom (atoms are the same on every connection to the server), once
   // connected.
   std::uint32_t ClipboardAtom() const;
+  // The server's time at the newest change of the clipboard's owner seen so far, ours
+  // included; 0 before the first. Read on any thread.
+  std::uint32_t NewestChangeTime() const { return m_nNewestChangeTime.load(); }
 
  private:
   class Worker;
@@ -31,6 +35,7 @@ class X11SelectionReader final : public SelectionReader {
   void Run() override;
 
   std::unique_ptr<Worker> m_pWorker;
+  std::atomic<std::uint32_t> m_nNewestChangeTime{0};
 };
 
 }  // namespace platform

@@ -193,14 +193,16 @@ void XvfbServer::Stop() {
 
 // --- Clipboard ---------------------------------------------------------------------------
 
-ClipboardOwner* ClipboardOwner::Copy(const QByteArray& bytes, int timeoutMs) {
+ClipboardOwner* ClipboardOwner::Copy(const QByteArray& bytes, int timeoutMs,
+                                     const QString& target) {
   std::unique_ptr<ClipboardOwner> owner(new ClipboardOwner);
   owner->m_pProcess = std::make_unique<QProcess>();
   // -verbose keeps xclip in the foreground (so it can be killed) and reports each
   // request it has served.
-  owner->m_pProcess->start(QStringLiteral("xclip"),
-                           {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                            QStringLiteral("-i"), QStringLiteral("-verbose")});
+  QStringList arguments{QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                        QStringLiteral("-i"), QStringLiteral("-verbose")};
+  if (!target.isEmpty()) arguments << QStringLiteral("-t") << target;
+  owner->m_pProcess->start(QStringLiteral("xclip"), arguments);
   if (!owner->m_pProcess->waitForStarted(kWaitMs)) return nullptr;
   owner->m_pProcess->write(bytes);
   owner->m_pProcess->closeWriteChannel();

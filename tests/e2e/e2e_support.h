@@ -95,7 +95,9 @@ class XvfbServer {
 class ClipboardOwner {
  public:
   // Starts xclip with `bytes` and returns once it owns the clipboard; null on failure.
-  static ClipboardOwner* Copy(const QByteArray& bytes, int timeoutMs = kWaitMs);
+  // xclip offers them as text, or as the one `target` given.
+  static ClipboardOwner* Copy(const QByteArray& bytes, int timeoutMs = kWaitMs,
+                              const QString& target = {});
   // Kills the owners still running; every test ends with this.
   static void KillAll();
 

@@ -1,6 +1,9 @@
 // The X11 clipboard read off the window's thread: owners that never answer, fast
 // copiers, large texts, and the notices of our own writes.
 #include <QClipboard>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QSignalSpy>
@@ -168,6 +171,37 @@ TEST_F(X11ClipboardE2ETest, FiftyMegabyteTextArrivesByteForByte) {
   EXPECT_TRUE(Capture().ClipText() == text);
   ASSERT_FALSE(ActiveItems().empty());
   EXPECT_TRUE(ActiveItems().front() == text);
+}
+
+// Qt hears of other programs' copies only while a dialog has the focus (the edit boxes are
+// there), and then knows the newest owner even where it had listed an earlier one's formats.
+TEST_F(X11ClipboardE2ETest, QtHearsOfCopiesOnlyWhileADialogHasTheFocus) {
+  StartWithX11Clipboard();
+  QClipboard* qtClipboard = QGuiApplication::clipboard();
+  QSignalSpy qtChanges(qtClipboard, &QClipboard::dataChanged);
+  QDialog dialog(Frame());
+  auto* edit = new QLineEdit(&dialog);
+  const auto focus = [](QWidget* window) {
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+  };
+  ASSERT_NE(ClipboardOwner::Copy("png", e2e::kWaitMs, QStringLiteral("image/png")), nullptr);
+  ASSERT_TRUE(focus(&dialog));
+  EXPECT_TRUE(qtClipboard->mimeData()->hasFormat(QStringLiteral("image/png")));
+  // Qt is told that the clipboard may have a new owner.
+  ASSERT_TRUE(e2e::WaitUntil([&] { return qtChanges.count() == 1; }));
+
+  dialog.hide();
+  ASSERT_TRUE(focus(Frame()));
+  ASSERT_NE(ClipboardOwner::Copy("text"), nullptr);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return Capture().ClipText() == "text"; }));
+  ProcessEvents();
+  EXPECT_EQ(qtChanges.count(), 1);
+
+  ASSERT_TRUE(focus(&dialog));
+  edit->paste();
+  EXPECT_EQ(edit->text(), QStringLiteral("text"));
 }
 
 // The start does not wait for the owner; the read at start, given up after about 1 s,
