@@ -1,5 +1,8 @@
 #include "framework/quiet_scroll_bar.h"
 
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
@@ -7,6 +10,28 @@ namespace fw {
 
 QuietScrollBar::QuietScrollBar(Qt::Orientation orientation, QWidget* parent)
     : QScrollBar(orientation, parent) {}
+
+void QuietScrollBar::InstallIn(QAbstractScrollArea& area) {
+  for (const Qt::Orientation orientation : {Qt::Horizontal, Qt::Vertical}) {
+    auto* bar = new QuietScrollBar(orientation);
+    if (orientation == Qt::Horizontal) {
+      area.setHorizontalScrollBar(bar);
+    } else {
+      area.setVerticalScrollBar(bar);
+    }
+    bar->m_bHadRange = bar->minimum() < bar->maximum();
+    // Where this Qt connects otherwise, its own layout at every range stays.
+    if (!QObject::disconnect(bar, SIGNAL(rangeChanged(int, int)), &area,
+                             SLOT(_q_showOrHideScrollBars()))) {
+      continue;
+    }
+    QObject::connect(bar, &QAbstractSlider::rangeChanged, &area, [&area, bar](int min, int max) {
+      if ((min < max) == bar->m_bHadRange) return;
+      bar->m_bHadRange = min < max;
+      QCoreApplication::postEvent(&area, new QEvent(QEvent::LayoutRequest));
+    });
+  }
+}
 
 QuietScrollBar::Look QuietScrollBar::CurrentLook() const {
   QStyleOptionSlider option;

@@ -2,6 +2,8 @@
 
 #include <QRect>
 #include <QScrollBar>
+
+class QAbstractScrollArea;
 #include <optional>
 
 namespace fw {
@@ -12,6 +14,12 @@ namespace fw {
 class QuietScrollBar : public QScrollBar {
  public:
   explicit QuietScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+  // Gives `area` a quiet bar of each orientation. The area lays out its children again at
+  // every new range of a bar, which raises both bars above the viewport, and that redraws
+  // them and what lies under them even where nothing moved; a new range changes the layout
+  // only where a bar comes or goes, and only then is the area laid out again.
+  static void InstallIn(QAbstractScrollArea& area);
 
  protected:
   void sliderChange(SliderChange change) override;
@@ -27,6 +35,7 @@ class QuietScrollBar : public QScrollBar {
   Look CurrentLook() const;
 
   std::optional<Look> m_drawn;  // as last drawn
+  bool m_bHadRange = false;     // as last laid out: whether there was anything to scroll
 };
 
 }  // namespace fw

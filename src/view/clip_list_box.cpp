@@ -40,8 +40,7 @@ CClipListBox::CClipListBox(CTolvaneView* view)
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTabKeyNavigation(false);
   // Each copy sets the lines' range anew; the bars are redrawn only when that shows.
-  setHorizontalScrollBar(new fw::QuietScrollBar(Qt::Horizontal));
-  setVerticalScrollBar(new fw::QuietScrollBar(Qt::Vertical));
+  fw::QuietScrollBar::InstallIn(*this);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);

@@ -406,6 +406,12 @@ TEST_F(ListBoxTest, SelectionSpansTheRowAndTheScrollBarsShowOnlyWhenNeeded) {
   const int extent = ActiveView()->Model()->HorizontalExtent();
   EXPECT_EQ(list->columnWidth(0), extent);
   EXPECT_EQ(list->horizontalScrollBar()->maximum(), extent - list->viewport()->width());
+
+  // Nothing left to scroll: the bars go again.
+  list = Fill({"a"});
+  ProcessEvents();
+  EXPECT_FALSE(list->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
 }
 
 // The marker sits in a slot of its own: the text of a marked line starts where that of

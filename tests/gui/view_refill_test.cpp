@@ -113,6 +113,22 @@ TEST_F(CaptureRefillTest, EachViewRefillsOncePerCapture) {
 
 
 
+// Counts the events of one type that a widget gets.
+class EventCount : public QObject {
+ public:
+  EventCount(QWidget* widget, QEvent::Type type) : m_type(type) { widget->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    count += event->type() == m_type ? 1 : 0;
+    return false;
+  }
+
+ private:
+  QEvent::Type m_type;
+};
+
 // Counts the paint events of one widget.
 class PaintCount : public QObject {
  public:
@@ -153,6 +169,7 @@ struct MovedLinesCase {
   int selected;   // the line selected before, -1 for none
   int scrolled;   // the first line shown before
   int items = 60;  // in the list before
+  bool bWideLine = false;  // a line wider than the list, so that both bars show
 };
 
 class MovedLinesTest : public CaptureRefillTest,
@@ -161,14 +178,19 @@ class MovedLinesTest : public CaptureRefillTest,
 TEST_P(MovedLinesTest, ScreenShowsTheListAsDrawnAnew) {
   const MovedLinesCase& c = GetParam();
   StartWith(c.items);
+  if (c.bWideLine) m_pClipboard->SimulateCopy(std::string(300, 'w'));
   m_pClipboard->SimulateCopy("item 0");  // the marker on the head line
   List()->SetCurSel(c.selected);
   List()->verticalScrollBar()->setValue(c.scrolled);
   ProcessEvents();
   ProcessEvents();  // what the scrolling left to draw
   PaintCount paints(List()->viewport());
+  // Laying the list out raises the bars' places above the lines, which draws them anew.
+  EventCount layouts(List()->verticalScrollBar()->parentWidget(), QEvent::ZOrderChange);
   m_pClipboard->SimulateCopy("item " + std::to_string(c.copied));
   ProcessEvents();
+  // A new range that keeps the bars as they are lays nothing out again.
+  EXPECT_EQ(layouts.count, 0) << c.name;
   ASSERT_EQ(ActiveView()->Model()->DisplayText(0), QString::fromStdString("◎item " + std::to_string(c.copied)));
   EXPECT_EQ(paints.paints, 1);
   // The lines moved down as drawn: only the head and the line below it change.
@@ -200,7 +222,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MovedLinesCase{"NewText", 98, 0, 0},
                     MovedLinesCase{"NewTextSelectionBelow", 97, 3, 0},
                     MovedLinesCase{"NewTextScrolledDown", 96, 25, 20},
-                    MovedLinesCase{"NewTextShortListShrinksTheHandle", 98, 0, 0, 20}),
+                    MovedLinesCase{"NewTextShortListShrinksTheHandle", 98, 0, 0, 20},
+                    MovedLinesCase{"NewTextBesideAWideLine", 98, 0, 0, 60, true}),
     [](const testing::TestParamInfo<MovedLinesCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
