@@ -2,9 +2,9 @@
 
 #include <QRect>
 #include <QScrollBar>
+#include <optional>
 
 class QAbstractScrollArea;
-#include <optional>
 
 namespace fw {
 
