@@ -36,10 +36,10 @@ bool IsQtOwnerWindow(xcb_connection_t* connection, xcb_get_property_cookie_t coo
 
 std::unique_ptr<QtSelectionNotices> QtSelectionNotices::Find(xcb_connection_t* connection,
                                                              std::uint32_t ownBase,
-                                                             std::uint32_t ownMask) {
+                                                             std::uint32_t ownMask,
+                                                             std::uint32_t clipboardAtom) {
   const xcb_query_extension_reply_t* fixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
   if (!fixes || !fixes->present || ownMask == 0) return nullptr;
-  const xcb_intern_atom_cookie_t clipboardCookie = xcb_intern_atom(connection, 0, 9, "CLIPBOARD");
 
   std::vector<xcb_window_t> candidates;
   for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection)); screens.rem;
@@ -63,15 +63,10 @@ std::unique_ptr<QtSelectionNotices> QtSelectionNotices::Find(xcb_connection_t* c
     // Every reply is taken, so that none is left waiting in the connection.
     if (IsQtOwnerWindow(connection, titles[i]) && found == XCB_NONE) found = candidates[i];
   }
-  xcb_intern_atom_reply_t* clipboard = xcb_intern_atom_reply(connection, clipboardCookie, nullptr);
-  if (!clipboard || found == XCB_NONE) {
-    std::free(clipboard);
-    return nullptr;
-  }
+  if (found == XCB_NONE) return nullptr;
   std::unique_ptr<QtSelectionNotices> notices(new QtSelectionNotices(connection, found));
-  notices->m_clipboardAtom = clipboard->atom;
+  notices->m_clipboardAtom = clipboardAtom;
   notices->m_nFixesEventBase = fixes->first_event;
-  std::free(clipboard);
   return notices;
 }
 

@@ -20,8 +20,10 @@ class QtSelectionNotices {
  public:
   // Finds the window Qt's clipboard listens on, among the top-level windows of Qt's
   // connection (ids in the range ownBase/ownMask); null when there is none.
+  // `clipboardAtom`: the CLIPBOARD atom, as the reader interned it.
   static std::unique_ptr<QtSelectionNotices> Find(xcb_connection_t* connection,
-                                                  std::uint32_t ownBase, std::uint32_t ownMask);
+                                                  std::uint32_t ownBase, std::uint32_t ownMask,
+                                                  std::uint32_t clipboardAtom);
   // Leaves Qt hearing of new owners, as it was found.
   ~QtSelectionNotices();
 

@@ -31,7 +31,8 @@ std::unique_ptr<X11ClipboardPort> X11ClipboardPort::Create(QObject* parent) {
   port->m_pX11Reader = reader.get();
   if (!port->StartReading(std::move(reader))) return nullptr;
   port->m_pQtNotices =
-      QtSelectionNotices::Find(port->m_pQtConnection, port->m_nOwnBase, port->m_nOwnMask);
+      QtSelectionNotices::Find(port->m_pQtConnection, port->m_nOwnBase, port->m_nOwnMask,
+                               port->m_pX11Reader->ClipboardAtom());
   if (QtSelectionNotices* notices = port->m_pQtNotices.get()) {
     // The edit boxes that paste through Qt are all in dialogs: the main window (a plain
     // top-level window) has none, and Qt hears of other programs' copies only while
