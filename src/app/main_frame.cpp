@@ -122,9 +122,10 @@ void CMainFrame::OnActiveChildChanged() {
 }
 
 void CMainFrame::UpdateItemCount(unsigned count) {
+  // A capture that moves an item keeps the count: nothing to format, let alone to draw.
+  if (count == m_nShownCount) return;
+  m_nShownCount = count;
   const QString text = QString::asprintf(res::kItemCountFormat, count);
-  // A capture that moves an item keeps the count: nothing to draw, let alone at once.
-  if (m_pItemCountPane->text() == text) return;
   // Once shown, the pane keeps the size the bar gave it: a new text then asks for no new
   // layout, after which the bar would redraw itself whole, at most copies. A count whose
   // text needs more room (a list loaded from a file) widens it; the text is measured only

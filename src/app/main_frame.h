@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "app/frame_settings.h"
 #include "document/item_count_sink.h"
 #include "framework/mdi_frame_wnd.h"
@@ -90,6 +92,7 @@ class CMainFrame : public fw::CMDIFrameWnd, public doc::ItemCountSink {
   QToolBar* m_wndToolBar = nullptr;
   QStatusBar* m_wndStatusBar = nullptr;
   QLabel* m_pItemCountPane = nullptr;
+  std::optional<unsigned> m_nShownCount;  // the count the pane shows, once it shows one
   int m_nCountPaneDigits = 0;  // the digits of the count the pane was last measured for
   int m_nCountPaneWidth = 0;   // and the width its text needed
   QLabel* m_pIdlePane = nullptr;
