@@ -110,9 +110,14 @@ class X11SelectionReader::Worker {
   SelectionEvent Read(xcb_timestamp_t time);
   void Ask(xcb_atom_t target, AtomId property, xcb_timestamp_t time);
   Fetched Await(xcb_atom_t target, AtomId property, xcb_timestamp_t time, bool bWanted = true);
-  Fetched Answer(const xcb_selection_notify_event_t& notify, AtomId property, bool bWanted);
+  bool IsAnswer(const xcb_generic_event_t* event, xcb_atom_t target, AtomId property,
+                xcb_timestamp_t time);
+  Fetched Answer(const xcb_selection_notify_event_t& notify, AtomId property, bool bWanted,
+                 xcb_timestamp_t time);
   Fetched Fetch(xcb_atom_t target, xcb_timestamp_t time);
   Fetched TakeProperty(AtomId property);
+  Fetched Took(AtomId property, xcb_get_property_cookie_t cookie, bool bDeleted);
+  void DropEarlyTake();
   Fetched ReadIncrementally(AtomId property, std::size_t sizeHint);
   // Whether the owners' changes of our window's properties are reported.
   void WatchProperties(bool bWatch);
@@ -129,6 +134,9 @@ class X11SelectionReader::Worker {
   std::optional<OwnerChange> m_pending;
   // The answer to the early text request that came while another answer was awaited.
   std::optional<xcb_selection_notify_event_t> m_earlyAnswer;
+  // The early text's property, asked for in the same flight as another answer's and not
+  // yet taken: its reply waits in the connection until the text is wanted or dropped.
+  std::optional<xcb_get_property_cookie_t> m_earlyTake;
   // The early text request is asked and its answer not yet taken or dropped. Its owner
   // may be answering in pieces: some owners take the deletion of any property of our
   // window as the go-ahead for the next piece, so no other property is deleted meanwhile.
@@ -272,6 +280,7 @@ SelectionEvent X11SelectionReader::Worker::Read(xcb_timestamp_t time) {
   SelectionEvent event;
   event.bHasAnyFormat = true;  // there is an owner, whether or not it answers
   m_bEarlyInFlight = false;  // an earlier read may have ended while its text was coming
+  DropEarlyTake();
   const xcb_atom_t earlyTarget = m_atoms[kUtf8String];
   Ask(m_atoms[kTargets], kTransfer, time);
   Ask(earlyTarget, kTextTransfer, time);
@@ -346,33 +355,27 @@ void X11SelectionReader::Worker::Ask(xcb_atom_t target, AtomId property, xcb_tim
 // not `bWanted` is dropped unread.
 Fetched X11SelectionReader::Worker::Await(xcb_atom_t target, AtomId property,
                                           xcb_timestamp_t time, bool bWanted) {
+  if (property == kTextTransfer && m_earlyTake) {
+    const xcb_get_property_cookie_t cookie = *m_earlyTake;
+    m_earlyTake.reset();
+    m_bEarlyInFlight = false;
+    if (bWanted) return Took(property, cookie, true);
+    xcb_discard_reply(m_pConnection, cookie.sequence);
+    return {Fetched::Result::Refused, {}, XCB_NONE};
+  }
   if (property == kTextTransfer && m_earlyAnswer) {
     const xcb_selection_notify_event_t notify = *m_earlyAnswer;
     m_earlyAnswer.reset();
-    return Answer(notify, property, bWanted);
+    return Answer(notify, property, bWanted, time);
   }
   const auto deadline = Clock::now() + std::chrono::milliseconds(kGiveUpMs);
   while (!Interrupted()) {
     xcb_generic_event_t* event = NextEvent(deadline, false);
     if (!event) break;
     std::optional<Fetched> answer;
-    if ((event->response_type & 0x7F) == XCB_SELECTION_NOTIFY) {
-      const auto notify = *reinterpret_cast<const xcb_selection_notify_event_t*>(event);
-      const bool bStale = time != XCB_CURRENT_TIME && notify.time != XCB_CURRENT_TIME &&
-                          notify.time != time;
-      const bool bOurs =
-          notify.requestor == m_window && notify.selection == m_atoms[kClipboard] && !bStale;
-      const auto answers = [&notify](xcb_atom_t askedTarget, xcb_atom_t askedProperty) {
-        return notify.target == askedTarget &&
-               (notify.property == XCB_NONE || notify.property == askedProperty);
-      };
-      if (bOurs && answers(target, m_atoms[property])) {
-        answer = Answer(notify, property, bWanted);
-      } else if (bOurs && answers(m_atoms[kUtf8String], m_atoms[kTextTransfer])) {
-        m_earlyAnswer = notify;
-      }
-    } else {
-      Dispatch(event);
+    if (IsAnswer(event, target, property, time)) {
+      answer = Answer(*reinterpret_cast<const xcb_selection_notify_event_t*>(event), property,
+                      bWanted, time);
     }
     std::free(event);
     if (answer) return std::move(*answer);
@@ -380,10 +383,54 @@ Fetched X11SelectionReader::Worker::Await(xcb_atom_t target, AtomId property,
   return {};
 }
 
+// Whether an event that came while the answer for `target` in `property` was awaited is
+// that answer. Owner changes among the others are noted, and the answer to the early text
+// request is kept.
+bool X11SelectionReader::Worker::IsAnswer(const xcb_generic_event_t* event, xcb_atom_t target,
+                                          AtomId property, xcb_timestamp_t time) {
+  if ((event->response_type & 0x7F) != XCB_SELECTION_NOTIFY) {
+    Dispatch(event);
+    return false;
+  }
+  const auto& notify = *reinterpret_cast<const xcb_selection_notify_event_t*>(event);
+  const bool bStale =
+      time != XCB_CURRENT_TIME && notify.time != XCB_CURRENT_TIME && notify.time != time;
+  const bool bOurs =
+      notify.requestor == m_window && notify.selection == m_atoms[kClipboard] && !bStale;
+  const auto answers = [&notify](xcb_atom_t askedTarget, xcb_atom_t askedProperty) {
+    return notify.target == askedTarget &&
+           (notify.property == XCB_NONE || notify.property == askedProperty);
+  };
+  if (bOurs && answers(target, m_atoms[property])) return true;
+  if (bOurs && answers(m_atoms[kUtf8String], m_atoms[kTextTransfer])) m_earlyAnswer = notify;
+  return false;
+}
+
+// An answer's property, read; an answer not wanted is deleted unread. When the early
+// text's answer has come too (mostly in the same read from the server), its property is
+// asked for in the same flight, which saves a round trip. The other answer's property is
+// then read and left in place, as while the early text may be coming in pieces.
 Fetched X11SelectionReader::Worker::Answer(const xcb_selection_notify_event_t& notify,
-                                           AtomId property, bool bWanted) {
+                                           AtomId property, bool bWanted,
+                                           xcb_timestamp_t time) {
   if (property == kTextTransfer) m_bEarlyInFlight = false;
   if (notify.property == XCB_NONE) return {Fetched::Result::Refused, {}, XCB_NONE};
+  if (bWanted && m_bEarlyInFlight && !m_earlyTake) {
+    while (!m_earlyAnswer) {
+      xcb_generic_event_t* event = xcb_poll_for_queued_event(m_pConnection);
+      if (!event) break;
+      IsAnswer(event, XCB_NONE, kTextTransfer, time);
+      std::free(event);
+    }
+    if (m_earlyAnswer && m_earlyAnswer->property != XCB_NONE) {
+      m_earlyAnswer.reset();
+      const auto cookie = xcb_get_property(m_pConnection, 0, m_window, m_atoms[property],
+                                           XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty);
+      m_earlyTake = xcb_get_property(m_pConnection, 1, m_window, m_atoms[kTextTransfer],
+                                     XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty);
+      return Took(property, cookie, false);
+    }
+  }
   if (bWanted) return TakeProperty(property);
   xcb_delete_property(m_pConnection, m_window, m_atoms[property]);
   xcb_flush(m_pConnection);
@@ -401,16 +448,21 @@ Fetched X11SelectionReader::Worker::TakeProperty(AtomId property) {
   // While the early text may be coming in pieces, another answer is read and left in
   // place (the next request for that property deletes it), unless it comes in pieces too.
   const bool bDelete = property == kTextTransfer || !m_bEarlyInFlight;
-  auto reply = Own(xcb_get_property_reply(
-      m_pConnection,
-      xcb_get_property(m_pConnection, bDelete ? 1 : 0, m_window, m_atoms[property],
-                       XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty),
-      nullptr));
+  return Took(property,
+              xcb_get_property(m_pConnection, bDelete ? 1 : 0, m_window, m_atoms[property],
+                               XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty),
+              bDelete);
+}
+
+// The reply to a request for an answer's property, `bDeleted` by that request or not.
+Fetched X11SelectionReader::Worker::Took(AtomId property, xcb_get_property_cookie_t cookie,
+                                         bool bDeleted) {
+  auto reply = Own(xcb_get_property_reply(m_pConnection, cookie, nullptr));
   if (!reply) return {};
   const auto* value = static_cast<const char*>(xcb_get_property_value(reply.get()));
   const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
   if (reply->type == m_atoms[kIncr]) {
-    if (!bDelete) {
+    if (!bDeleted) {
       xcb_delete_property(m_pConnection, m_window, m_atoms[property]);
       xcb_flush(m_pConnection);
     }
@@ -423,6 +475,12 @@ Fetched X11SelectionReader::Worker::TakeProperty(AtomId property) {
   } catch (const std::bad_alloc&) {
     return {};
   }
+}
+
+// An early text asked for by an earlier read that ended first: its reply is not waited for.
+void X11SelectionReader::Worker::DropEarlyTake() {
+  if (m_earlyTake) xcb_discard_reply(m_pConnection, m_earlyTake->sequence);
+  m_earlyTake.reset();
 }
 
 void X11SelectionReader::Worker::WatchProperties(bool bWatch) {
