@@ -1,5 +1,6 @@
 #include "platform/code_page.h"
 
+#include <dlfcn.h>
 #include <iconv.h>
 #include <uchardet/uchardet.h>
 #include <langinfo.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace platform {
 namespace {
@@ -264,11 +266,48 @@ std::string ToUtf8(std::string_view bytes, CodePage cp) {
   return ConvertWithIconv(bytes, Cp932ToUtf8(), CodePage::Cp932, kReplacementUtf8);
 }
 
+namespace {
+
+// The character set detector's library, loaded at the first guess: most runs import no
+// text file, and a library loaded at start stays partly resident for the whole run.
+struct Uchardet {
+  decltype(&uchardet_new) create = nullptr;
+  decltype(&uchardet_handle_data) handleData = nullptr;
+  decltype(&uchardet_data_end) dataEnd = nullptr;
+  decltype(&uchardet_get_charset) getCharset = nullptr;
+  decltype(&uchardet_delete) destroy = nullptr;
+};
+
+// The library's functions; null when it or one of them is missing.
+const Uchardet* LoadUchardet() {
+  static const Uchardet* const loaded = []() -> const Uchardet* {
+    void* library = ::dlopen("libuchardet.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return nullptr;
+    static Uchardet api;
+    const auto lookUp = [library](auto& function, const char* name) {
+      function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+          ::dlsym(library, name));
+      return function != nullptr;
+    };
+    const bool bAll = lookUp(api.create, "uchardet_new") &&
+                      lookUp(api.handleData, "uchardet_handle_data") &&
+                      lookUp(api.dataEnd, "uchardet_data_end") &&
+                      lookUp(api.getCharset, "uchardet_get_charset") &&
+                      lookUp(api.destroy, "uchardet_delete");
+    return bAll ? &api : nullptr;
+  }();
+  return loaded;
+}
+
+}  // namespace
+
 std::string GuessCharset(std::string_view bytes) {
   // The detector takes about 0.3 ms per KiB and plain ASCII tells it nothing: it sees only
   // the lines with other bytes, up to this much of them.
   constexpr std::size_t kSampleBytes = 64 * 1024;
-  uchardet_t detector = uchardet_new();
+  const Uchardet* api = LoadUchardet();
+  if (api == nullptr) return {};
+  uchardet_t detector = api->create();
   if (detector == nullptr) return {};
   bool fine = true;
   std::size_t fed = 0;
@@ -278,15 +317,15 @@ std::string GuessCharset(std::string_view bytes) {
     const std::string_view line = bytes.substr(start, std::min(end - start, kSampleBytes - fed));
     start = end;
     if (SkipAscii(line, 0) == line.size()) continue;
-    fine = uchardet_handle_data(detector, line.data(), line.size()) == 0;
+    fine = api->handleData(detector, line.data(), line.size()) == 0;
     fed += line.size();
   }
   std::string charset;
   if (fine) {
-    uchardet_data_end(detector);
-    charset = uchardet_get_charset(detector);
+    api->dataEnd(detector);
+    charset = api->getCharset(detector);
   }
-  uchardet_delete(detector);
+  api->destroy(detector);
   return charset;
 }
 

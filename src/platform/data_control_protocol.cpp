@@ -1,6 +1,6 @@
 #include "platform/data_control_protocol.h"
 
-#include <wayland-client.h>
+#include "platform/wayland_client.h"
 
 #include <cstring>
 
@@ -90,6 +90,7 @@ void DataControlDestroy(wl_proxy* proxy, DataControlOpcode opcode) {
 }
 
 WaylandClipboardAccess ProbeWaylandClipboard() {
+  if (!wayland::Load()) return WaylandClipboardAccess::kNoCompositor;
   wl_display* display = wl_display_connect(nullptr);
   if (!display) return WaylandClipboardAccess::kNoCompositor;
   bool bDataControl = false;

@@ -1,6 +1,6 @@
 #include "platform/wayland_selection_reader.h"
 
-#include <wayland-client.h>
+#include "platform/wayland_client.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -157,6 +157,7 @@ void WaylandSelectionReader::Worker::OnGlobal(wl_registry* registry, uint32_t na
 }
 
 bool WaylandSelectionReader::Worker::Connect() {
+  if (!wayland::Load()) return false;
   m_pDisplay = wl_display_connect(nullptr);
   if (!m_pDisplay) return false;
   m_pRegistry = wl_display_get_registry(m_pDisplay);
