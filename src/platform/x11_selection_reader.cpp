@@ -116,7 +116,8 @@ class X11SelectionReader::Worker {
                  xcb_timestamp_t time);
   Fetched Fetch(xcb_atom_t target, xcb_timestamp_t time);
   Fetched TakeProperty(AtomId property);
-  Fetched Took(AtomId property, xcb_get_property_cookie_t cookie, bool bDeleted);
+  xcb_get_property_cookie_t AskProperty(AtomId property, bool bDelete);
+  Fetched PropertyReply(AtomId property, xcb_get_property_cookie_t cookie, bool bDeleted);
   void DropEarlyTake();
   Fetched ReadIncrementally(AtomId property, std::size_t sizeHint);
   // Whether the owners' changes of our window's properties are reported.
@@ -359,7 +360,7 @@ Fetched X11SelectionReader::Worker::Await(xcb_atom_t target, AtomId property,
     const xcb_get_property_cookie_t cookie = *m_earlyTake;
     m_earlyTake.reset();
     m_bEarlyInFlight = false;
-    if (bWanted) return Took(property, cookie, true);
+    if (bWanted) return PropertyReply(property, cookie, true);
     xcb_discard_reply(m_pConnection, cookie.sequence);
     return {Fetched::Result::Refused, {}, XCB_NONE};
   }
@@ -424,11 +425,9 @@ Fetched X11SelectionReader::Worker::Answer(const xcb_selection_notify_event_t& n
     }
     if (m_earlyAnswer && m_earlyAnswer->property != XCB_NONE) {
       m_earlyAnswer.reset();
-      const auto cookie = xcb_get_property(m_pConnection, 0, m_window, m_atoms[property],
-                                           XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty);
-      m_earlyTake = xcb_get_property(m_pConnection, 1, m_window, m_atoms[kTextTransfer],
-                                     XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty);
-      return Took(property, cookie, false);
+      const xcb_get_property_cookie_t cookie = AskProperty(property, false);
+      m_earlyTake = AskProperty(kTextTransfer, true);
+      return PropertyReply(property, cookie, false);
     }
   }
   if (bWanted) return TakeProperty(property);
@@ -448,15 +447,20 @@ Fetched X11SelectionReader::Worker::TakeProperty(AtomId property) {
   // While the early text may be coming in pieces, another answer is read and left in
   // place (the next request for that property deletes it), unless it comes in pieces too.
   const bool bDelete = property == kTextTransfer || !m_bEarlyInFlight;
-  return Took(property,
-              xcb_get_property(m_pConnection, bDelete ? 1 : 0, m_window, m_atoms[property],
-                               XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty),
-              bDelete);
+  return PropertyReply(property, AskProperty(property, bDelete), bDelete);
 }
 
-// The reply to a request for an answer's property, `bDeleted` by that request or not.
-Fetched X11SelectionReader::Worker::Took(AtomId property, xcb_get_property_cookie_t cookie,
-                                         bool bDeleted) {
+// Asks for the whole of a property of our window, deleting it with the reading or not.
+xcb_get_property_cookie_t X11SelectionReader::Worker::AskProperty(AtomId property,
+                                                                  bool bDelete) {
+  return xcb_get_property(m_pConnection, bDelete ? 1 : 0, m_window, m_atoms[property],
+                          XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty);
+}
+
+// The reply to AskProperty: the answer's bytes; a large answer comes in pieces (INCR).
+Fetched X11SelectionReader::Worker::PropertyReply(AtomId property,
+                                                  xcb_get_property_cookie_t cookie,
+                                                  bool bDeleted) {
   auto reply = Own(xcb_get_property_reply(m_pConnection, cookie, nullptr));
   if (!reply) return {};
   const auto* value = static_cast<const char*>(xcb_get_property_value(reply.get()));
@@ -523,11 +527,8 @@ Fetched X11SelectionReader::Worker::ReadIncrementally(AtomId property, std::size
     }
     if (!bNewPiece) continue;
 
-    auto reply = Own(xcb_get_property_reply(
-        m_pConnection,
-        xcb_get_property(m_pConnection, 1, m_window, m_atoms[property],
-                         XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty),
-        nullptr));
+    auto reply =
+        Own(xcb_get_property_reply(m_pConnection, AskProperty(property, true), nullptr));
     if (!reply) return {};
     // No property: the piece its notice told of was taken by the look before the notice.
     if (reply->type == XCB_NONE) continue;
