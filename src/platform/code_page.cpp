@@ -1,6 +1,5 @@
 #include "platform/code_page.h"
 
-#include <dlfcn.h>
 #include <iconv.h>
 #include <uchardet/uchardet.h>
 #include <langinfo.h>
@@ -10,7 +9,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <type_traits>
+
+#include "platform/loaded_library.h"
 
 namespace platform {
 namespace {
@@ -281,19 +281,14 @@ struct Uchardet {
 // The library's functions; null when it or one of them is missing.
 const Uchardet* LoadUchardet() {
   static const Uchardet* const loaded = []() -> const Uchardet* {
-    void* library = ::dlopen("libuchardet.so.0", RTLD_NOW | RTLD_LOCAL);
+    void* library = OpenLibrary("libuchardet.so.0");
     if (!library) return nullptr;
     static Uchardet api;
-    const auto lookUp = [library](auto& function, const char* name) {
-      function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
-          ::dlsym(library, name));
-      return function != nullptr;
-    };
-    const bool bAll = lookUp(api.create, "uchardet_new") &&
-                      lookUp(api.handleData, "uchardet_handle_data") &&
-                      lookUp(api.dataEnd, "uchardet_data_end") &&
-                      lookUp(api.getCharset, "uchardet_get_charset") &&
-                      lookUp(api.destroy, "uchardet_delete");
+    const bool bAll = LookUp(library, api.create, "uchardet_new") &&
+                      LookUp(library, api.handleData, "uchardet_handle_data") &&
+                      LookUp(library, api.dataEnd, "uchardet_data_end") &&
+                      LookUp(library, api.getCharset, "uchardet_get_charset") &&
+                      LookUp(library, api.destroy, "uchardet_delete");
     return bAll ? &api : nullptr;
   }();
   return loaded;

@@ -1,6 +1,6 @@
 #include "platform/wayland_library.h"
 
-#include <dlfcn.h>
+#include "platform/loaded_library.h"
 
 namespace platform::wayland {
 
@@ -10,13 +10,10 @@ TOLVANE_WAYLAND_FUNCTIONS(TOLVANE_WAYLAND_POINTER)
 
 bool Load() {
   static const bool bLoaded = [] {
-    // Kept for the rest of the run: the connections made with it may live until the end.
-    void* library = ::dlopen("libwayland-client.so.0", RTLD_NOW | RTLD_LOCAL);
+    void* library = OpenLibrary("libwayland-client.so.0");
     if (!library) return false;
     bool bAll = true;
-#define TOLVANE_WAYLAND_LOOK_UP(name)                                                  \
-  name = reinterpret_cast<decltype(name)>(::dlsym(library, "wl_" #name));             \
-  bAll = bAll && name != nullptr;
+#define TOLVANE_WAYLAND_LOOK_UP(name) bAll = LookUp(library, name, "wl_" #name) && bAll;
     TOLVANE_WAYLAND_FUNCTIONS(TOLVANE_WAYLAND_LOOK_UP)
 #undef TOLVANE_WAYLAND_LOOK_UP
     return bAll;
